@@ -1,0 +1,52 @@
+#include "browser/popup_blocker.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string_view>
+
+namespace zan {
+namespace {
+
+TEST(PopupBlockerTest, NewWindowFollowsSettingAndCtrl) {
+  struct Row {
+    uint32_t setting;
+    bool ctrl;
+    bool cancel;
+  } rows[] = {
+      {1, false, true},   // on: a script's window is stopped
+      {1, true, false},   // CTRL lets it through
+      {0, false, false},  // off
+      {2, false, false},  // only exactly 1 is on
+      {0xFFFFFFFF, false, false},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ShouldCancelNewWindow(row.setting, row.ctrl), row.cancel)
+        << row.setting << " ctrl=" << row.ctrl;
+  }
+}
+
+TEST(PopupBlockerTest, NavigationCancelledOnlyForExactBlankTarget) {
+  using Target = std::optional<std::string_view>;
+  struct Row {
+    uint32_t setting;
+    bool ctrl;
+    Target target;
+    bool cancel;
+  } rows[] = {
+      {1, false, Target("_blank"), true},  {1, true, Target("_blank"), false},
+      {1, false, Target("_BLANK"), false}, {1, false, Target("_blank "), false},
+      {1, false, Target(""), false},       {1, false, std::nullopt, false},
+      {1, false, Target("_self"), false},  {0, false, Target("_blank"), false},
+      {2, false, Target("_blank"), false},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ShouldCancelNavigation(row.setting, row.ctrl, row.target),
+              row.cancel)
+        << row.setting << " ctrl=" << row.ctrl
+        << " target=" << row.target.value_or("<none>");
+  }
+}
+
+}  // namespace
+}  // namespace zan

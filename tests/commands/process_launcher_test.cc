@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/posix/process_launcher_posix.h"
+
+namespace zan {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(SplitWindowsCommandLineTest, FollowsWindowsRules) {
+  struct Row {
+    const char* line;
+    Args args;
+  } rows[] = {
+      {"", {}},
+      {"   \t ", {}},
+      {"prog", {"prog"}},
+      {"  prog  a   b ", {"prog", "a", "b"}},
+      {"prog\ta\tb", {"prog", "a", "b"}},
+      // The program name keeps its backslashes and ends at its quote.
+      {R"("C:\Program Files\app.exe" /x)",
+       {R"(C:\Program Files\app.exe)", "/x"}},
+      {R"(C:\dir\app.exe a)", {R"(C:\dir\app.exe)", "a"}},
+      {R"(p "a b" c)", {"p", "a b", "c"}},
+      {R"(p a"b c"d)", {"p", "ab cd"}},
+      {R"(p "")", {"p", ""}},
+      {R"(p \"a\")", {"p", R"("a")"}},
+      {R"(p a\\\"b)", {"p", R"(a\"b)"}},
+      {R"(p "a\\" b)", {"p", R"(a\)", "b"}},
+      {R"(p a\\b\ c)", {"p", R"(a\\b\)", "c"}},
+      {R"(p "a""b")", {"p", R"(a"b)"}},
+      {R"(p "unclosed arg)", {"p", "unclosed arg"}},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(SplitWindowsCommandLine(row.line), row.args) << row.line;
+  }
+}
+
+class ProcessLauncherTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("zan_launch_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::filesystem::path dir_;
+};
+
+TEST_F(ProcessLauncherTest, StartsProgramFromPathWithoutWaiting) {
+  const std::filesystem::path marker = dir_ / "marker file";
+  PosixProcessLauncher launcher;
+  // "sh" is found on PATH; the quoted script is one argument.
+  ASSERT_TRUE(
+      launcher.Start("sh -c \"echo started > '" + marker.string() + "'\""));
+  // Bounded wait for the child to write its marker.
+  for (int i = 0; i < 500 && !std::filesystem::exists(marker); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::string text;
+  for (int i = 0; i < 100 && text.empty(); ++i) {
+    std::ifstream in(marker);
+    std::getline(in, text);
+    if (text.empty()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  EXPECT_EQ(text, "started");
+}
+
+TEST_F(ProcessLauncherTest, ReportsProgramsThatCannotStart) {
+  PosixProcessLauncher launcher;
+  EXPECT_FALSE(launcher.Start(""));
+  EXPECT_FALSE(launcher.Start("   "));
+  EXPECT_FALSE(launcher.Start("zan-no-such-program-here --x"));
+  EXPECT_FALSE(launcher.Start((dir_ / "missing").string()));
+}
+
+}  // namespace
+}  // namespace zan
