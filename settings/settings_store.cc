@@ -1,0 +1,131 @@
+#include "settings/settings_store.h"
+
+#include <ctime>
+#include <mutex>
+
+#include "settings/product_constants.h"
+
+namespace zan {
+
+namespace {
+
+// localtime keeps its result in one static buffer; the toolbar's threads
+// share it through this lock.
+bool LocalTime(std::time_t when, std::tm& out) {
+  static std::mutex mutex;
+  std::lock_guard<std::mutex> lock(mutex);
+  const std::tm* broken = std::localtime(&when);
+  if (broken == nullptr) return false;
+  out = *broken;
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<RegistryKey> SettingsStore::OpenCompanyKey() const {
+  return registry_.CreateKey(RegistryHive::kCurrentUser, CompanyKeyPath());
+}
+
+std::unique_ptr<RegistryKey> SettingsStore::OpenProductKey() const {
+  auto company = OpenCompanyKey();
+  return company ? company->CreateKey(ProductName()) : nullptr;
+}
+
+std::unique_ptr<RegistryKey> SettingsStore::OpenProductSubKey(
+    const std::string& path) const {
+  auto product = OpenProductKey();
+  return product ? product->CreateKey(path) : nullptr;
+}
+
+std::string SettingsStore::GetString(const std::string& name,
+                                     const std::string& default_value) const {
+  auto key = OpenProductKey();
+  if (!key) return default_value;
+  auto value = key->QueryValue(name);
+  if (!value || value->data.size() > kMaxStringBytes) return default_value;
+  const std::string& data = value->data;
+  return data.substr(0, data.find('\0'));
+}
+
+void SettingsStore::SetString(const std::string& name,
+                              const std::string& value) const {
+  auto key = OpenProductKey();
+  if (!key) return;
+  std::string data = value;
+  data.push_back('\0');
+  key->SetValue(name, {RegistryType::kString, std::move(data)});
+}
+
+uint32_t SettingsStore::GetDword(const std::string& name,
+                                 uint32_t default_value) const {
+  auto key = OpenProductKey();
+  if (!key) return default_value;
+  auto value = key->QueryValue(name);
+  if (!value || value->data.size() < 4) return default_value;
+  const auto* bytes =
+      reinterpret_cast<const unsigned char*>(value->data.data());
+  return static_cast<uint32_t>(bytes[0]) |
+         static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 |
+         static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+void SettingsStore::SetDword(const std::string& name, uint32_t value) const {
+  auto key = OpenProductKey();
+  if (!key) return;
+  std::string data(4, '\0');
+  for (int i = 0; i < 4; ++i) {
+    data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  }
+  key->SetValue(name, {RegistryType::kDword, std::move(data)});
+}
+
+bool SettingsStore::GetFlag(const std::string& name, bool default_on) const {
+  return GetString(name, default_on ? "1" : "0") == "1";
+}
+
+bool SettingsStore::IsPeriodElapsed(const std::string& name, int amount,
+                                    bool in_hours) const {
+  const std::time_t last = static_cast<std::time_t>(GetDword(name, 0));
+  const std::time_t now = std::time(nullptr);
+  if (amount >= 0) {
+    std::tm calendar{};
+    if (!LocalTime(last, calendar)) return false;
+    if (in_hours) {
+      calendar.tm_hour += amount;
+    } else {
+      calendar.tm_min += amount;
+    }
+    const std::time_t due = std::mktime(&calendar);
+    if (due == static_cast<std::time_t>(-1)) return false;
+    if (std::difftime(due, now) >= 0) return false;
+  }
+  SetDword(name, static_cast<uint32_t>(now));
+  return true;
+}
+
+SettingsValueEnumerator::SettingsValueEnumerator(const SettingsStore& store,
+                                                 const std::string& name,
+                                                 bool is_history)
+    : key_(store.OpenProductSubKey(
+          is_history ? SettingsStore::HistoryKeyName(name) : name)) {
+  Fetch();
+}
+
+void SettingsValueEnumerator::Next() {
+  if (!has_name_) return;
+  ++index_;
+  Fetch();
+}
+
+void SettingsValueEnumerator::Fetch() {
+  has_name_ = false;
+  name_.clear();
+  if (!key_) return;
+  auto name = key_->EnumValue(index_);
+  if (!name) return;
+  name_ = std::move(*name);
+  has_name_ = true;
+}
+
+}  // namespace zan

@@ -1,0 +1,146 @@
+#include "settings/string_utils.h"
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace zan {
+
+namespace {
+
+// Upper bound on the replacements of one ReplaceAll, a guard against
+// replacement chains that would otherwise grow the text for ever.
+constexpr size_t kMaxReplacements = 1 << 20;
+
+constexpr std::array<unsigned char, 256> MakeUrlClasses() {
+  std::array<unsigned char, 256> classes{};
+  for (int c = 'A'; c <= 'Z'; ++c) classes[c] = kUrlUnreserved;
+  for (int c = 'a'; c <= 'z'; ++c) classes[c] = kUrlUnreserved;
+  for (int c = '0'; c <= '9'; ++c) classes[c] = kUrlUnreserved;
+  for (unsigned char c : std::string_view("!$()*+,-._")) {
+    classes[c] = kUrlUnreserved;
+  }
+  for (unsigned char c : std::string_view(" \"#%'<>[\\]^`{|}~")) {
+    classes[c] = kUrlUnsafe;
+  }
+  for (unsigned char c : std::string_view("&/:;=?@")) {
+    classes[c] = kUrlReserved;
+  }
+  return classes;
+}
+
+constexpr std::array<unsigned char, 256> kUrlClasses = MakeUrlClasses();
+
+}  // namespace
+
+bool ReplaceFirst(std::string& text, const std::string& pattern,
+                  const std::string& value) {
+  if (pattern.empty()) return false;
+  const size_t at = text.find(pattern);
+  if (at == std::string::npos) return false;
+  text.replace(at, pattern.size(), value);
+  return true;
+}
+
+bool ReplaceAll(std::string& text, const std::string& pattern,
+                const std::string& value) {
+  if (pattern.empty()) return false;
+  // Searching again from the start after every replacement finds the same
+  // occurrence as resuming just before the replaced spot: nothing before it
+  // changed. A value that contains the pattern would be found again for
+  // ever, so then the search resumes after the inserted value.
+  const bool value_holds_pattern = value.find(pattern) != std::string::npos;
+  size_t from = 0;
+  size_t count = 0;
+  for (size_t at = text.find(pattern, from);
+       at != std::string::npos && count < kMaxReplacements;
+       at = text.find(pattern, from)) {
+    text.replace(at, pattern.size(), value);
+    ++count;
+    if (value_holds_pattern) {
+      from = at + value.size();
+    } else {
+      from = at >= pattern.size() - 1 ? at - (pattern.size() - 1) : 0;
+    }
+  }
+  return count > 0;
+}
+
+bool ReplaceFirstUnlessEmpty(std::string& text, const std::string& pattern,
+                             const std::string& value) {
+  return !value.empty() && ReplaceFirst(text, pattern, value);
+}
+
+bool ReplaceAllUnlessEmpty(std::string& text, const std::string& pattern,
+                           const std::string& value) {
+  return !value.empty() && ReplaceAll(text, pattern, value);
+}
+
+std::string UrlEncode(const std::string& text, int keep_mask) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size() * 3);
+  for (unsigned char c : text) {
+    if ((kUrlClasses[c] & keep_mask) != 0) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      out.push_back('%');
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 0x0F]);
+    }
+  }
+  return out;
+}
+
+std::string JoinSearchWords(const std::string& text,
+                            std::vector<std::string>& words) {
+  if (text.empty()) return "";
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t start = text.find_first_not_of(' ', pos);
+    if (start == std::string::npos) break;
+    size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    words.push_back(text.substr(start, end - start));
+    pos = end;
+  }
+  std::string joined;
+  for (const std::string& word : words) {
+    joined += word;
+    joined += '+';
+  }
+  if (!joined.empty()) joined.pop_back();
+  return joined;
+}
+
+std::string ModulePath() {
+  std::error_code error;
+  std::filesystem::path exe =
+      std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) exe = "zan";
+  const char* home = std::getenv("ZAN_HOME");
+  if (home != nullptr && *home != '\0') {
+    return (std::filesystem::path(home) / exe.filename()).string();
+  }
+  return exe.string();
+}
+
+std::string ModuleDirFile(const std::string& file_name) {
+  return ModuleDirFileOf(ModulePath(), file_name, '/');
+}
+
+std::string ModuleDirFileOf(const std::string& module_path,
+                            const std::string& file_name, char separator) {
+  std::string dir = module_path;
+  const size_t last = dir.rfind(separator);
+  dir.erase(last == std::string::npos ? 0 : last + 1);
+  const std::string conflict = std::string(1, separator) + "CONFLICT";
+  const size_t at = dir.find(conflict);
+  if (at != std::string::npos) dir.erase(at + 1);
+  return dir + file_name;
+}
+
+std::string MakePostData(const std::string& text) { return text; }
+
+}  // namespace zan

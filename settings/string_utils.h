@@ -1,0 +1,54 @@
+#ifndef ZAN_SETTINGS_STRING_UTILS_H_
+#define ZAN_SETTINGS_STRING_UTILS_H_
+
+#include <string>
+#include <vector>
+
+namespace zan {
+
+// Replaces the first occurrence of `pattern` in `text` by `value`; false
+// when there is none (or `pattern` is empty).
+bool ReplaceFirst(std::string& text, const std::string& pattern,
+                  const std::string& value);
+// Replaces occurrences of `pattern` until none is left, so that text which
+// becomes an occurrence only through a replacement is replaced too. When
+// `value` itself contains `pattern`, the search resumes after each inserted
+// value, so the operation always ends. False when there was no occurrence.
+bool ReplaceAll(std::string& text, const std::string& pattern,
+                const std::string& value);
+// The forms that placeholder expansion uses: an empty `value` changes
+// nothing and returns false, so the placeholder stays in the text.
+bool ReplaceFirstUnlessEmpty(std::string& text, const std::string& pattern,
+                             const std::string& value);
+bool ReplaceAllUnlessEmpty(std::string& text, const std::string& pattern,
+                           const std::string& value);
+
+// Byte classes of UrlEncode.
+inline constexpr int kUrlUnreserved = 1;  // letters, digits, !$()*+,-._
+inline constexpr int kUrlUnsafe = 2;      // blank "#%'<>[\]^`{|}~
+inline constexpr int kUrlReserved = 4;    // &/:;=?@
+// Copies bytes whose class shares a bit with `keep_mask`, writes every other
+// byte as "%" and two upper-case hex digits. Callers pass kUrlUnreserved.
+std::string UrlEncode(const std::string& text, int keep_mask);
+
+// Splits `text` at blanks, appends each word to `words` and returns all of
+// `words` joined by "+". An empty `text` gives "" and leaves `words` alone.
+std::string JoinSearchWords(const std::string& text,
+                            std::vector<std::string>& words);
+
+// The full path of the running program's file: the folder named by ZAN_HOME
+// (when set) with the program's file name, otherwise the executable itself.
+std::string ModulePath();
+// The module's folder (ending in "/") followed by `file_name`. A module in a
+// numbered conflict copy folder ("/CONFLICT.2/") uses that folder's parent.
+std::string ModuleDirFile(const std::string& file_name);
+// The rule of ModuleDirFile for a given module path and path separator.
+std::string ModuleDirFileOf(const std::string& module_path,
+                            const std::string& file_name, char separator);
+
+// The bytes of a form post: the text's bytes without a terminating zero.
+std::string MakePostData(const std::string& text);
+
+}  // namespace zan
+
+#endif  // ZAN_SETTINGS_STRING_UTILS_H_
