@@ -1,0 +1,64 @@
+#ifndef ZAN_DEFINITION_TREE_BUILDER_H_
+#define ZAN_DEFINITION_TREE_BUILDER_H_
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "definition/definition_node.h"
+#include "definition/definition_scanner.h"
+
+namespace zan {
+
+// Grows the parse tree from the tokens in the order they are scanned, by a
+// small stack machine: a block keyword makes a new current node, "{" pushes
+// the current node, "}" pops back to the enclosing one. It also keeps the
+// last-token record shown when a parse fails.
+//
+// The builder accepts any token sequence without harm; only the tree of a
+// sequence that the recogniser accepts is meaningful.
+class TreeBuilder {
+ public:
+  // Starts with a root named "RYXToolBar" as the current node.
+  TreeBuilder();
+  ~TreeBuilder();
+  TreeBuilder(const TreeBuilder&) = delete;
+  TreeBuilder& operator=(const TreeBuilder&) = delete;
+
+  void OnToken(TokenKind kind, std::string_view text);
+
+  // The tree built so far; the builder keeps an empty root afterwards.
+  std::unique_ptr<DefinitionNode> TakeRoot();
+
+  // The two last recorded token texts ("=" and stray characters are not
+  // recorded; a string literal is recorded with its quotes).
+  const std::string& previous_token() const { return previous_token_; }
+  const std::string& last_token() const { return last_token_; }
+
+ private:
+  void OpenBlock();
+  // Applies a property name that was held back to see whether an image
+  // block follows it.
+  void FlushHeldImage();
+
+  std::unique_ptr<DefinitionNode> root_;
+  DefinitionNode* current_;
+  std::vector<DefinitionNode*> stack_;
+  // The SEPARATOR node created by the token just before, if any: a "{" right
+  // after it opens that separator's block.
+  DefinitionNode* separator_ = nullptr;
+  // An "image" property name just seen: followed by "{" it opens an image
+  // block, recorded as a child node named "image" so that its "loctype" and
+  // "location" stay paired with their values.
+  bool image_held_ = false;
+  std::string previous_token_;
+  std::string last_token_;
+};
+
+// Destroys a tree without recursion, whatever its depth.
+void DiscardTree(std::unique_ptr<DefinitionNode> root);
+
+}  // namespace zan
+
+#endif  // ZAN_DEFINITION_TREE_BUILDER_H_
