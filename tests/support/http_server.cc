@@ -1,0 +1,156 @@
+#include "tests/support/http_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+
+namespace zan::test {
+
+namespace {
+
+constexpr int kPollSliceMs = 50;
+// Longest time a stalled reply keeps its connection open.
+constexpr auto kMaxStall = std::chrono::seconds(20);
+
+std::string StatusText(int status) {
+  switch (status) {
+    case 200:
+      return "OK";
+    case 404:
+      return "Not Found";
+    case 500:
+      return "Internal Server Error";
+    default:
+      return "Status";
+  }
+}
+
+void SendAll(int fd, const std::string& data) {
+  size_t sent = 0;
+  while (sent < data.size()) {
+    const ssize_t n =
+        send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) return;
+    sent += static_cast<size_t>(n);
+  }
+}
+
+}  // namespace
+
+HttpServer::HttpServer() {
+  listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (listen_fd_ < 0) return;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = 0;
+  socklen_t length = sizeof(address);
+  if (bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      listen(listen_fd_, 16) != 0 ||
+      getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length) !=
+          0) {
+    close(listen_fd_);
+    listen_fd_ = -1;
+    return;
+  }
+  port_ = ntohs(address.sin_port);
+  thread_ = std::thread([this] { Run(); });
+}
+
+HttpServer::~HttpServer() {
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
+  if (listen_fd_ >= 0) close(listen_fd_);
+}
+
+std::string HttpServer::BaseUrl() const {
+  return "http://127.0.0.1:" + std::to_string(port_) + "/";
+}
+
+void HttpServer::SetReply(const std::string& path, HttpReply reply) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  replies_[path] = std::move(reply);
+}
+
+int HttpServer::RequestCount(const std::string& path) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = counts_.find(path);
+  return it == counts_.end() ? 0 : it->second;
+}
+
+void HttpServer::Run() {
+  while (!stop_) {
+    pollfd waiting{listen_fd_, POLLIN, 0};
+    if (poll(&waiting, 1, kPollSliceMs) <= 0) continue;
+    const int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) continue;
+    Serve(fd);
+    close(fd);
+  }
+}
+
+void HttpServer::Serve(int fd) {
+  // Read the request head, for at most two seconds.
+  std::string request;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (request.find("\r\n\r\n") == std::string::npos && !stop_ &&
+         std::chrono::steady_clock::now() < deadline) {
+    pollfd readable{fd, POLLIN, 0};
+    if (poll(&readable, 1, kPollSliceMs) <= 0) continue;
+    char buffer[4096];
+    const ssize_t n = recv(fd, buffer, sizeof(buffer), 0);
+    if (n <= 0) return;
+    request.append(buffer, static_cast<size_t>(n));
+  }
+  const size_t first_space = request.find(' ');
+  const size_t second_space = request.find(' ', first_space + 1);
+  if (first_space == std::string::npos || second_space == std::string::npos) {
+    return;
+  }
+  const std::string path =
+      request.substr(first_space + 1, second_space - first_space - 1);
+
+  HttpReply reply;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++counts_[path];
+    auto it = replies_.find(path);
+    if (it == replies_.end()) {
+      reply.status = 404;
+      reply.body = "not found";
+    } else {
+      reply = it->second;
+    }
+  }
+
+  std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " +
+                     StatusText(reply.status) +
+                     "\r\nContent-Type: application/octet-stream"
+                     "\r\nContent-Length: " +
+                     std::to_string(reply.body.size()) +
+                     "\r\nConnection: close\r\n\r\n";
+  if (reply.mode == HttpReply::Mode::kNormal) {
+    SendAll(fd, head + reply.body);
+    shutdown(fd, SHUT_WR);
+    return;
+  }
+  SendAll(fd, head + reply.body.substr(0, reply.body.size() / 2));
+  if (reply.mode == HttpReply::Mode::kCutMidway) return;
+  // Stalled: keep the connection open and silent until the client gives up
+  // or the server stops.
+  const auto stall_end = std::chrono::steady_clock::now() + kMaxStall;
+  while (!stop_ && std::chrono::steady_clock::now() < stall_end) {
+    pollfd closed{fd, POLLIN, 0};
+    if (poll(&closed, 1, kPollSliceMs) > 0) {
+      char buffer[256];
+      if (recv(fd, buffer, sizeof(buffer), 0) <= 0) return;
+    }
+  }
+}
+
+}  // namespace zan::test

@@ -1,0 +1,60 @@
+#ifndef ZAN_TESTS_SUPPORT_HTTP_SERVER_H_
+#define ZAN_TESTS_SUPPORT_HTTP_SERVER_H_
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zan::test {
+
+// What the server answers for one path.
+struct HttpReply {
+  enum class Mode {
+    kNormal,     // status line, Content-Length, the whole body
+    kCutMidway,  // announces the whole body, sends half of it, closes
+    kStall,      // sends the headers and half the body, then goes silent
+  };
+  int status = 200;
+  std::string body;
+  Mode mode = Mode::kNormal;
+};
+
+// A small HTTP/1.1 server on 127.0.0.1 with a port of its own, serving one
+// request per connection on a thread of its own. Paths without a reply
+// answer 404. Every wait is bounded; the destructor stops it.
+class HttpServer {
+ public:
+  HttpServer();
+  ~HttpServer();
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+
+  bool ok() const { return listen_fd_ >= 0; }
+  int port() const { return port_; }
+  // "http://127.0.0.1:PORT/"
+  std::string BaseUrl() const;
+
+  // The reply for `path` ("/ZAN.tbd").
+  void SetReply(const std::string& path, HttpReply reply);
+  // How many requests asked for `path`.
+  int RequestCount(const std::string& path) const;
+
+ private:
+  void Run();
+  void Serve(int fd);
+
+  int listen_fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  mutable std::mutex mutex_;
+  std::map<std::string, HttpReply> replies_;
+  std::map<std::string, int> counts_;
+  std::thread thread_;
+};
+
+}  // namespace zan::test
+
+#endif  // ZAN_TESTS_SUPPORT_HTTP_SERVER_H_
