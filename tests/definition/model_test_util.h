@@ -1,0 +1,60 @@
+#ifndef ZAN_TESTS_DEFINITION_MODEL_TEST_UTIL_H_
+#define ZAN_TESTS_DEFINITION_MODEL_TEST_UTIL_H_
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "definition/definition_node.h"
+#include "platform/ui.h"
+
+namespace zan::testing_util {
+
+// One message box as the user would have seen it.
+struct ShownBox {
+  std::string caption;
+  std::string text;
+  MessageBoxButtons buttons;
+  bool operator==(const ShownBox& other) const {
+    return caption == other.caption && text == other.text &&
+           buttons == other.buttons;
+  }
+};
+
+// A Ui that answers OK to every box and remembers them in order.
+class RecordingUi : public Ui {
+ public:
+  MessageBoxAnswer ShowMessageBox(const std::string& text,
+                                  const std::string& caption,
+                                  MessageBoxButtons buttons,
+                                  MessageBoxIcon /*icon*/) override {
+    boxes.push_back({caption, text, buttons});
+    return MessageBoxAnswer::kOk;
+  }
+  std::vector<ShownBox> boxes;
+};
+
+inline ShownBox OkBox(std::string caption, std::string text) {
+  return {std::move(caption), std::move(text), MessageBoxButtons::kOk};
+}
+
+using Properties = std::vector<std::pair<std::string, std::string>>;
+
+// Builds a parse-tree node by hand, as the tree builder would have.
+template <typename... Children>
+std::unique_ptr<DefinitionNode> Node(std::string name,
+                                     const Properties& properties,
+                                     Children... children) {
+  auto node = std::make_unique<DefinitionNode>(std::move(name));
+  for (const auto& [property, value] : properties) {
+    node->property_names.push_back(property);
+    node->property_values.push_back(value);
+  }
+  (node->children.push_back(std::move(children)), ...);
+  return node;
+}
+
+}  // namespace zan::testing_util
+
+#endif  // ZAN_TESTS_DEFINITION_MODEL_TEST_UTIL_H_

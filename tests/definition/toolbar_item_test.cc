@@ -1,0 +1,283 @@
+#include "definition/toolbar_item.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/definition/model_test_util.h"
+
+namespace zan {
+namespace {
+
+using testing_util::Node;
+using testing_util::OkBox;
+using testing_util::RecordingUi;
+
+TEST(ToolbarItemTest, DefaultsAndKinds) {
+  struct Row {
+    const char* keyword;
+    ItemKind kind;
+    int32_t image;
+  };
+  const Row rows[] = {
+      {"TEXT", ItemKind::kText, -2},
+      {"COMBO", ItemKind::kCombo, -2},
+      {"BUTTON", ItemKind::kButton, -2},
+      {"WEBPAGE", ItemKind::kWebPage, -2},
+      {"SEPARATOR", ItemKind::kSeparator, -2},
+      {"INDICATOR", ItemKind::kIndicator, -1},
+  };
+  for (const Row& row : rows) {
+    RecordingUi ui;
+    ToolbarItemList items;
+    ASSERT_TRUE(LoadToolbarItem(*Node(row.keyword, {}), items, ui));
+    ASSERT_EQ(items.size(), 1u);
+    const ToolbarItem& item = *items[0];
+    EXPECT_EQ(item.GetKind(), row.kind) << row.keyword;
+    EXPECT_EQ(static_cast<int>(item.GetKind()), static_cast<int>(row.kind));
+    EXPECT_EQ(item.image, row.image) << row.keyword;
+    EXPECT_EQ(item.GetImage(), row.image) << row.keyword;
+    EXPECT_EQ(item.item_index, -2);
+    EXPECT_EQ(item.command_index, -2);
+    EXPECT_TRUE(item.caption.empty() && item.hint.empty() &&
+                item.command.empty());
+    EXPECT_EQ(item.FindMenuEntry(0), nullptr);
+    EXPECT_TRUE(ui.boxes.empty());
+  }
+  RecordingUi ui;
+  ToolbarItemList items;
+  EXPECT_FALSE(LoadToolbarItem(*Node("COMMANDS", {}), items, ui));
+  EXPECT_FALSE(LoadToolbarItem(*Node("button", {}), items, ui));
+  EXPECT_TRUE(items.empty());
+}
+
+TEST(ToolbarItemTest, ButtonPropertiesAndDiagnostics) {
+  RecordingUi ui;
+  ToolbarButton button;
+  button.Load(*Node("BUTTON", {{"caption", "First"},
+                               {"image", "7"},
+                               {"caption", R"(Two\nlines)"},
+                               {"hint", R"(say \"hi\")"},
+                               {"command", "Search"},
+                               {"type", "Split"},
+                               {"Caption", "x"}}),
+              ui);
+  EXPECT_EQ(button.caption, "Two\nlines");
+  EXPECT_EQ(button.GetName(), "Two\nlines");
+  EXPECT_EQ(button.image, 7);
+  EXPECT_EQ(button.hint, "say \"hi\"");
+  EXPECT_EQ(button.command, "Search");
+  EXPECT_EQ(ui.boxes,
+            (std::vector{OkBox("TBDL Button", "Invalid property type"),
+                         OkBox("TBDL Button", "Invalid property Caption")}));
+  EXPECT_TRUE(button.OnProperty("hint", "h", ui));
+  EXPECT_FALSE(button.OnProperty("name", "n", ui));
+}
+
+TEST(ToolbarItemTest, DiagnosticCaptionPerElement) {
+  struct Row {
+    const char* keyword;
+    const char* property;
+    const char* caption;  // null: no box
+  };
+  const Row rows[] = {
+      {"BUTTON", "url", "TBDL Button"},
+      {"TEXT", "url", "TBDL Button"},
+      {"INDICATOR", "url", "TBDL Indicator"},
+      {"INDICATOR", "addimg6", "TBDL Indicator"},
+      {"INDICATOR", "param0", "TBDL Indicator"},
+      {"COMBO", "url", "TBDL Combo"},
+      {"WEBPAGE", "caption", "TBDL Webpage button"},
+      {"WEBPAGE", "image", "TBDL Webpage button"},
+      {"SEPARATOR", "url", nullptr},
+  };
+  for (const Row& row : rows) {
+    RecordingUi ui;
+    ToolbarItemList items;
+    LoadToolbarItem(*Node(row.keyword, {{row.property, "v"}}), items, ui);
+    if (row.caption == nullptr) {
+      EXPECT_TRUE(ui.boxes.empty()) << row.keyword;
+    } else {
+      EXPECT_EQ(ui.boxes, std::vector{OkBox(
+                              row.caption,
+                              std::string("Invalid property ") + row.property)})
+          << row.keyword << " " << row.property;
+    }
+  }
+}
+
+TEST(ToolbarItemTest, IndicatorFields) {
+  RecordingUi ui;
+  ToolbarIndicator indicator;
+  indicator.Load(*Node("INDICATOR", {{"type", "POP3"},
+                                     {"addimg1", "3"},
+                                     {"addimg5", "9"},
+                                     {"param1", R"(none\n)"},
+                                     {"param3", "You have %n"},
+                                     {"caption", "Mail"}}),
+                 ui);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(indicator.type, "POP3");
+  EXPECT_EQ(indicator.image, -1);
+  EXPECT_EQ(indicator.additional_images[0], 3);
+  EXPECT_EQ(indicator.additional_images[1], -1);
+  EXPECT_EQ(indicator.additional_images[4], 9);
+  EXPECT_EQ(indicator.parameters[0], "none\n");
+  EXPECT_EQ(indicator.parameters[1], "");
+  EXPECT_EQ(indicator.parameters[2], "You have %n");
+  EXPECT_EQ(indicator.GetImage(), -1);
+  indicator.evaluated_image = 3;
+  EXPECT_EQ(indicator.GetImage(), 3);
+}
+
+TEST(ToolbarItemTest, ComboFieldsValuesAndParts) {
+  RecordingUi ui;
+  ToolbarCombo combo;
+  combo.Load(*Node("COMBO",
+                   {{"name", "search"},
+                    {"type", "edit"},
+                    {"width", "120px"},
+                    {"maxchars", "64"},
+                    {"maxhistlines", "12"},
+                    {"password", "yes"},
+                    {"image", "4"}},
+                   Node("COMBOVALUE", {{"caption", "One"}, {"value", "1"}}),
+                   Node("MENU", {}),
+                   Node("COMBOVALUE", {{"caption", "Two"}, {"hint", "h"}})),
+             ui);
+  EXPECT_EQ(combo.GetName(), "search");
+  EXPECT_EQ(combo.type, "edit");
+  EXPECT_EQ(combo.width, "120px");
+  EXPECT_EQ(combo.max_chars, 64);
+  EXPECT_EQ(combo.max_history_lines, 12);
+  EXPECT_EQ(combo.password, 0);
+  EXPECT_EQ(combo.image, 4);
+  ASSERT_EQ(combo.values.size(), 2u);
+  EXPECT_EQ(combo.values[0]->caption, "One");
+  EXPECT_EQ(combo.values[0]->value, "1");
+  EXPECT_EQ(combo.values[1]->caption, "Two");
+  EXPECT_EQ(
+      ui.boxes,
+      (std::vector{OkBox("TBDL Combo", "Invalid part declared in COMBO!"),
+                   OkBox("TBDLLoad Combo Value", "Invalid property hint")}));
+  combo.OnProperty("password", "1", ui);
+  EXPECT_EQ(combo.password, 1);
+}
+
+TEST(ToolbarItemTest, WebPageAndSeparator) {
+  RecordingUi ui;
+  ToolbarWebPage page;
+  page.Load(*Node("WEBPAGE", {{"name", "news"},
+                              {"url", "http://x/?u=%url"},
+                              {"border", "1"},
+                              {"width", "300"}}),
+            ui);
+  EXPECT_EQ(page.GetName(), "news");
+  EXPECT_EQ(page.url, "http://x/?u=%url");
+  EXPECT_EQ(page.border, 1);
+  EXPECT_EQ(page.width, 300);
+  EXPECT_TRUE(page.HasDynamicUrl());
+  for (const char* url : {"a%domain", "%newdomain", "x%url"}) {
+    page.url = url;
+    EXPECT_TRUE(page.HasDynamicUrl()) << url;
+  }
+  page.url = "http://x/%URL%dom";
+  EXPECT_FALSE(page.HasDynamicUrl());
+
+  ToolbarSeparator separator;
+  separator.Load(*Node("SEPARATOR", {{"hint", "gap"}, {"url", "u"}}), ui);
+  EXPECT_EQ(separator.hint, "gap");
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST(ToolbarItemTest, DumpFormats) {
+  RecordingUi ui;
+  ToolbarButton button;
+  button.caption = "Go";
+  EXPECT_EQ(DumpToString(button, 1),
+            "\tBUTTON {caption=\"Go\" image=\"-2\" }\n");
+
+  ToolbarText text;
+  text.Load(*Node("TEXT",
+                  {{"caption", R"(a\"b\nc\\)"}, {"image", "3"}, {"hint", "h"}}),
+            ui);
+  EXPECT_EQ(DumpToString(text, 0),
+            "TEXT {caption=\"a\\\"b\\nc\\\\\" hint=\"h\" }\n");
+
+  ToolbarIndicator indicator;
+  indicator.Load(*Node("INDICATOR", {{"type", "POP3"},
+                                     {"addimg2", "5"},
+                                     {"param2", "p"},
+                                     {"command", "c"}}),
+                 ui);
+  EXPECT_EQ(DumpToString(indicator, 1),
+            "\tINDICATOR {command=\"c\" image=\"-1\" type=\"POP3\" "
+            "addimg1=\"-1\" addimg2=\"5\" addimg3=\"-1\" addimg4=\"-1\" "
+            "addimg5=\"-1\" param2=\"p\" }\n");
+
+  ToolbarCombo combo;
+  combo.name = "q";
+  EXPECT_EQ(DumpToString(combo, 1),
+            "\tCOMBO {name=\"q\" maxhistlines=\"0\" maxchars=\"0\" "
+            "password=\"0\" }\n");
+  combo.Load(*Node("COMBO", {{"type", "edit"}, {"width", "5"}, {"hint", "h"}},
+                   Node("COMBOVALUE", {{"value", "v"}, {"caption", "c"}}),
+                   Node("COMBOVALUE", {})),
+             ui);
+  EXPECT_EQ(DumpToString(combo, 1),
+            "\tCOMBO {type=\"edit\" name=\"q\" hint=\"h\" maxhistlines=\"0\" "
+            "width=\"5\" maxchars=\"0\" password=\"0\" \n"
+            "\t\tCOMBOVALUE {caption=\"c\" value=\"v\" }\n"
+            "\t\tCOMBOVALUE {}\n"
+            "}\n");
+
+  ToolbarWebPage page;
+  page.url = "http://x/";
+  page.width = -5;
+  EXPECT_EQ(DumpToString(page, 2),
+            "\t\tWEBPAGE {url=\"http://x/\" border=\"0\" width=\"-5\" }\n");
+
+  ToolbarSeparator separator;
+  separator.caption = "lost";
+  EXPECT_EQ(DumpToString(separator, 1), "\tSEPARATOR\n");
+}
+
+TEST(ToolbarItemTest, CloneCopiesEveryKindDeeply) {
+  RecordingUi ui;
+  ToolbarItemList items;
+  LoadToolbarItem(*Node("BUTTON", {{"caption", "B"}, {"image", "1"}},
+                        Node("MENU", {{"type", "Split"}},
+                             Node("MENUITEM", {{"caption", "i"}}),
+                             Node("SUBMENU", {{"caption", "s"}},
+                                  Node("MENUITEM", {{"caption", "inner"}})))),
+                  items, ui);
+  LoadToolbarItem(
+      *Node("COMBO", {{"name", "q"}}, Node("COMBOVALUE", {{"caption", "c"}})),
+      items, ui);
+  LoadToolbarItem(*Node("TEXT", {{"caption", "t"}}), items, ui);
+  LoadToolbarItem(*Node("INDICATOR", {{"type", "POP3"}, {"addimg3", "2"}}),
+                  items, ui);
+  LoadToolbarItem(*Node("WEBPAGE", {{"url", "u"}}), items, ui);
+  LoadToolbarItem(*Node("SEPARATOR", {}), items, ui);
+  for (const auto& item : items) {
+    std::unique_ptr<ToolbarItem> copy = item->Clone();
+    EXPECT_EQ(copy->GetKind(), item->GetKind());
+    EXPECT_EQ(DumpToString(*copy), DumpToString(*item));
+    EXPECT_NE(copy.get(), item.get());
+  }
+  auto& button = static_cast<ToolbarButton&>(*items[0]);
+  auto copy = button.Clone();
+  auto& copied = static_cast<ToolbarButton&>(*copy);
+  ASSERT_EQ(copied.menu.entries.size(), 2u);
+  EXPECT_NE(copied.menu.entries[0].get(), button.menu.entries[0].get());
+  EXPECT_EQ(copied.menu.type, "Split");
+  static_cast<MenuItem&>(*copied.menu.entries[0]).caption = "changed";
+  EXPECT_EQ(static_cast<MenuItem&>(*button.menu.entries[0]).caption, "i");
+  auto& combo = static_cast<ToolbarCombo&>(*items[1]);
+  auto combo_copy = combo.Clone();
+  EXPECT_NE(static_cast<ToolbarCombo&>(*combo_copy).values[0].get(),
+            combo.values[0].get());
+}
+
+}  // namespace
+}  // namespace zan
