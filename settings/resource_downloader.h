@@ -1,0 +1,51 @@
+#ifndef ZAN_SETTINGS_RESOURCE_DOWNLOADER_H_
+#define ZAN_SETTINGS_RESOURCE_DOWNLOADER_H_
+
+#include <cstdint>
+#include <string>
+
+#include "platform/downloader.h"
+#include "platform/ui.h"
+#include "settings/resource_source.h"
+#include "settings/settings_store.h"
+
+namespace zan {
+
+// CRC-32 (the zlib polynomial) of a file's whole content; 0 when the file
+// cannot be read or is empty, which means "no local copy".
+uint32_t FileChecksum(const std::string& path);
+// The checksum as the toolbar records it: the 32-bit value taken as signed,
+// in decimal.
+std::string ChecksumText(uint32_t checksum);
+
+// Makes the toolbar's resource files available in the module folder,
+// fetching them from the product web site when there is no local copy or
+// when "GlobalUpdateFlag" is on. A download goes into a temporary file in
+// the same folder that replaces the local copy only when the whole file
+// arrived, so a failed update never destroys the copy in use.
+class ResourceDownloader : public ResourceSource {
+ public:
+  // Files go to `local_dir` (ending in "/") and come from `base_url`
+  // (ending in "/").
+  ResourceDownloader(const SettingsStore& settings, Downloader& downloader,
+                     Ui& ui, std::string local_dir, std::string base_url);
+  // The module folder and SiteBaseUrl().
+  ResourceDownloader(const SettingsStore& settings, Downloader& downloader,
+                     Ui& ui);
+
+  bool DownloadResource(std::string& name) override;
+
+ private:
+  bool Fetch(const std::string& url, const std::string& local);
+  void ReportFailure(const std::string& name, const std::string& url);
+
+  const SettingsStore& settings_;
+  Downloader& downloader_;
+  Ui& ui_;
+  std::string local_dir_;
+  std::string base_url_;
+};
+
+}  // namespace zan
+
+#endif  // ZAN_SETTINGS_RESOURCE_DOWNLOADER_H_
