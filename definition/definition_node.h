@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zan {
@@ -11,6 +12,19 @@ namespace zan {
 // quotes, escapes not yet resolved; the loaders convert and resolve them.
 struct DefinitionNode {
   explicit DefinitionNode(std::string node_name) : name(std::move(node_name)) {}
+  DefinitionNode(DefinitionNode&&) = default;
+  DefinitionNode& operator=(DefinitionNode&&) = default;
+  // Takes the subtree apart without recursion, so that destroying a tree
+  // never needs stack in proportion to its depth.
+  ~DefinitionNode() {
+    std::vector<std::unique_ptr<DefinitionNode>> pending = std::move(children);
+    while (!pending.empty()) {
+      std::unique_ptr<DefinitionNode> node = std::move(pending.back());
+      pending.pop_back();
+      for (auto& child : node->children) pending.push_back(std::move(child));
+      node->children.clear();
+    }
+  }
 
   std::string name;
   std::vector<std::string> property_names;

@@ -53,19 +53,25 @@ DefinitionParser::DefinitionParser() {
   frames_.push_back({Block::kFile, 0});
 }
 
-std::size_t DefinitionParser::stack_entries() const {
-  std::size_t entries = 1 + 3 * (frames_.size() - 1);
-  switch (expect_) {
+std::size_t DefinitionParser::Entries(Expect expect) const {
+  const std::size_t entries = 1 + 3 * (frames_.size() - 1);
+  switch (expect) {
     case Expect::kBrace:
     case Expect::kEquals:
     case Expect::kAfterSeparator:
-      return entries + 1;
+      return entries + 1;  // the keyword or property name
     case Expect::kString:
-      return entries + 2;
+      return entries + 2;  // the property name and "="
     case Expect::kBody:
       break;
   }
   return entries;
+}
+
+DefinitionParser::Step DefinitionParser::Enter(Expect expect) {
+  if (!Reserve(Entries(expect))) return Step::kOverflow;
+  expect_ = expect;
+  return Step::kMore;
 }
 
 bool DefinitionParser::Reserve(std::size_t entries) {
@@ -83,9 +89,8 @@ DefinitionParser::Step DefinitionParser::Finish(Step step) {
 }
 
 DefinitionParser::Step DefinitionParser::ExpectBrace(Block block) {
-  expect_ = Expect::kBrace;
   pending_block_ = block;
-  return Reserve(stack_entries()) ? Step::kMore : Step::kOverflow;
+  return Enter(Expect::kBrace);
 }
 
 DefinitionParser::Step DefinitionParser::Push(Block block) {
@@ -109,8 +114,7 @@ DefinitionParser::Step DefinitionParser::Feed(TokenKind kind) {
       return Finish(Push(pending_block_));
     case Expect::kEquals:
       if (kind == TokenKind::kEquals) {
-        expect_ = Expect::kString;
-        return Finish(Reserve(stack_entries()) ? Step::kMore : Step::kOverflow);
+        return Finish(Enter(Expect::kString));
       }
       if (kind == TokenKind::kLBrace && image_block_ok_) {
         return Finish(Push(Block::kImage));
@@ -203,8 +207,7 @@ DefinitionParser::Step DefinitionParser::Property(Frame& frame,
   if ((allowed & Bit(kind)) == 0) return Step::kReject;
   property_phase_ = next_phase;
   image_block_ok_ = image_block && kind == TokenKind::kImage;
-  expect_ = Expect::kEquals;
-  return Reserve(stack_entries()) ? Step::kMore : Step::kOverflow;
+  return Enter(Expect::kEquals);
 }
 
 // A MENUITEM, SUBMENU or MENUSEPARATOR inside a MENU or SUBMENU body.
@@ -257,8 +260,7 @@ DefinitionParser::Step DefinitionParser::Body(TokenKind kind) {
           break;
         case TokenKind::kSeparator:
           frame.phase = 1;
-          expect_ = Expect::kAfterSeparator;
-          return Reserve(stack_entries()) ? Step::kMore : Step::kOverflow;
+          return Enter(Expect::kAfterSeparator);
         default:
           return Step::kReject;
       }

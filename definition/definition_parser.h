@@ -48,7 +48,7 @@ class DefinitionParser {
   std::string_view message() const { return message_; }
 
   // Entries the state stack holds now and its current room; for tests.
-  std::size_t stack_entries() const;
+  std::size_t stack_entries() const { return Entries(expect_); }
   std::size_t stack_capacity() const { return capacity_; }
 
  private:
@@ -83,6 +83,9 @@ class DefinitionParser {
     std::uint8_t phase;
   };
 
+  // Entries the state stack holds with the current blocks open and `expect`.
+  std::size_t Entries(Expect expect) const;
+  Step Enter(Expect expect);
   Step Body(TokenKind kind);
   Step Property(Frame& frame, TokenKind kind);
   Step MenuEntry(TokenKind kind);

@@ -321,10 +321,8 @@ std::ptrdiff_t DefinitionScanner::MatchString() {
     }
     const char c = static_cast<char>(p[k]);
     if (c == '"') {
-      if (lines > 0) {
-        line_ += lines;
-        line_start_ = base_ + pos_ + last_line_feed + 1;
-      }
+      string_lines_ = lines;
+      string_last_line_feed_ = last_line_feed;
       return static_cast<std::ptrdiff_t>(k + 1);
     }
     if (c == '\n') {
@@ -391,7 +389,15 @@ Token DefinitionScanner::Next() {
       const std::ptrdiff_t length = MatchString();
       if (length < 0) return Fail(error_);
       if (length == 0) return Finish(TokenKind::kChar, 1);
-      return Finish(TokenKind::kString, static_cast<std::size_t>(length));
+      const std::size_t start = pos_;
+      const Token token =
+          Finish(TokenKind::kString, static_cast<std::size_t>(length));
+      // A literal that spans lines moves the position of the next token.
+      if (string_lines_ > 0) {
+        line_ += string_lines_;
+        line_start_ = base_ + start + string_last_line_feed_ + 1;
+      }
+      return token;
     }
     default:
       break;

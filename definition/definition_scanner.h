@@ -128,7 +128,8 @@ class DefinitionScanner {
   Token Finish(TokenKind kind, std::size_t length);
   Token Fail(Error error);
   // Length of the string literal at pos_, 0 when the attempt is abandoned;
-  // -1 on a fault (error_ set).
+  // -1 on a fault (error_ set). Leaves the literal's line feeds in
+  // string_lines_ and string_last_line_feed_.
   std::ptrdiff_t MatchString();
   int Column(std::size_t offset) const;
 
@@ -145,6 +146,9 @@ class DefinitionScanner {
   std::uint64_t base_ = 0;
   std::uint64_t line_start_ = 0;
   int line_ = 1;
+  // Line feeds inside the string literal just matched.
+  int string_lines_ = 0;
+  std::size_t string_last_line_feed_ = 0;
 };
 
 }  // namespace zan

@@ -8,7 +8,7 @@ TreeBuilder::TreeBuilder()
     : root_(std::make_unique<DefinitionNode>("RYXToolBar")),
       current_(root_.get()) {}
 
-TreeBuilder::~TreeBuilder() { DiscardTree(std::move(root_)); }
+TreeBuilder::~TreeBuilder() = default;
 
 std::unique_ptr<DefinitionNode> TreeBuilder::TakeRoot() {
   std::unique_ptr<DefinitionNode> root = std::move(root_);
@@ -92,17 +92,6 @@ void TreeBuilder::OnToken(TokenKind kind, std::string_view text) {
     current_->property_names.emplace_back(text);
   }
   // "=" and stray characters change nothing.
-}
-
-void DiscardTree(std::unique_ptr<DefinitionNode> root) {
-  std::vector<std::unique_ptr<DefinitionNode>> pending;
-  if (root) pending.push_back(std::move(root));
-  while (!pending.empty()) {
-    std::unique_ptr<DefinitionNode> node = std::move(pending.back());
-    pending.pop_back();
-    for (auto& child : node->children) pending.push_back(std::move(child));
-    // `node` now has only empty slots left and dies without recursion.
-  }
 }
 
 }  // namespace zan

@@ -56,9 +56,6 @@ class TreeBuilder {
   std::string last_token_;
 };
 
-// Destroys a tree without recursion, whatever its depth.
-void DiscardTree(std::unique_ptr<DefinitionNode> root);
-
 }  // namespace zan
 
 #endif  // ZAN_DEFINITION_TREE_BUILDER_H_
