@@ -138,8 +138,9 @@ bool Pop3Session::Connect(const std::string& host, uint16_t port) {
       std::lock_guard<std::mutex> lock(attempt->mutex);
       attempt->pump = nullptr;
     }
+    // The loop is asked to quit: the attempt is abandoned, which is no
+    // fault of the account.
     worker.detach();
-    ReportError("Failed to connect to POP3 Server!");
     return false;
   }
   worker.join();

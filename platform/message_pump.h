@@ -18,6 +18,9 @@ class MessagePump {
   // pending so that the thread's own loop still sees it.
   virtual bool DispatchPending() = 0;
 
+  // True while a request to quit the loop is pending.
+  virtual bool IsQuitPending() = 0;
+
   // Sleeps until user-interface events are pending, Wake() is called (also
   // before this call, since the last return), or `timeout_ms` milliseconds
   // pass. Returns false only when the time ran out with nothing arriving.

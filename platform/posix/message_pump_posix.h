@@ -27,7 +27,7 @@ class PlainMessagePump : public MessagePump {
   void PostTask(std::function<void()> task);
   // Posts the request to quit the loop; it stays pending until taken.
   void PostQuit();
-  bool IsQuitPending();
+  bool IsQuitPending() override;
   // Takes a pending quit request; true when there was one.
   bool TakeQuit();
   // Runs events until a quit request is taken.
