@@ -1,0 +1,75 @@
+// Feeds arbitrary bytes to the definition parser and to the whole load of a
+// definition into a toolbar model. Besides the sanitizers it checks that the
+// parse result is one of its three values, that an accepted tree pairs every
+// property name with a value, and that the load agrees with the parse.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "definition/definition_parse.h"
+#include "definition/load_definition.h"
+#include "definition/toolbar_model.h"
+#include "platform/ui.h"
+
+namespace {
+
+class SilentUi : public zan::Ui {
+ public:
+  zan::MessageBoxAnswer ShowMessageBox(const std::string&, const std::string&,
+                                       zan::MessageBoxButtons,
+                                       zan::MessageBoxIcon) override {
+    return zan::MessageBoxAnswer::kOk;
+  }
+};
+
+bool PropertiesPaired(const zan::DefinitionNode& root) {
+  std::vector<const zan::DefinitionNode*> pending = {&root};
+  while (!pending.empty()) {
+    const zan::DefinitionNode* node = pending.back();
+    pending.pop_back();
+    if (node->property_names.size() != node->property_values.size()) {
+      return false;
+    }
+    for (const auto& child : node->children) pending.push_back(child.get());
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
+                                      std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  std::ostream discard(nullptr);
+
+  std::istringstream in{std::string(bytes)};
+  const zan::ParseOutcome outcome = zan::ParseDefinition(in, discard);
+  if (outcome.result < 0 || outcome.result > 2) std::abort();
+  if (outcome.result == 0) {
+    if (!outcome.root || !PropertiesPaired(*outcome.root)) std::abort();
+  } else if (outcome.root || outcome.message.empty()) {
+    std::abort();
+  }
+
+  SilentUi ui;
+  zan::ToolbarModelHolder holder;
+  holder.set_diagnostics(&discard);
+  zan::DefinitionParseReport report;
+  const bool loaded = holder.LoadDefinitionFromBytes(bytes, ui, &report);
+  if (loaded != (outcome.result == 0) || report.result != outcome.result) {
+    std::abort();
+  }
+  if (zan::ToolbarModel* model = holder.model()) {
+    model->ResolveItemCommands();
+    model->Dump(discard);
+    for (std::uint32_t id : {0u, 1024u, 2048u, 2049u, 2848u, 4000u}) {
+      model->FindMenuEntry(id);
+    }
+  }
+  return 0;
+}
