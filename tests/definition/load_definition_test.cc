@@ -1,0 +1,324 @@
+#include "definition/load_definition.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "definition/folder_resource_source.h"
+#include "tests/definition/model_test_util.h"
+#include "tests/support/temp_dir.h"
+
+namespace zan {
+namespace {
+
+using testing_util::OkBox;
+using testing_util::RecordingUi;
+
+std::string DefaultDefinition() {
+  const char* source = std::getenv("ZAN_SOURCE_DIR");
+  return test::ReadWholeFile(std::string(source != nullptr ? source : ".") +
+                             "/site/toolbar/ZAN.tbd");
+}
+
+// Loads `text` from memory and returns the dump, or "<failed>".
+std::string LoadAndDump(const std::string& text, RecordingUi& ui) {
+  ToolbarModelHolder holder;
+  std::ostringstream diagnostics;
+  holder.set_diagnostics(&diagnostics);
+  if (!holder.LoadDefinitionFromBytes(text, ui)) return "<failed>";
+  return DumpToString(*holder.model());
+}
+
+class LoadDefinitionTest : public ::testing::Test {
+ protected:
+  LoadDefinitionTest() { holder_.set_diagnostics(&diagnostics_); }
+
+  void WriteImageLists() {
+    dir_.WriteFile("tbil.bmp", "BM");
+    dir_.WriteFile("tbhotil.bmp", "BM");
+  }
+
+  test::TempDir dir_;
+  std::ostringstream diagnostics_;
+  RecordingUi ui_;
+  ToolbarModelHolder holder_;
+};
+
+TEST_F(LoadDefinitionTest, LoadsTheFileFromTheResourceSource) {
+  WriteImageLists();
+  dir_.WriteFile("ZAN.tbd",
+                 "RYX_Toolbar {\n"
+                 "  BUTTON { caption=\"Go\" command=\"g\" image=\"1\" }\n"
+                 "  COMMANDS { GOTOURL { name=\"g\" url=\"http://x/\" } }\n"
+                 "}\n");
+  FolderResourceSource resources(dir_.path());
+  ASSERT_TRUE(holder_.LoadDefinition(resources, ui_));
+  EXPECT_TRUE(ui_.boxes.empty());
+  ASSERT_NE(holder_.model(), nullptr);
+  ASSERT_EQ(holder_.model()->items.size(), 1u);
+  EXPECT_EQ(holder_.model()->items[0]->caption, "Go");
+  EXPECT_EQ(holder_.model()->commands.commands.size(), 1u);
+  EXPECT_EQ(holder_.model()->image_list_file, "tbil.bmp");
+  EXPECT_TRUE(diagnostics_.str().empty());
+}
+
+TEST_F(LoadDefinitionTest, EmptyToolbarStillNeedsBothImageLists) {
+  dir_.WriteFile("ZAN.tbd", "RYX_Toolbar{}");
+  FolderResourceSource resources(dir_.path());
+  EXPECT_FALSE(holder_.LoadDefinition(resources, ui_));
+  // The image lists are missing, which is not reported here, and the model
+  // stays installed as loaded.
+  EXPECT_TRUE(ui_.boxes.empty());
+  ASSERT_NE(holder_.model(), nullptr);
+  dir_.WriteFile("tbil.bmp", "BM");
+  EXPECT_FALSE(holder_.LoadDefinition(resources, ui_));
+  dir_.WriteFile("tbhotil.bmp", "BM");
+  EXPECT_TRUE(holder_.LoadDefinition(resources, ui_));
+  EXPECT_TRUE(holder_.model()->items.empty());
+  EXPECT_TRUE(holder_.model()->commands.commands.empty());
+}
+
+TEST_F(LoadDefinitionTest, MissingFileLeavesAnEmptyModel) {
+  WriteImageLists();
+  dir_.WriteFile("ZAN.tbd", "RYX_Toolbar { BUTTON { caption=\"old\" } }");
+  FolderResourceSource resources(dir_.path());
+  ASSERT_TRUE(holder_.LoadDefinition(resources, ui_));
+  ASSERT_EQ(holder_.model()->items.size(), 1u);
+
+  FolderResourceSource elsewhere(dir_.File("missing"));
+  EXPECT_FALSE(holder_.LoadDefinition(elsewhere, ui_));
+  EXPECT_EQ(ui_.boxes, std::vector{OkBox(
+                           "Error", "Unable to open toolbar definition file")});
+  ASSERT_NE(holder_.model(), nullptr);
+  EXPECT_TRUE(holder_.model()->items.empty());
+}
+
+TEST_F(LoadDefinitionTest, SyntaxErrorShowsTheLastTwoTokensAndEmptiesTheModel) {
+  WriteImageLists();
+  dir_.WriteFile("ZAN.tbd", "RYX_Toolbar { BUTTON { caption=\"old\" } }");
+  FolderResourceSource resources(dir_.path());
+  ASSERT_TRUE(holder_.LoadDefinition(resources, ui_));
+
+  dir_.WriteFile("ZAN.tbd",
+                 "RYX_Toolbar {\n  BUTTON { caption=\"Go\" Caption=\"x\" }\n}");
+  EXPECT_FALSE(holder_.LoadDefinition(resources, ui_));
+  EXPECT_EQ(ui_.boxes,
+            std::vector{OkBox("Failed to parse toolbar definition file",
+                              "caption \"Go\"")});
+  EXPECT_NE(diagnostics_.str().find("Syntax error: parse error"),
+            std::string::npos);
+  ASSERT_NE(holder_.model(), nullptr);
+  EXPECT_TRUE(holder_.model()->items.empty());
+  EXPECT_TRUE(holder_.model()->commands.commands.empty());
+}
+
+TEST_F(LoadDefinitionTest, ReportsWhereTheParseStopped) {
+  DefinitionParseReport report;
+  EXPECT_FALSE(holder_.LoadDefinitionFromBytes(
+      "RYX_Toolbar {\n BUTTON { caption=\"Go\" }\n BUTTON {# }\n}", ui_,
+      &report));
+  EXPECT_EQ(report.result, 1);
+  EXPECT_EQ(report.line, 3);
+  EXPECT_EQ(report.column, 10);
+  EXPECT_EQ(report.message, "parse error");
+  EXPECT_EQ(report.previous_token, "BUTTON");
+  EXPECT_EQ(report.last_token, "{");
+
+  EXPECT_TRUE(holder_.LoadDefinitionFromBytes("RYX_Toolbar {}", ui_, &report));
+  EXPECT_EQ(report.result, 0);
+}
+
+TEST_F(LoadDefinitionTest, DiagnosticsInWalkOrderAndLoadingGoesOn) {
+  const std::string text =
+      "RYX_Toolbar {\n"
+      "  name=\"x\"\n"
+      "  BUTTON { caption=\"a\" MENU { caption=\"m\" MENUITEM { type=\"t\" } } "
+      "}\n"
+      "  WEBPAGE { url=\"u\" }\n"
+      "  INDICATOR { addimg3=\"2\" }\n"
+      "  COMMANDS { GOTOURL { name=\"g\" } }\n"
+      "}";
+  ASSERT_TRUE(holder_.LoadDefinitionFromBytes(text, ui_));
+  EXPECT_EQ(
+      ui_.boxes,
+      (std::vector{OkBox("TBDL Button Menu", "Invalid property name"),
+                   OkBox("TBDL Button Menu", "Invalid property caption"),
+                   OkBox("TBDL Command button", "Invalid property type")}));
+  EXPECT_EQ(holder_.model()->items.size(), 3u);
+  EXPECT_EQ(holder_.model()->commands.commands.size(), 1u);
+}
+
+TEST_F(LoadDefinitionTest, CommandPositionsContinueAcrossSections) {
+  ASSERT_TRUE(holder_.LoadDefinitionFromBytes(
+      "RYX_Toolbar {\n"
+      " COMMANDS { GOTOURL { name=\"a\" } SHELLEXECUTE { name=\"b\" } }\n"
+      " BUTTON { command=\"c\" }\n"
+      " BUTTON { command=\"a\" }\n"
+      " BUTTON { command=\"none\" }\n"
+      " COMMANDS { SERVICECOMMAND { name=\"c\" } GOTOURL { name=\"a\" } }\n"
+      "}",
+      ui_));
+  ToolbarModel& model = *holder_.model();
+  EXPECT_EQ(model.commands.commands.size(), 4u);
+  EXPECT_EQ(model.FindCommandIndex("c"), 2);
+  EXPECT_EQ(model.FindCommandIndex("a"), 0);
+  model.ResolveItemCommands();
+  EXPECT_EQ(model.items[0]->command_index, 2);
+  EXPECT_EQ(model.items[1]->command_index, 0);
+  EXPECT_EQ(model.items[2]->command_index, -1);
+}
+
+TEST(DefinitionRoundTripTest, DumpLoadsBackToTheSameDump) {
+  const std::string texts[] = {
+      "RYX_Toolbar { COMMANDS { SERVICECOMMAND { type=\"Update\" } } }",
+      "RYX_Toolbar {\n"
+      " BUTTON { caption=\"a\\\\b \\\"q\\\" \\n line\\x\" hint=\"\xE9t\xE9\" "
+      "image=\"-7\" image=\"12px\" }\n"
+      " TEXT { caption=\"t\" image=\"3\" }\n"
+      " SEPARATOR { caption=\"lost\" }\n"
+      " SEPARATOR\n"
+      " COMBO { name=\"q\" password=\"1\" width=\"wide\" "
+      "maxchars=\"99999999999\" "
+      "COMBOVALUE { caption=\"c\" } COMBOVALUE { value=\"v\\\\\" } }\n"
+      " WEBPAGE { url=\"a{b}c=d\" border=\"-2147483648\" }\n"
+      " INDICATOR { type=\"POP3\" param2=\"multi\nline\" addimg5=\"2\" }\n"
+      " BUTTON { MENU { type=\"None\" image=\"f.bmp\" } }\n"
+      " BUTTON { MENU { MENUSEPARATOR SUBMENU { SUBMENU { MENUSEPARATOR } "
+      "MENUITEM { caption=\"SIDEBAR!x\" } } } }\n"
+      " COMMANDS { GOTOURL { name=\"g\" url=\"POST!u\" post=\"q=%q\" "
+      "target=\"t\" options=\"o\" newwindow=\"New\" } }\n"
+      " COMMANDS { SHELLEXECUTE { name=\"s\" shellcmd=\"ls\" failmsg=\"no\" } "
+      "}\n"
+      "}",
+  };
+  for (const std::string& text : texts) {
+    RecordingUi ui;
+    const std::string first = LoadAndDump(text, ui);
+    ASSERT_NE(first, "<failed>") << text;
+    const std::string second = LoadAndDump(first, ui);
+    EXPECT_EQ(second, first);
+    EXPECT_TRUE(ui.boxes.empty());
+  }
+}
+
+TEST(DefinitionRoundTripTest, DumpsThatTheGrammarRejectsKeepTheirFormat) {
+  RecordingUi ui;
+  // No commands: an empty COMMANDS block, which does not load again.
+  const std::string no_commands = LoadAndDump("RYX_Toolbar { TEXT { } }", ui);
+  EXPECT_EQ(no_commands, "RYX_Toolbar {\n\tTEXT {}\n\tCOMMANDS {}\n}");
+  EXPECT_EQ(LoadAndDump(no_commands, ui), "<failed>");
+}
+
+TEST(DefaultDefinitionTest, LoadsWithoutDiagnosticsAndUsesEveryFeature) {
+  const std::string text = DefaultDefinition();
+  ASSERT_FALSE(text.empty());
+  RecordingUi ui;
+  ToolbarModelHolder holder;
+  ASSERT_TRUE(holder.LoadDefinitionFromBytes(text, ui));
+  EXPECT_TRUE(ui.boxes.empty());
+  ToolbarModel& model = *holder.model();
+
+  std::set<ItemKind> kinds;
+  bool value_list_combo = false, history_combo = false, pop3 = false;
+  bool separator_block = false;
+  for (const auto& item : model.items) {
+    kinds.insert(item->GetKind());
+    if (item->GetKind() == ItemKind::kCombo) {
+      const auto& combo = static_cast<const ToolbarCombo&>(*item);
+      (combo.values.empty() ? history_combo : value_list_combo) = true;
+    }
+    if (item->GetKind() == ItemKind::kIndicator) {
+      pop3 |= static_cast<const ToolbarIndicator&>(*item).type == "POP3";
+    }
+    separator_block |=
+        item->GetKind() == ItemKind::kSeparator && !item->hint.empty();
+  }
+  EXPECT_EQ(kinds.size(), 6u);
+  EXPECT_TRUE(value_list_combo && history_combo && pop3 && separator_block);
+
+  // Every element and every menu entry names an existing command.
+  std::vector<const MenuEntry*> entries;
+  bool sidebar = false, submenu = false, menu_separator = false;
+  for (size_t i = 0; i < model.items.size(); ++i) {
+    const ToolbarItem& item = *model.items[i];
+    if (item.GetKind() != ItemKind::kSeparator &&
+        item.GetKind() != ItemKind::kWebPage &&
+        item.GetKind() != ItemKind::kText) {
+      EXPECT_GE(model.FindCommandIndex(item.command), 0) << item.command;
+    }
+    for (uint32_t n = 0;; ++n) {
+      const MenuEntry* entry = model.FindMenuEntry(
+          kFirstMenuCommandId +
+          kMenuCommandIdsPerItem * static_cast<uint32_t>(i) + n);
+      if (entry == nullptr) break;
+      sidebar |= entry->IsSidebar();
+      submenu |= entry->GetEntryKind() == MenuEntryKind::kSubMenu;
+      menu_separator |= entry->GetEntryKind() == MenuEntryKind::kSeparator;
+      if (entry->GetEntryKind() == MenuEntryKind::kItem) {
+        EXPECT_GE(model.FindCommandIndex(entry->command), 0) << entry->command;
+      }
+    }
+  }
+  EXPECT_TRUE(sidebar && submenu && menu_separator);
+
+  std::set<CommandKind> command_kinds;
+  std::set<std::string> services;
+  bool post_search = false, get_search = false;
+  for (const auto& command : model.commands.commands) {
+    command_kinds.insert(command->GetCommandKind());
+    if (command->GetCommandKind() == CommandKind::kService) {
+      services.insert(static_cast<const ServiceCommand&>(*command).type);
+    }
+    if (command->GetCommandKind() == CommandKind::kGoToUrl) {
+      const auto& go = static_cast<const GoToUrlCommand&>(*command);
+      if (go.url.starts_with("POST!search.html") && go.UsesMacros()) {
+        post_search = true;
+      }
+      if (go.url.starts_with("search.html?q=%search")) get_search = true;
+    }
+  }
+  EXPECT_EQ(command_kinds.size(), 3u);
+  EXPECT_TRUE(post_search && get_search);
+  EXPECT_EQ(services,
+            (std::set<std::string>{"HideToolbar", "MessageBox", "Search",
+                                   "ConfigurePOP3", "CheckMail", "ClearHistory",
+                                   "ChangeProxy", "TogglePopupBlocking",
+                                   "Highlight", "Uninstall", "Update"}));
+  EXPECT_GE(model.FindItemByCommand("Highlight"), 0);
+  EXPECT_GE(model.FindCommandIndex("GoToWebMailGate"), 0);
+  model.RebuildReferenceLists();
+  EXPECT_EQ(model.indicators.size(), 1u);
+  EXPECT_EQ(model.dynamic_web_pages.size(), 1u);
+
+  RecordingUi again;
+  const std::string dump = DumpToString(model);
+  EXPECT_EQ(LoadAndDump(dump, again), dump);
+}
+
+TEST(DefinitionNestingTest, DeepSubmenusLoadDumpAndNumber) {
+  constexpr int kDepth = 100;
+  std::string text = "RYX_Toolbar { BUTTON { MENU {";
+  for (int i = 0; i < kDepth; ++i) text += " SUBMENU {";
+  text += " MENUITEM { caption=\"leaf\" }";
+  for (int i = 0; i < kDepth; ++i) text += " }";
+  text += " } } COMMANDS { SERVICECOMMAND { type=\"Search\" } } }";
+  RecordingUi ui;
+  ToolbarModelHolder holder;
+  ASSERT_TRUE(holder.LoadDefinitionFromBytes(text, ui));
+  const ToolbarModel& model = *holder.model();
+  const MenuEntry* leaf = model.FindMenuEntry(kFirstMenuCommandId);
+  ASSERT_NE(leaf, nullptr);
+  EXPECT_EQ(leaf->GetEntryKind(), MenuEntryKind::kItem);
+  EXPECT_EQ(model.FindMenuEntry(kFirstMenuCommandId + kDepth)->GetEntryKind(),
+            MenuEntryKind::kSubMenu);
+  EXPECT_EQ(model.FindMenuEntry(kFirstMenuCommandId + kDepth + 1), nullptr);
+  const std::string dump = DumpToString(model);
+  EXPECT_EQ(LoadAndDump(dump, ui), dump);
+}
+
+}  // namespace
+}  // namespace zan
