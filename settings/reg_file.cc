@@ -1,0 +1,430 @@
+#include "settings/reg_file.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace zan {
+
+namespace {
+
+constexpr char kHeader[] = "REGEDIT4";
+// Bytes per line of a hex value before it continues on the next line.
+constexpr size_t kHexBytesPerLine = 24;
+
+struct HiveName {
+  RegistryHive hive;
+  const char* name;
+  const char* abbreviation;
+};
+
+constexpr HiveName kHives[] = {
+    {RegistryHive::kCurrentUser, "HKEY_CURRENT_USER", "HKCU"},
+    {RegistryHive::kLocalMachine, "HKEY_LOCAL_MACHINE", "HKLM"},
+    {RegistryHive::kClassesRoot, "HKEY_CLASSES_ROOT", "HKCR"},
+};
+
+bool EqualsFolded(const std::string& a, const char* b) {
+  const std::string other = b;
+  if (a.size() != other.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = other[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// Splits "HIVE\rest" into the hive and the rest.
+bool SplitKeyPath(const std::string& path, RegistryHive& hive,
+                  std::string& rest) {
+  const size_t slash = path.find('\\');
+  const std::string first = path.substr(0, slash);
+  rest = slash == std::string::npos ? "" : path.substr(slash + 1);
+  for (const HiveName& name : kHives) {
+    if (EqualsFolded(first, name.name) ||
+        EqualsFolded(first, name.abbreviation)) {
+      hive = name.hive;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string Quote(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '\\' || c == '"') out.push_back('\\');
+    out.push_back(c);
+  }
+  out.push_back('"');
+  return out;
+}
+
+std::string Hex(const std::string& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  size_t on_line = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    out.push_back(kDigits[byte >> 4]);
+    out.push_back(kDigits[byte & 0x0F]);
+    if (i + 1 < bytes.size()) {
+      out.push_back(',');
+      if (++on_line == kHexBytesPerLine) {
+        out += "\\\n  ";
+        on_line = 0;
+      }
+    }
+  }
+  return out;
+}
+
+// A REG_SZ that reads back the same from "text": one zero, at the end, and
+// no line breaks inside.
+bool IsPlainText(const std::string& data) {
+  if (data.empty() || data.back() != '\0') return false;
+  for (size_t i = 0; i + 1 < data.size(); ++i) {
+    if (data[i] == '\0' || data[i] == '\n' || data[i] == '\r') return false;
+  }
+  return true;
+}
+
+std::string FormatValue(const std::string& name, const RegistryValue& value) {
+  std::string line = name.empty() ? "@" : Quote(name);
+  line += '=';
+  if (value.type == RegistryType::kString && IsPlainText(value.data)) {
+    return line + Quote(value.data.substr(0, value.data.size() - 1));
+  }
+  if (value.type == RegistryType::kDword && value.data.size() == 4) {
+    uint32_t number = 0;
+    for (int i = 3; i >= 0; --i) {
+      number = number << 8 | static_cast<unsigned char>(value.data[i]);
+    }
+    char text[16];
+    std::snprintf(text, sizeof(text), "%08x", number);
+    return line + "dword:" + text;
+  }
+  if (value.type == RegistryType::kBinary) {
+    line += "hex:";
+  } else {
+    line += "hex(" + std::to_string(static_cast<uint32_t>(value.type)) + "):";
+  }
+  return line + Hex(value.data);
+}
+
+void ExportKey(RegistryKey& key, const std::string& path, bool is_hive_root,
+               std::string& out) {
+  std::vector<std::string> lines;
+  for (uint32_t i = 0;; ++i) {
+    auto name = key.EnumValue(i);
+    if (!name) break;
+    auto value = key.QueryValue(*name);
+    if (value) lines.push_back(FormatValue(*name, *value));
+  }
+  // Hive roots appear only when they hold values; every other key appears,
+  // so that empty keys come back on import.
+  if (!is_hive_root || !lines.empty()) {
+    out += "[" + path + "]\n";
+    for (const std::string& line : lines) out += line + "\n";
+    out += "\n";
+  }
+  for (uint32_t i = 0;; ++i) {
+    auto name = key.EnumKey(i);
+    if (!name) break;
+    if (auto child = key.OpenKey(*name)) {
+      ExportKey(*child, path + "\\" + *name, false, out);
+    }
+  }
+}
+
+// One step of an import.
+struct Operation {
+  enum class Kind { kCreateKey, kDeleteKey, kSetValue, kDeleteValue } kind;
+  RegistryHive hive = RegistryHive::kCurrentUser;
+  std::string key;
+  std::string name;
+  RegistryValue value;
+};
+
+// Reads a quoted text starting at text[pos] == '"'; pos ends after the
+// closing quote.
+bool ReadQuoted(const std::string& text, size_t& pos, std::string& out) {
+  if (pos >= text.size() || text[pos] != '"') return false;
+  ++pos;
+  out.clear();
+  while (pos < text.size()) {
+    const char c = text[pos++];
+    if (c == '"') return true;
+    if (c == '\\' && pos < text.size()) {
+      out.push_back(text[pos++]);
+    } else {
+      out.push_back(c);
+    }
+  }
+  return false;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool ReadHexBytes(const std::string& text, std::string& out) {
+  out.clear();
+  size_t pos = 0;
+  while (pos < text.size()) {
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    if (pos >= text.size()) break;
+    if (pos + 1 >= text.size()) return false;
+    const int high = HexDigit(text[pos]);
+    const int low = HexDigit(text[pos + 1]);
+    if (high < 0 || low < 0) return false;
+    out.push_back(static_cast<char>(high << 4 | low));
+    pos += 2;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    if (pos < text.size()) {
+      if (text[pos] != ',') return false;
+      ++pos;
+    }
+  }
+  return true;
+}
+
+std::string TrimRight(std::string text) {
+  while (!text.empty() &&
+         (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+    text.pop_back();
+  }
+  return text;
+}
+
+bool ParseData(const std::string& data, Operation& op) {
+  if (data == "-") {
+    op.kind = Operation::Kind::kDeleteValue;
+    return true;
+  }
+  op.kind = Operation::Kind::kSetValue;
+  if (!data.empty() && data.front() == '"') {
+    size_t pos = 0;
+    std::string text;
+    if (!ReadQuoted(data, pos, text) || pos != data.size()) return false;
+    op.value = {RegistryType::kString, text + std::string(1, '\0')};
+    return true;
+  }
+  if (data.rfind("dword:", 0) == 0) {
+    const std::string digits = data.substr(6);
+    if (digits.empty() || digits.size() > 8) return false;
+    uint32_t number = 0;
+    for (char c : digits) {
+      const int digit = HexDigit(c);
+      if (digit < 0) return false;
+      number = number << 4 | static_cast<uint32_t>(digit);
+    }
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i) {
+      bytes[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
+    }
+    op.value = {RegistryType::kDword, bytes};
+    return true;
+  }
+  uint32_t type = static_cast<uint32_t>(RegistryType::kBinary);
+  size_t colon = std::string::npos;
+  if (data.rfind("hex:", 0) == 0) {
+    colon = 3;
+  } else if (data.rfind("hex(", 0) == 0) {
+    const size_t close = data.find("):");
+    if (close == std::string::npos || close == 4) return false;
+    type = 0;
+    for (size_t i = 4; i < close; ++i) {
+      const int digit = HexDigit(data[i]);
+      if (digit < 0) return false;
+      type = type * 16 + static_cast<uint32_t>(digit);
+    }
+    colon = close + 1;
+  } else {
+    return false;
+  }
+  op.value.type = static_cast<RegistryType>(type);
+  return ReadHexBytes(data.substr(colon + 1), op.value.data);
+}
+
+}  // namespace
+
+bool ExportRegFile(Registry& registry, const std::string& key_path,
+                   std::string& out, std::string& error) {
+  out = std::string(kHeader) + "\n\n";
+  if (key_path.empty()) {
+    for (const HiveName& name : kHives) {
+      if (auto root = registry.OpenHive(name.hive)) {
+        ExportKey(*root, name.name, true, out);
+      }
+    }
+    return true;
+  }
+  RegistryHive hive;
+  std::string rest;
+  if (!SplitKeyPath(key_path, hive, rest)) {
+    error = "unknown root key in " + key_path;
+    return false;
+  }
+  auto key = registry.OpenKey(hive, rest);
+  if (!key) {
+    error = "no such key: " + key_path;
+    return false;
+  }
+  // Show the path in the spelling the keys were created with.
+  std::string shown;
+  for (const HiveName& name : kHives) {
+    if (name.hive == hive) shown = name.name;
+  }
+  auto walk = registry.OpenHive(hive);
+  size_t start = 0;
+  while (walk && start < rest.size()) {
+    size_t end = rest.find('\\', start);
+    if (end == std::string::npos) end = rest.size();
+    const std::string wanted = rest.substr(start, end - start);
+    std::string spelled = wanted;
+    for (uint32_t i = 0;; ++i) {
+      auto child = walk->EnumKey(i);
+      if (!child) break;
+      if (EqualsFolded(*child, wanted.c_str())) {
+        spelled = *child;
+        break;
+      }
+    }
+    shown += "\\" + spelled;
+    walk = walk->OpenKey(wanted);
+    start = end + 1;
+  }
+  ExportKey(*key, shown, rest.empty(), out);
+  return true;
+}
+
+bool ImportRegFile(Registry& registry, const std::string& text,
+                   std::string& error) {
+  // Join continued lines (a hex value ending in a backslash) and number
+  // them by their first physical line.
+  std::vector<std::pair<size_t, std::string>> lines;
+  {
+    size_t number = 0;
+    size_t pos = 0;
+    bool continuing = false;
+    while (pos < text.size()) {
+      size_t end = text.find('\n', pos);
+      if (end == std::string::npos) end = text.size();
+      std::string line = TrimRight(text.substr(pos, end - pos));
+      pos = end + 1;
+      ++number;
+      if (continuing) {
+        const size_t start = line.find_first_not_of(" \t");
+        lines.back().second +=
+            start == std::string::npos ? "" : line.substr(start);
+      } else {
+        lines.emplace_back(number, line);
+      }
+      // Only a hex value can end in a backslash: texts end in a quote.
+      const std::string& joined = lines.back().second;
+      continuing = !joined.empty() && joined.back() == '\\' &&
+                   joined.find("=hex") != std::string::npos;
+      if (continuing) lines.back().second.pop_back();
+    }
+  }
+
+  std::vector<Operation> operations;
+  bool header_seen = false;
+  bool in_key = false;
+  RegistryHive hive = RegistryHive::kCurrentUser;
+  std::string key;
+  for (const auto& [number, line] : lines) {
+    auto fail = [&, number = number](const std::string& why) {
+      error = "line " + std::to_string(number) + ": " + why;
+      return false;
+    };
+    const size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line[start] == ';') continue;
+    const std::string content = line.substr(start);
+    if (!header_seen) {
+      if (content != kHeader &&
+          content != "Windows Registry Editor Version 5.00") {
+        return fail("the file does not begin with REGEDIT4");
+      }
+      header_seen = true;
+      continue;
+    }
+    if (content.front() == '[') {
+      if (content.back() != ']') return fail("unterminated key name");
+      std::string path = content.substr(1, content.size() - 2);
+      const bool remove = !path.empty() && path.front() == '-';
+      if (remove) path.erase(0, 1);
+      std::string rest;
+      if (!SplitKeyPath(path, hive, rest)) return fail("unknown root key");
+      if (remove && rest.empty()) return fail("a root key cannot be deleted");
+      key = rest;
+      in_key = !remove;
+      Operation op{
+          remove ? Operation::Kind::kDeleteKey : Operation::Kind::kCreateKey,
+          hive,
+          key,
+          "",
+          {}};
+      operations.push_back(std::move(op));
+      continue;
+    }
+    if (!in_key) return fail("a value outside a key");
+    Operation op{Operation::Kind::kSetValue, hive, key, "", {}};
+    size_t pos = 0;
+    if (content.front() == '@') {
+      pos = 1;
+    } else if (!ReadQuoted(content, pos, op.name)) {
+      return fail("expected a quoted value name or @");
+    }
+    while (pos < content.size() && content[pos] == ' ') ++pos;
+    if (pos >= content.size() || content[pos] != '=') return fail("expected =");
+    ++pos;
+    while (pos < content.size() && content[pos] == ' ') ++pos;
+    if (op.name.size() > kMaxRegistryValueName)
+      return fail("value name too long");
+    if (!ParseData(content.substr(pos), op)) return fail("bad value data");
+    operations.push_back(std::move(op));
+  }
+  if (!header_seen) {
+    error = "the file does not begin with REGEDIT4";
+    return false;
+  }
+
+  bool ok = true;
+  std::unique_ptr<RegistryKey> open;
+  for (const Operation& op : operations) {
+    switch (op.kind) {
+      case Operation::Kind::kCreateKey:
+        open = registry.CreateKey(op.hive, op.key);
+        if (!open) {
+          error = "cannot create key " + op.key;
+          ok = false;
+        }
+        break;
+      case Operation::Kind::kDeleteKey:
+        open.reset();
+        registry.DeleteKey(op.hive, op.key);
+        break;
+      case Operation::Kind::kSetValue:
+        if (!open || !open->SetValue(op.name, op.value)) {
+          error = "cannot write value " + op.name;
+          ok = false;
+        }
+        break;
+      case Operation::Kind::kDeleteValue:
+        if (open) open->DeleteValue(op.name);
+        break;
+    }
+  }
+  return ok;
+}
+
+}  // namespace zan
