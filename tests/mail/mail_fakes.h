@@ -1,0 +1,105 @@
+#ifndef ZAN_TESTS_MAIL_MAIL_FAKES_H_
+#define ZAN_TESTS_MAIL_MAIL_FAKES_H_
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "definition/toolbar_model.h"
+#include "mail/mail_account_store.h"
+#include "mail/mail_toolbar.h"
+#include "platform/clock.h"
+#include "platform/posix/sqlite_registry.h"
+#include "settings/settings_store.h"
+#include "tests/support/temp_dir.h"
+
+namespace zan {
+
+class FakeClock : public Clock {
+ public:
+  int64_t Now() override { return now; }
+  int64_t now = 1'800'000'000;
+};
+
+// Records what the checker asks of the toolbar control window.
+class RecordingMailToolbar : public MailToolbar {
+ public:
+  struct Shown {
+    int item_index;
+    std::string caption;
+    int image;
+    std::string hint;
+  };
+  void StartTimer(int id, int period_ms) override {
+    started.push_back({id, period_ms});
+  }
+  void KillTimer(int id) override { killed.push_back(id); }
+  void ShowIndicator(const ToolbarIndicator& indicator) override {
+    shown.push_back({indicator.item_index, indicator.caption,
+                     indicator.GetImage(), indicator.hint});
+  }
+  void RunCommand(int command_index, const std::string& parameter) override {
+    commands.push_back({command_index, parameter});
+  }
+
+  std::vector<std::pair<int, int>> started;
+  std::vector<int> killed;
+  std::vector<Shown> shown;
+  std::vector<std::pair<int, std::string>> commands;
+};
+
+// The real settings store on an SQLite file in a fresh folder.
+class StoreOnDisk {
+ public:
+  StoreOnDisk()
+      : registry_(SqliteRegistry::Open(dir_.File("registry.db"))),
+        settings_(*registry_),
+        store_(settings_) {}
+
+  const MailAccountStore& store() const { return store_; }
+  const SettingsStore& settings() const { return settings_; }
+  std::string path() const { return dir_.File("registry.db"); }
+  // The open "POP3 Accounts" key, for looking at raw values.
+  std::unique_ptr<RegistryKey> Key() const {
+    return settings_.OpenProductSubKey(MailAccountStore::kKeyName);
+  }
+  std::vector<std::string> ValueNames() const {
+    std::vector<std::string> names;
+    auto key = Key();
+    for (uint32_t i = 0;; ++i) {
+      auto name = key->EnumValue(i);
+      if (!name) break;
+      names.push_back(*name);
+    }
+    return names;
+  }
+
+ private:
+  test::TempDir dir_;
+  std::unique_ptr<SqliteRegistry> registry_;
+  SettingsStore settings_;
+  MailAccountStore store_;
+};
+
+// A model with one indicator of `type` (images 11, 12, 13).
+inline std::unique_ptr<ToolbarModel> ModelWithIndicator(
+    const std::string& type, const std::string& param1 = "",
+    const std::string& param3 = "") {
+  auto model = std::make_unique<ToolbarModel>();
+  auto indicator = std::make_unique<ToolbarIndicator>();
+  indicator->caption = "Mail";
+  indicator->type = type;
+  indicator->additional_images[0] = 11;
+  indicator->additional_images[1] = 12;
+  indicator->additional_images[2] = 13;
+  indicator->parameters[0] = param1;
+  indicator->parameters[2] = param3;
+  model->items.push_back(std::make_unique<ToolbarButton>());
+  model->items.push_back(std::move(indicator));
+  model->RebuildReferenceLists();
+  return model;
+}
+
+}  // namespace zan
+
+#endif  // ZAN_TESTS_MAIL_MAIL_FAKES_H_
