@@ -79,7 +79,6 @@ bool DefinitionParser::Reserve(std::size_t entries) {
     if (capacity_ >= kMaxStack) return false;
     capacity_ = std::min(capacity_ * 2, kMaxStack);
   }
-  frames_.reserve(capacity_ / 3 + 1);
   return true;
 }
 
@@ -96,6 +95,8 @@ DefinitionParser::Step DefinitionParser::ExpectBrace(Block block) {
 DefinitionParser::Step DefinitionParser::Push(Block block) {
   expect_ = Expect::kBody;
   if (!Reserve(1 + 3 * frames_.size())) return Step::kOverflow;
+  // The only place where frames_ may move: no reference into it is held.
+  frames_.reserve(capacity_ / 3 + 1);
   frames_.push_back({block, 0});
   return Step::kMore;
 }
@@ -309,10 +310,9 @@ DefinitionParser::Step DefinitionParser::Body(TokenKind kind) {
             frame.block == Block::kMenu ? frame.phase == 0 : frame.phase != 1;
         return empty ? Step::kReject : Pop();
       }
-      const Step step = MenuEntry(kind);
-      if (step != Step::kReject)
-        frame.phase = frame.block == Block::kMenu ? 2 : 1;
-      return step;
+      // Entries close the properties (a rejected token ends the parse).
+      frame.phase = frame.block == Block::kMenu ? 2 : 1;
+      return MenuEntry(kind);
     }
 
     case Block::kComboValue:
