@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+namespace zan {
+namespace {
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class ZanTbdTest : public ::testing::Test {
+ protected:
+  ZanTbdTest() {
+    const char* binary_dir = std::getenv("ZAN_BINARY_DIR");
+    if (binary_dir != nullptr) {
+      tool_ = std::string(binary_dir) + "/tools/zan-tbd";
+    } else {
+#ifdef ZAN_TBD_PATH
+      tool_ = ZAN_TBD_PATH;
+#else
+      tool_ = "zan-tbd";
+#endif
+    }
+  }
+
+  // Runs zan-tbd with the given arguments, capturing both streams.
+  RunResult Run(const std::string& arguments) {
+    const std::string command = "'" + tool_ + "' " + arguments + " >'" +
+                                dir_.File("out") + "' 2>'" + dir_.File("err") +
+                                "'";
+    RunResult result;
+    const int raw = std::system(command.c_str());
+    if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
+    result.out = dir_.ReadFile("out");
+    result.err = dir_.ReadFile("err");
+    return result;
+  }
+
+  std::string Write(const std::string& name, const std::string& text) {
+    return dir_.WriteFile(name, text);
+  }
+
+  test::TempDir dir_;
+  std::string tool_;
+};
+
+TEST_F(ZanTbdTest, CheckPrintsEveryBoxAndSucceedsOnWarnings) {
+  const std::string file =
+      Write("warn.tbd",
+            "RYX_Toolbar {\n"
+            "  company=\"c\"\n"
+            "  BUTTON { caption=\"Go\" MENU { hint=\"h\" MENUITEM { type=\"t\" "
+            "} } }\n"
+            "  COMBO { name=\"q\" COMBOVALUE { caption=\"c\" } }\n"
+            "  COMMANDS { GOTOURL { name=\"g\" } }\n"
+            "}\n");
+  const RunResult result = Run("check '" + file + "'");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err,
+            "TBDL Button Menu: Invalid property company\n"
+            "TBDL Button Menu: Invalid property hint\n"
+            "TBDL Command button: Invalid property type\n");
+}
+
+TEST_F(ZanTbdTest, FailedParseReportsPositionAndTokens) {
+  const std::string file = Write(
+      "bad.tbd",
+      "RYX_Toolbar {\n  BUTTON { caption=\"Two\nlines\" Caption=\"x\" }\n}\n");
+  for (const std::string action : {"check", "dump"}) {
+    const RunResult result = Run(action + " '" + file + "'");
+    EXPECT_EQ(result.status, 1) << action;
+    EXPECT_EQ(result.out, "") << action;
+    EXPECT_EQ(
+        result.err,
+        "Syntax error: parse error\n"
+        "Failed to parse toolbar definition file: caption \"Two\nlines\"\n" +
+            file + ":3:8: parse error (last tokens: caption \"Two\nlines\")\n")
+        << action;
+  }
+}
+
+TEST_F(ZanTbdTest, DumpWritesTheModelByteForByte) {
+  const std::string file = Write(
+      "ok.tbd",
+      "RYX_Toolbar { image=\"il.bmp\"\n"
+      "  BUTTON { caption=\"a\\\"b\" MENU { MENUITEM { caption=\"x\" } } }\n"
+      "  SEPARATOR\n"
+      "  COMMANDS { SERVICECOMMAND { name=\"s\" type=\"Search\" } }\n"
+      "}");
+  const RunResult result = Run("dump '" + file + "'");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out,
+            "RYX_Toolbar {\n"
+            "\tBUTTON {caption=\"a\\\"b\" image=\"-2\" \n"
+            "\t\tMENU {\n"
+            "\t\t\tMENUITEM {caption=\"x\" image=\"-2\" }\n"
+            "}\n"
+            "}\n"
+            "\tSEPARATOR\n"
+            "\tCOMMANDS {\n"
+            "\t\tSERVICECOMMAND {name=\"s\" type=\"Search\" }\n"
+            "}\n"
+            "}");
+}
+
+TEST_F(ZanTbdTest, UnreadableFileAndBadArguments) {
+  RunResult result = Run("check '" + dir_.File("missing.tbd") + "'");
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(
+      result.err.rfind("Error: Unable to open toolbar definition file\n", 0),
+      0u)
+      << result.err;
+  result = Run("dump '" + dir_.path() + "'");
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(Run("").status, 2);
+  EXPECT_EQ(Run("lint '" + Write("x.tbd", "RYX_Toolbar{}") + "'").status, 2);
+  EXPECT_EQ(Run("check").status, 2);
+}
+
+TEST_F(ZanTbdTest, DefaultDefinitionIsCleanAndItsDumpLoadsBack) {
+  const char* source = std::getenv("ZAN_SOURCE_DIR");
+  const std::string definition =
+      std::string(source != nullptr ? source : ".") + "/site/toolbar/ZAN.tbd";
+  const RunResult check = Run("check '" + definition + "'");
+  EXPECT_EQ(check.status, 0);
+  EXPECT_EQ(check.err, "");
+  const RunResult first = Run("dump '" + definition + "'");
+  ASSERT_EQ(first.status, 0);
+  const RunResult second = Run("dump '" + Write("dumped.tbd", first.out) + "'");
+  EXPECT_EQ(second.status, 0);
+  EXPECT_EQ(second.err, "");
+  EXPECT_EQ(second.out, first.out);
+}
+
+}  // namespace
+}  // namespace zan
