@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "mail/mail_checker.h"
+#include "mail/mail_indicator.h"
+#include "mail/pop3_session.h"
+#include "platform/posix/message_pump_posix.h"
+#include "platform/posix/tcp_connection_posix.h"
+#include "tests/mail/mail_fakes.h"
+#include "tests/support/dovecot_server.h"
+
+namespace zan {
+namespace {
+
+// One dovecot instance for the whole suite: starting and stopping one takes
+// about a second.
+class DovecotTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!DovecotServer::Unavailable().empty()) return;
+    server_ = DovecotServer::Start({{"user1", "secret", 3},
+                                    {"user2", "other pass", 0},
+                                    {"user3", "apop-secret", 5}},
+                                   &why_)
+                  .release();
+  }
+  static void TearDownTestSuite() {
+    delete server_;
+    server_ = nullptr;
+  }
+  void SetUp() override {
+    std::string unavailable = DovecotServer::Unavailable();
+    if (!unavailable.empty()) GTEST_SKIP() << unavailable;
+    ASSERT_NE(server_, nullptr) << why_;
+  }
+
+  std::string ErrorOf(const std::string& account) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = errors_.find(account);
+    return it == errors_.end() ? std::string() : it->second;
+  }
+  Pop3Session::ErrorSink Sink() {
+    return [this](const std::string& account, const std::string& text) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (text.empty()) {
+        errors_.erase(account);
+      } else {
+        errors_[account] = text;
+      }
+    };
+  }
+
+  static DovecotServer* server_;
+  static std::string why_;
+  PosixTcpConnectionFactory connections_{5000};
+  PlainMessagePump pump_;
+  std::mutex mutex_;
+  std::map<std::string, std::string> errors_;
+};
+
+DovecotServer* DovecotTest::server_ = nullptr;
+std::string DovecotTest::why_;
+
+std::string Octets(int messages) {
+  return std::to_string(messages) + " " +
+         std::to_string(messages * DovecotServer::kMessageOctets);
+}
+
+TEST_F(DovecotTest, LoginsAndStat) {
+  struct Row {
+    const char* user;
+    const char* password;
+    bool apop;
+    bool accepted;
+    std::string status_or_error;
+  };
+  const Row rows[] = {
+      {"user1", "secret", false, true, Octets(3)},
+      {"user2", "other pass", false, true, Octets(0)},
+      {"user3", "apop-secret", true, true, Octets(5)},
+      {"user1", "secret", true, true, Octets(3)},
+      {"user1", "wrong", false, false, "User or Password error!"},
+      {"user3", "wrong", true, false, "Username or Password error!"},
+  };
+  for (const Row& row : rows) {
+    Pop3Session session(connections_, pump_, Sink());
+    session.SetAccountNumber("1");
+    ASSERT_TRUE(session.Connect("127.0.0.1", server_->port())) << row.user;
+    EXPECT_FALSE(session.apop_timestamp().empty());
+    EXPECT_EQ(session.Login(row.user, row.password, row.apop), row.accepted)
+        << row.user << " " << row.password;
+    if (row.accepted) {
+      std::string status;
+      ASSERT_TRUE(session.Stat(&status)) << session.LastError();
+      EXPECT_EQ(status, row.status_or_error) << row.user;
+      session.Close();
+      EXPECT_EQ(ErrorOf("1"), "") << row.user;
+    } else {
+      EXPECT_EQ(ErrorOf("1"), row.status_or_error) << row.user;
+    }
+  }
+}
+
+TEST_F(DovecotTest, ForcedPassOverAllAccounts) {
+  StoreOnDisk disk;
+  const MailAccountStore& store = disk.store();
+  store.SaveAccounts({{"127.0.0.1", "user1", "secret", "10", "0"},
+                      {"localhost", "user3", "apop-secret", "0", "1"},
+                      {"127.0.0.1", "user2", "bad", "10", "0"}});
+  FakeClock clock;
+  RecordingMailToolbar toolbar;
+  MailChecker checker(store, connections_, pump_, clock, toolbar);
+  checker.set_port(server_->port());
+  auto model = ModelWithIndicator("POP3");
+  checker.SetModel(model.get());
+  checker.CheckMailNow();
+  EXPECT_EQ(checker.last_pass_results(),
+            (std::vector<bool>{true, true, false}));
+  EXPECT_EQ(store.ReadStats("1"), Octets(3));
+  EXPECT_EQ(store.ReadStats("2"), Octets(5));
+  EXPECT_EQ(store.ReadStats("3"), std::nullopt);
+  EXPECT_EQ(store.ReadError("1"), "");
+  EXPECT_EQ(store.ReadError("2"), "");
+  EXPECT_EQ(store.ReadError("3"), "User or Password error!");
+  for (const char* n : {"1", "2", "3"}) EXPECT_EQ(store.ReadBusy(n), 0u);
+  ASSERT_FALSE(toolbar.shown.empty());
+  EXPECT_EQ(toolbar.shown.back().hint, "User or Password error!");
+  EXPECT_EQ(toolbar.shown.back().image, 12);
+
+  // With the password mended, the next forced pass shows the news.
+  store.SaveAccounts({{"127.0.0.1", "user1", "secret", "10", "0"},
+                      {"localhost", "user3", "apop-secret", "0", "1"},
+                      {"127.0.0.1", "user2", "other pass", "10", "0"}});
+  checker.CheckMailNow();
+  EXPECT_EQ(store.ReadError("3"), "");
+  EXPECT_EQ(store.ReadStats("3"), Octets(0));
+  EXPECT_EQ(toolbar.shown.back().hint, "You have 8 new messages");
+  EXPECT_EQ(toolbar.shown.back().image, 13);
+}
+
+}  // namespace
+}  // namespace zan
