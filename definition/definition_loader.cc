@@ -28,9 +28,11 @@ bool DefinitionLoader::OnProperty(const std::string& /*name*/,
 void DefinitionLoader::OnPart(const DefinitionNode& /*child*/, Ui& /*ui*/) {}
 
 std::string ResolveEscapes(std::string_view value) {
-  std::string resolved;
+  const size_t first = value.find('\\');
+  if (first == std::string_view::npos) return std::string(value);
+  std::string resolved(value.substr(0, first));
   resolved.reserve(value.size());
-  for (size_t i = 0; i < value.size(); ++i) {
+  for (size_t i = first; i < value.size(); ++i) {
     const char c = value[i];
     if (c != '\\' || i + 1 == value.size()) {
       resolved.push_back(c);
