@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -140,6 +144,89 @@ TEST_F(DovecotTest, ForcedPassOverAllAccounts) {
   EXPECT_EQ(store.ReadStats("3"), Octets(0));
   EXPECT_EQ(toolbar.shown.back().hint, "You have 8 new messages");
   EXPECT_EQ(toolbar.shown.back().image, 13);
+}
+
+struct ToolRun {
+  int exit_code = -1;
+  std::string output;
+};
+
+// Runs a shell command line and collects its standard output.
+ToolRun RunShell(const std::string& command_line) {
+  ToolRun run;
+  FILE* pipe = popen(command_line.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    run.output.append(buffer, n);
+  }
+  int status = pclose(pipe);
+  if (WIFEXITED(status)) run.exit_code = WEXITSTATUS(status);
+  return run;
+}
+
+TEST_F(DovecotTest, ZanMailCheck) {
+  // ctest names the build folder; run by hand, the suite finds it from
+  // its own place in it (tests/mail/mail_tests).
+  std::string binary_dir;
+  if (const char* named = std::getenv("ZAN_BINARY_DIR")) {
+    binary_dir = named;
+  } else {
+    binary_dir = std::filesystem::canonical("/proc/self/exe")
+                     .parent_path()
+                     .parent_path()
+                     .parent_path()
+                     .string();
+  }
+  test::TempDir dir;
+  const std::string tool = "ZAN_REGISTRY='" + dir.File("registry.db") + "' '" +
+                           binary_dir + "/tools/zan-mail'";
+  const std::string port = std::to_string(server_->port());
+
+  EXPECT_EQ(RunShell("printf 'secret\\n' | " + tool +
+                     " add --server 127.0.0.1 --user user1")
+                .exit_code,
+            0);
+  EXPECT_EQ(RunShell("printf 'apop-secret\\n' | " + tool +
+                     " add --server localhost --user user3 --apop --interval 0")
+                .exit_code,
+            0);
+  ToolRun list = RunShell(tool + " list");
+  EXPECT_EQ(list.exit_code, 0);
+  EXPECT_EQ(list.output,
+            "1\t127.0.0.1\tuser1\tevery 10 min\tuser/pass\n"
+            "2\tlocalhost\tuser3\tmanual\tapop\n");
+
+  ToolRun check = RunShell(tool + " check --force --port " + port);
+  EXPECT_EQ(check.exit_code, 0) << check.output;
+  EXPECT_EQ(check.output, "1\t127.0.0.1\tuser1\t" + Octets(3) +
+                              "\n2\tlocalhost\tuser3\t" + Octets(5) +
+                              "\nYou have 8 new messages\n");
+
+  // A timer pass right after: nothing is due, the stored results stay.
+  check = RunShell(tool + " check --port " + port);
+  EXPECT_EQ(check.exit_code, 0);
+  EXPECT_NE(check.output.find("You have 8 new messages"), std::string::npos);
+
+  EXPECT_EQ(RunShell("printf 'wrong\\n' | " + tool +
+                     " add --server 127.0.0.1 --user user2")
+                .exit_code,
+            0);
+  check = RunShell(tool + " check --force --port " + port);
+  EXPECT_EQ(check.exit_code, 1);
+  EXPECT_EQ(check.output, "1\t127.0.0.1\tuser1\t" + Octets(3) +
+                              "\n2\tlocalhost\tuser3\t" + Octets(5) +
+                              "\n3\t127.0.0.1\tuser2\tUser or Password "
+                              "error!\nUser or Password error!\n");
+
+  EXPECT_EQ(RunShell(tool + " remove 3").exit_code, 0);
+  EXPECT_EQ(RunShell(tool + " remove 3").exit_code, 2);
+  EXPECT_EQ(RunShell(tool + " add --server x --user y --interval 5 </dev/null")
+                .exit_code,
+            2);
+  check = RunShell(tool + " check --force --port " + port);
+  EXPECT_EQ(check.exit_code, 0) << check.output;
 }
 
 }  // namespace
