@@ -36,13 +36,13 @@ class GoToUrlTest : public CommandTest {
       }
     )tbd");
     box = toolbar.AddBox(ItemIndex("q"), "cheap flights");
-}
+  }
 
   void Run(const std::string& name, const std::string& parameter = "") {
-  ExecuteCommand(toolbar, Command(name), parameter);
-}
+    ExecuteCommand(toolbar, Command(name), parameter);
+  }
 
-FakeSearchBox* box = nullptr;
+  FakeSearchBox* box = nullptr;
 };
 
 TEST_F(GoToUrlTest, PostMarkerSendsTheFormWithItsHeader) {
