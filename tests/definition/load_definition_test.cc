@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <sstream>
 #include <string>
@@ -172,6 +173,42 @@ TEST_F(LoadDefinitionTest, CommandPositionsContinueAcrossSections) {
   EXPECT_EQ(model.items[2]->command_index, -1);
 }
 
+TEST_F(LoadDefinitionTest, ImageBlocksAreAcceptedAndIgnored) {
+  ASSERT_TRUE(holder_.LoadDefinitionFromBytes(
+      "RYX_Toolbar { BUTTON { image { loctype=\"file\" location=\"a.bmp\" }"
+      " caption=\"a\" image=\"3\" MENU { MENUITEM { image { location=\"l\""
+      " loctype=\"t\" } caption=\"m\" } SUBMENU { image { loctype=\"x\""
+      " location=\"y\" } caption=\"s\" MENUITEM { } } } } }",
+      ui_));
+  EXPECT_TRUE(ui_.boxes.empty());
+  const auto& button =
+      static_cast<const ToolbarButton&>(*holder_.model()->items.at(0));
+  EXPECT_EQ(button.caption, "a");
+  EXPECT_EQ(button.image, 3);
+  ASSERT_EQ(button.menu.entries.size(), 2u);
+  EXPECT_EQ(static_cast<const MenuItem&>(*button.menu.entries[0]).caption, "m");
+  EXPECT_EQ(static_cast<const SubMenu&>(*button.menu.entries[1]).caption, "s");
+}
+
+TEST(FolderResourceSourceTest, FindsOnlyReadableRegularFiles) {
+  test::TempDir dir;
+  dir.WriteFile("tbil.bmp", "BM");
+  std::filesystem::create_directory(dir.File("folder"));
+  FolderResourceSource resources(dir.path());
+  std::string name = "tbil.bmp";
+  EXPECT_TRUE(resources.DownloadResource(name));
+  EXPECT_EQ(name, dir.File("tbil.bmp"));
+  for (std::string missing : {"absent.bmp", "folder", ""}) {
+    const std::string before = missing;
+    EXPECT_FALSE(resources.DownloadResource(missing)) << before;
+    EXPECT_EQ(missing, before);
+  }
+  FolderResourceSource with_slash(dir.path() + "/");
+  name = "tbil.bmp";
+  EXPECT_TRUE(with_slash.DownloadResource(name));
+  EXPECT_EQ(name, dir.File("tbil.bmp"));
+}
+
 TEST(DefinitionRoundTripTest, DumpLoadsBackToTheSameDump) {
   const std::string texts[] = {
       "RYX_Toolbar { COMMANDS { SERVICECOMMAND { type=\"Update\" } } }",
@@ -211,6 +248,22 @@ TEST(DefinitionRoundTripTest, DumpsThatTheGrammarRejectsKeepTheirFormat) {
   const std::string no_commands = LoadAndDump("RYX_Toolbar { TEXT { } }", ui);
   EXPECT_EQ(no_commands, "RYX_Toolbar {\n\tTEXT {}\n\tCOMMANDS {}\n}");
   EXPECT_EQ(LoadAndDump(no_commands, ui), "<failed>");
+  // A block whose string values are all empty is written as an empty block.
+  const std::string empty_values = LoadAndDump(
+      "RYX_Toolbar { COMBO { name=\"\" COMBOVALUE { value=\"\" } } "
+      "COMMANDS { GOTOURL { url=\"\" } } }",
+      ui);
+  EXPECT_EQ(empty_values,
+            "RYX_Toolbar {\n"
+            "\tCOMBO {maxhistlines=\"0\" maxchars=\"0\" password=\"0\" \n"
+            "\t\tCOMBOVALUE {}\n"
+            "}\n"
+            "\tCOMMANDS {\n"
+            "\t\tGOTOURL {}\n"
+            "}\n"
+            "}");
+  EXPECT_EQ(LoadAndDump(empty_values, ui), "<failed>");
+  EXPECT_TRUE(ui.boxes.size() == 2u);  // the two failed parses
 }
 
 TEST(DefaultDefinitionTest, LoadsWithoutDiagnosticsAndUsesEveryFeature) {
