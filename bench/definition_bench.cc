@@ -1,86 +1,170 @@
-// Speed of reading a definition: scanning, recognising and building the tree
-// of a 1 MiB file should stay far below 10 ms (at least 100 MB/s).
+// Speed of loading a definition: the default file, and a generated 1 MiB
+// file loaded whole, parsed only, walked only and dumped only. Target: scan,
+// recognise, build the tree and load the model of 1 MiB in under 10 ms.
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <memory>
 #include <sstream>
+#include <streambuf>
 #include <string>
 
 #include "definition/definition_parse.h"
-#include "definition/definition_scanner.h"
+#include "definition/load_definition.h"
+#include "definition/toolbar_model.h"
+#include "platform/ui.h"
 
 namespace {
 
-// A valid definition of about `size` bytes made of typical blocks.
-std::string MakeDefinition(std::size_t size) {
-  const std::string item =
-      " BUTTON {\n"
-      "  caption = \"Search the web\" command = \"search\"\n"
-      "  hint = \"Search with \\\"quotes\\\"\" image = \"3\"\n"
-      "  MENU {\n"
-      "   MENUITEM { caption = \"One\" command = \"one\" }\n"
-      "   MENUSEPARATOR\n"
-      "   SUBMENU { caption = \"More\" MENUITEM { caption = \"Two\" } }\n"
-      "  }\n"
-      " }\n"
-      " SEPARATOR\n"
-      " COMBO { name = \"q\" width = \"200\" COMBOVALUE { caption = \"a\" "
-      "value = \"1\" } }\n"
-      " COMMANDS { GOTOURL { name = \"search\" "
-      "url = \"http://www.example.com/search?q=%q&src=toolbar\" } }\n";
-  std::string text = "RYX_Toolbar {\n image = \"tbil.bmp\"\n";
-  while (text.size() < size) text += item;
-  return text + "}\n";
+// Answers every box with OK and counts them: a benchmark input must load
+// without diagnostics.
+class SilentUi : public zan::Ui {
+ public:
+  zan::MessageBoxAnswer ShowMessageBox(const std::string&, const std::string&,
+                                       zan::MessageBoxButtons,
+                                       zan::MessageBoxIcon) override {
+    ++boxes;
+    return zan::MessageBoxAnswer::kOk;
+  }
+  int boxes = 0;
+};
+
+class NullBuffer : public std::streambuf {
+ protected:
+  int overflow(int c) override { return c; }
+};
+
+std::string DefaultDefinition() {
+  const char* source = std::getenv("ZAN_SOURCE_DIR");
+  std::ifstream file(
+      std::string(source != nullptr ? source : ".") + "/site/toolbar/ZAN.tbd",
+      std::ios::binary);
+  if (!file) return {};
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
 }
 
-void BM_ParseDefinition(benchmark::State& state) {
-  const std::string text =
-      MakeDefinition(static_cast<std::size_t>(state.range(0)));
+// A valid definition of at least `size` bytes: buttons with menus, search
+// boxes and one command per button.
+std::string GeneratedDefinition(std::size_t size) {
+  std::string items;
+  std::string commands;
+  for (int i = 0; items.size() + commands.size() < size; ++i) {
+    const std::string n = std::to_string(i);
+    items += "\tBUTTON { caption=\"Button " + n + "\" hint=\"Runs command " +
+             n + "\" command=\"Go" + n + "\" image=\"" +
+             std::to_string(i % 20) +
+             "\"\n\t\tMENU { type=\"Split\"\n\t\t\tMENUITEM { caption=\"Item " +
+             n + "\" command=\"Go" + n +
+             "\" }\n\t\t\tMENUSEPARATOR\n\t\t\tSUBMENU { caption=\"More\" "
+             "MENUITEM { caption=\"Sub " +
+             n + "\" command=\"Go" + n + "\" } }\n\t\t}\n\t}\n";
+    items += "\tCOMBO { name=\"box" + n +
+             "\" width=\"120\" COMBOVALUE { caption=\"Web\" value=\"w\" } }\n";
+    commands += "\t\tGOTOURL { name=\"Go" + n + "\" url=\"search.html?q=%box" +
+                n + "\" }\n";
+  }
+  return "RYX_Toolbar {\n\timage=\"tbil.bmp\" hotimage=\"tbhotil.bmp\"\n" +
+         items + "\tCOMMANDS {\n" + commands + "\t}\n}\n";
+}
+
+void LoadText(benchmark::State& state, const std::string& text) {
+  NullBuffer null_buffer;
+  std::ostream discard(&null_buffer);
+  for (auto _ : state) {
+    SilentUi ui;
+    zan::ToolbarModelHolder holder;
+    holder.set_diagnostics(&discard);
+    if (!holder.LoadDefinitionFromBytes(text, ui)) {
+      state.SkipWithError("the definition did not parse");
+      break;
+    }
+    if (ui.boxes > 0) {
+      state.SkipWithError("the definition has diagnostics");
+      break;
+    }
+    benchmark::DoNotOptimize(holder.model());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
+}
+
+void BM_LoadDefaultDefinition(benchmark::State& state) {
+  const std::string text = DefaultDefinition();
+  if (text.empty()) {
+    state.SkipWithError("site/toolbar/ZAN.tbd not found (set ZAN_SOURCE_DIR)");
+    return;
+  }
+  LoadText(state, text);
+}
+BENCHMARK(BM_LoadDefaultDefinition)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadOneMebibyte(benchmark::State& state) {
+  LoadText(state, GeneratedDefinition(1 << 20));
+}
+BENCHMARK(BM_LoadOneMebibyte)->Unit(benchmark::kMillisecond);
+
+// Scanning, recognising and building the tree alone.
+void BM_ParseOneMebibyte(benchmark::State& state) {
+  const std::string text = GeneratedDefinition(1 << 20);
+  NullBuffer null_buffer;
+  std::ostream discard(&null_buffer);
   for (auto _ : state) {
     std::istringstream in(text);
-    std::ostringstream diagnostics;
-    zan::ParseOutcome outcome = zan::ParseDefinition(in, diagnostics);
-    if (outcome.result != 0) state.SkipWithError("parse failed");
+    zan::ParseOutcome outcome = zan::ParseDefinition(in, discard);
+    if (outcome.result != 0) {
+      state.SkipWithError("the definition did not parse");
+      break;
+    }
     benchmark::DoNotOptimize(outcome.root);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                           static_cast<int64_t>(text.size()));
 }
-BENCHMARK(BM_ParseDefinition)
-    ->Arg(4 << 10)
-    ->Arg(1 << 20)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseOneMebibyte)->Unit(benchmark::kMillisecond);
 
-void BM_ScanOnly(benchmark::State& state) {
-  const std::string text = MakeDefinition(1 << 20);
+// The walk of a parsed tree into a model alone.
+void BM_WalkOneMebibyte(benchmark::State& state) {
+  const std::string text = GeneratedDefinition(1 << 20);
+  NullBuffer null_buffer;
+  std::ostream discard(&null_buffer);
+  std::istringstream in(text);
+  const zan::ParseOutcome outcome = zan::ParseDefinition(in, discard);
+  if (outcome.result != 0) {
+    state.SkipWithError("the definition did not parse");
+    return;
+  }
   for (auto _ : state) {
-    std::istringstream in(text);
-    zan::DefinitionScanner scanner(in);
-    int tokens = 0;
-    while (scanner.Next().kind != zan::TokenKind::kEnd) ++tokens;
-    benchmark::DoNotOptimize(tokens);
+    SilentUi ui;
+    auto model = std::make_unique<zan::ToolbarModel>();
+    model->Load(*outcome.root, ui);
+    benchmark::DoNotOptimize(model);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                           static_cast<int64_t>(text.size()));
 }
-BENCHMARK(BM_ScanOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WalkOneMebibyte)->Unit(benchmark::kMillisecond);
 
-void BM_ScanLongStrings(benchmark::State& state) {
-  std::string text;
-  while (text.size() < (1 << 20)) {
-    text += "caption = \"" + std::string(8000, 'x') + "\\\"y\\\\\"\n";
+void BM_DumpOneMebibyte(benchmark::State& state) {
+  SilentUi ui;
+  zan::ToolbarModelHolder holder;
+  NullBuffer null_buffer;
+  std::ostream discard(&null_buffer);
+  holder.set_diagnostics(&discard);
+  if (!holder.LoadDefinitionFromBytes(GeneratedDefinition(1 << 20), ui)) {
+    state.SkipWithError("the definition did not parse");
+    return;
   }
   for (auto _ : state) {
-    std::istringstream in(text);
-    zan::DefinitionScanner scanner(in);
-    int tokens = 0;
-    while (scanner.Next().kind != zan::TokenKind::kEnd) ++tokens;
-    benchmark::DoNotOptimize(tokens);
+    std::ostringstream out;
+    holder.model()->Dump(out);
+    benchmark::DoNotOptimize(out.str().size());
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
-                          static_cast<int64_t>(text.size()));
 }
-BENCHMARK(BM_ScanLongStrings)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DumpOneMebibyte)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
