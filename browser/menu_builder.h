@@ -1,0 +1,36 @@
+#ifndef ZAN_BROWSER_MENU_BUILDER_H_
+#define ZAN_BROWSER_MENU_BUILDER_H_
+
+#include <functional>
+#include <string>
+
+#include "browser/popup_menu.h"
+#include "definition/button_menu.h"
+
+namespace zan {
+
+// Caption prefix of the entry that expands into the list of mailboxes.
+inline constexpr char kMailboxListCaption[] = "POP3BoxesWebFrontLinks!";
+
+struct MenuBuildContext {
+  // Position of the button's item in the model.
+  int item_index = 0;
+  // The "Toolbar Extension" setting: the entry whose command equals it gets
+  // the radio mark. Empty marks nothing.
+  std::string toolbar_extension;
+  bool sidebar_allowed = true;
+  // Appends the mailbox entries in place of a "POP3BoxesWebFrontLinks!"
+  // entry; none when unset.
+  std::function<void(PopupMenu& popup, const MenuItem& entry, int extra_flags)>
+      expand_mailboxes;
+};
+
+// Builds the popup menu of a button's MENU: every entry gets the
+// identifier 0x800 + 800 * item + its number (children of a submenu are
+// numbered before it), a leading "SIDEBAR!" entry stands alone in the first
+// column with the identifier 0x7E7.
+PopupMenu BuildMenu(const ButtonMenu& menu, const MenuBuildContext& context);
+
+}  // namespace zan
+
+#endif  // ZAN_BROWSER_MENU_BUILDER_H_

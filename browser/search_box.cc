@@ -1,0 +1,119 @@
+#include "browser/search_box.h"
+
+#include <algorithm>
+
+namespace zan {
+namespace {
+
+bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> ValueListEntries(const ToolbarCombo& combo) {
+  std::vector<std::string> entries;
+  for (const auto& v : combo.values) {
+    entries.push_back(v->caption.empty() ? v->value : v->caption);
+  }
+  return entries;
+}
+
+int LastSearchWith(const SettingsStore& settings) {
+  std::string value = settings.GetString("LastSearchWith", "0");
+  if (value.empty()) return -'0';
+  return static_cast<unsigned char>(value[0]) - '0';
+}
+
+SearchBox::SearchBox(const ToolbarCombo& combo,
+                     std::unique_ptr<SearchBoxView> view,
+                     const SettingsStore& settings)
+    : combo_(combo), view_(std::move(view)), settings_(settings) {}
+
+void SearchBox::Fill(const std::string& last_text) {
+  if (IsEditBox()) {
+    view_->SetText(last_text);
+    return;
+  }
+  if (IsValueList()) {
+    view_->SetEntries(ValueListEntries(combo_));
+    view_->SetCurrentIndex(LastSearchWith(settings_));
+    return;
+  }
+  history_.clear();
+  for (SettingsValueEnumerator e(settings_, combo_.name, true); e.HasName();
+       e.Next()) {
+    history_.push_back(e.Name());
+  }
+  view_->SetEntries(history_);
+  view_->SetText(last_text);
+}
+
+void SearchBox::OnValueChosen(int index) {
+  if (!IsValueList() || index < 0) return;
+  settings_.SetString("LastSearchWith",
+                      std::string(1, static_cast<char>('0' + index)));
+  view_->SetCurrentIndex(index);
+}
+
+std::string SearchBox::GetValue() {
+  std::string text = view_->GetText();
+  if (text.size() > 1023) text.resize(1023);
+  if (!IsValueList()) return text;
+  int index = view_->CurrentIndex();
+  if (index >= 0 && index < static_cast<int>(combo_.values.size())) {
+    return combo_.values[static_cast<size_t>(index)]->value;
+  }
+  return text;
+}
+
+void SearchBox::AddToHistory(const std::string& text) {
+  if (text.find_first_not_of(' ') == std::string::npos) return;
+  if (!settings_.GetFlag("StoreValueHistory", true)) return;
+  if (IsValueList() || IsEditBox()) return;
+  auto found = std::find_if(history_.begin(), history_.end(),
+                            [&](const std::string& line) {
+                              return EqualsIgnoringCase(line, text);
+                            });
+  if (found != history_.end()) {
+    history_.erase(found);
+  } else if (!history_.empty() &&
+             static_cast<int>(history_.size()) >= combo_.max_history_lines) {
+    history_.pop_back();
+  }
+  history_.insert(history_.begin(), text);
+  WriteHistory();
+  view_->SetEntries(history_);
+  view_->SetText(text);
+}
+
+void SearchBox::WriteHistory() {
+  std::string key = SettingsStore::HistoryKeyName(combo_.name);
+  if (auto product = settings_.OpenProductKey()) {
+    product->DeleteKey(key);
+    if (auto history = product->CreateKey(key)) {
+      for (const std::string& line : history_) {
+        history->SetValue(line, RegistryValue{RegistryType::kDword,
+                                              std::string("\1\0\0\0", 4)});
+      }
+    }
+  }
+}
+
+void SearchBox::ClearHistory() {
+  if (IsValueList() || IsEditBox()) return;
+  if (auto product = settings_.OpenProductKey()) {
+    product->DeleteKey(SettingsStore::HistoryKeyName(combo_.name));
+  }
+  history_.clear();
+  view_->SetEntries(history_);
+}
+
+}  // namespace zan

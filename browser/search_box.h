@@ -1,0 +1,60 @@
+#ifndef ZAN_BROWSER_SEARCH_BOX_H_
+#define ZAN_BROWSER_SEARCH_BOX_H_
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "browser/toolbar_view.h"
+#include "commands/toolbar_control.h"
+#include "definition/toolbar_item.h"
+#include "settings/settings_store.h"
+
+namespace zan {
+
+// The window side of a COMBO item: a history box (its list is the search
+// history kept under "History" + name), a value list (its entries are the
+// COMBOVALUEs, the choice stored in "LastSearchWith"), or a plain edit box
+// (type "edit").
+class SearchBox : public SearchBoxAccess {
+ public:
+  SearchBox(const ToolbarCombo& combo, std::unique_ptr<SearchBoxView> view,
+            const SettingsStore& settings);
+
+  bool IsValueList() const { return !IsEditBox() && !combo_.values.empty(); }
+  bool IsEditBox() const { return combo_.type == "edit"; }
+  const std::string& name() const { return combo_.name; }
+  SearchBoxView& view() { return *view_; }
+  const std::vector<std::string>& history() const { return history_; }
+
+  // Fills the box: the stored history (and the last text) of a history box,
+  // the entries and the stored choice of a value list.
+  void Fill(const std::string& last_text);
+  // The user chose entry `index` of a value list.
+  void OnValueChosen(int index);
+
+  // SearchBoxAccess:
+  std::string GetValue() override;
+  void AddToHistory(const std::string& text) override;
+  void ClearHistory() override;
+
+ private:
+  void WriteHistory();
+
+  const ToolbarCombo& combo_;
+  std::unique_ptr<SearchBoxView> view_;
+  const SettingsStore& settings_;
+  std::vector<std::string> history_;
+};
+
+// Entries of a value list as shown: each COMBOVALUE's caption, its value
+// when the caption is empty.
+std::vector<std::string> ValueListEntries(const ToolbarCombo& combo);
+
+// The stored provider choice: the first character of "LastSearchWith"
+// minus "0".
+int LastSearchWith(const SettingsStore& settings);
+
+}  // namespace zan
+
+#endif  // ZAN_BROWSER_SEARCH_BOX_H_

@@ -1,0 +1,633 @@
+#include "browser/toolbar_window.h"
+
+#include <cstdlib>
+#include <utility>
+
+#include "browser/bitmap_size.h"
+#include "browser/command_ids.h"
+#include "commands/macro_expansion.h"
+#include "commands/macro_state.h"
+#include "platform/browser.h"
+#include "settings/toolbar_update.h"
+
+namespace zan {
+namespace {
+
+constexpr int kSeparatorWidth = 8;
+constexpr int kButtonStyle = kStyleAutoSize | kStyleShowText;  // 0x50
+
+int ReadWidthPercent(const std::string& width) {
+  return std::atoi(width.empty() ? "10" : width.c_str());
+}
+
+}  // namespace
+
+Rect PaneRect(Rect button, int width, int border) {
+  return Rect{button.left, button.top, button.left + width,
+              border != 0 ? 22 : button.bottom + 20};
+}
+
+int MenuImageButtonWidth(int bitmap_width, const std::string& menu_type) {
+  int width = bitmap_width + 20;
+  if (menu_type == "Split") width += 6;
+  if (menu_type == "None") width -= 8;
+  return width;
+}
+
+ToolbarWindow::ToolbarWindow(ToolbarView& view, CommandEnvironment& environment,
+                             ResourceSource& resources, ToolbarHooks hooks)
+    : view_(view),
+      environment_(environment),
+      resources_(resources),
+      hooks_(std::move(hooks)),
+      settings_(*environment.registry) {
+  view_.SetEvents(this);
+}
+
+ToolbarWindow::~ToolbarWindow() {
+  // Timers first, then the model, then the windows of the items.
+  view_.KillTimer(kMailCheckTimerId);
+  view_.KillTimer(kBlinkTimerId);
+  ReleaseItemWindows();
+  holder_.DestroyModel();
+  view_.SetEvents(nullptr);
+}
+
+void ToolbarWindow::ReleaseItemWindows() { windows_.clear(); }
+
+ToolbarItem* ToolbarWindow::Item(int index) const {
+  ToolbarModel* model = holder_.model();
+  if (!model || index < 0 || index >= static_cast<int>(model->items.size())) {
+    return nullptr;
+  }
+  return model->items[static_cast<size_t>(index)].get();
+}
+
+ToolbarWindow::ItemWindow* ToolbarWindow::Window(int index) {
+  if (index < 0 || index >= static_cast<int>(windows_.size())) return nullptr;
+  return &windows_[static_cast<size_t>(index)];
+}
+
+void ToolbarWindow::StartToolbar(bool update) {
+  view_.SetWaitCursor(true);
+  if (update) settings_.SetString("GlobalUpdateFlag", "1");
+  bool loaded;
+  if (hooks_.load_toolbar) {
+    loaded = hooks_.load_toolbar(holder_, update);
+  } else {
+    DecideAutomaticUpdate(settings_);
+    loaded = holder_.LoadDefinition(resources_, *environment_.ui);
+    if (loaded && holder_.model()) {
+      holder_.model()->RebuildReferenceLists();
+      StartMailTimers();
+      RecordSuccessfulLoad(settings_);
+    }
+  }
+  if (loaded && holder_.model()) AssembleToolbar();
+  view_.SetWaitCursor(false);
+}
+
+void ToolbarWindow::AssembleToolbar() {
+  ToolbarModel* model = holder_.model();
+  if (!model) return;
+  const int count = static_cast<int>(model->items.size());
+  ReleaseItemWindows();
+
+  view_.SetFont(FontSpec{"Tahoma", 13, 400, 0x20});
+  view_.SetExtendedStyle(kExStyleDrawDropDownArrows);
+
+  text_button_count_ = 0;
+  model->ResolveItemCommands();
+
+  std::vector<ToolbarButtonSpec> buttons;
+  buttons.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    ToolbarItem& item = *model->items[static_cast<size_t>(i)];
+    item.item_index = i;
+    ToolbarButtonSpec spec;
+    spec.command_id = ButtonCommandId(i);
+    if (item.GetKind() == ItemKind::kSeparator) {
+      spec.image = kSeparatorWidth;
+      spec.state = 0;
+      spec.style = kStyleSep;
+      spec.string_index = 0;
+    } else {
+      spec.image = item.GetImage();
+      spec.state = kStateEnabled;
+      spec.style = kButtonStyle;
+      spec.string_index = text_button_count_++;
+    }
+    buttons.push_back(spec);
+  }
+
+  if (!model->image_list_file.empty()) {
+    std::string normal = model->image_list_file;
+    int height = 0;
+    if (resources_.DownloadResource(normal)) {
+      if (auto size = ReadBitmapSize(normal)) height = size->height;
+    }
+    view_.SetBitmapSize(Size{height, height});
+    std::string hot = model->hot_image_list_file;
+    if (!hot.empty() && !resources_.DownloadResource(hot)) hot.clear();
+    if (hot.empty()) hot = normal;
+    view_.SetImageLists(normal, hot, height);
+  }
+
+  for (int i = view_.ButtonCount() - 1; i >= 0; --i) view_.DeleteButton(i);
+  view_.AddButtons(buttons);
+
+  windows_.resize(static_cast<size_t>(count));
+  total_width_ = 0;
+  for (int i = 0; i < count; ++i) {
+    AttachItem(i);
+    if (auto rect = view_.GetItemRect(i)) total_width_ += rect->Width();
+  }
+
+  RefreshAll();
+  view_.SetIdealWidth(VisibleWidth());
+  int highlight = FindHighlightItem();
+  if (highlight >= 0) {
+    view_.EnableButton(ButtonCommandId(highlight), false);
+    view_.CheckButton(ButtonCommandId(highlight), false);
+  }
+  view_.AutoSize();
+}
+
+int ToolbarWindow::FindHighlightItem() const {
+  ToolbarModel* model = holder_.model();
+  if (!model) return -1;
+  for (size_t i = 0; i < model->items.size(); ++i) {
+    int c = model->items[i]->command_index;
+    if (c < 0 || c >= static_cast<int>(model->commands.commands.size())) {
+      continue;
+    }
+    const ToolbarCommand& command = *model->commands.commands[static_cast<size_t>(c)];
+    if (command.GetCommandKind() == CommandKind::kService &&
+        static_cast<const ServiceCommand&>(command).type == "Highlight") {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+void ToolbarWindow::AttachItem(int index) {
+  ToolbarItem* item = Item(index);
+  if (!item) return;
+  switch (item->GetKind()) {
+    case ItemKind::kButton:
+    case ItemKind::kText:
+    case ItemKind::kIndicator:
+      AttachButton(index, static_cast<ToolbarButton&>(*item));
+      break;
+    case ItemKind::kCombo:
+      AttachCombo(index, static_cast<ToolbarCombo&>(*item));
+      break;
+    case ItemKind::kWebPage: {
+      ItemWindow& w = windows_[static_cast<size_t>(index)];
+      w.pane = view_.CreatePane();
+      ReloadPane(index);
+      break;
+    }
+    case ItemKind::kSeparator:
+      break;
+  }
+}
+
+void ToolbarWindow::AttachButton(int index, ToolbarButton& button) {
+  view_.AddString(button.caption);
+  const int id = ButtonCommandId(index);
+  const ButtonMenu& menu = button.menu;
+  if (menu.image.empty()) {
+    if (!menu.type.empty()) {
+      ButtonInfo info;
+      info.style = kStyleShowText | kStyleAutoSize |
+                   (menu.type == "Single" ? kStyleWholeDropDown
+                                          : kStyleDropDown);
+      view_.SetButtonInfo(id, info);
+    }
+    return;
+  }
+  std::string image = menu.image;
+  std::optional<Size> size;
+  if (resources_.DownloadResource(image)) size = ReadBitmapSize(image);
+  if (!size) size = Size{16, 16};
+  std::string hot = menu.hotimage.empty() ? menu.image : menu.hotimage;
+  if (!resources_.DownloadResource(hot)) hot = image;
+  ButtonInfo info;
+  info.width = MenuImageButtonWidth(size->width, menu.type);
+  info.style = kStyleButton;
+  info.state = kStateIndeterminate;
+  view_.SetButtonInfo(id, info);
+  MenuButtonSpec spec;
+  spec.caption = button.caption;
+  spec.image_file = image;
+  spec.hot_image_file = hot;
+  spec.image_size = *size;
+  spec.draw_arrows = menu.type != "None";
+  spec.whole_dropdown = menu.type == "Single";
+  spec.command_id = id;
+  ItemWindow& w = windows_[static_cast<size_t>(index)];
+  w.menu_button = view_.CreateMenuButton(spec);
+  if (auto rect = view_.GetItemRect(index)) w.menu_button->Move(*rect);
+}
+
+void ToolbarWindow::AttachCombo(int index, ToolbarCombo& combo) {
+  const int id = ButtonCommandId(index);
+  ButtonInfo info;
+  info.style = kStyleShowText;
+  if (auto rect = view_.GetItemRect(index)) info.width = rect->Width();
+  view_.SetButtonInfo(id, info);
+  SearchBoxSpec spec;
+  spec.value_list = combo.type != "edit" && !combo.values.empty();
+  spec.edit_only = combo.type == "edit";
+  spec.password = combo.password != 0;
+  spec.max_chars = combo.max_chars;
+  spec.hint = combo.hint;
+  ItemWindow& w = windows_[static_cast<size_t>(index)];
+  w.search_box = std::make_unique<SearchBox>(
+      combo, view_.CreateSearchBox(index, spec), settings_);
+  std::string last;
+  if (environment_.last_combo_values) {
+    last = environment_.last_combo_values->Get(combo.name).value_or("");
+  }
+  w.search_box->Fill(last);
+  view_.EnableButton(id, false);
+}
+
+void ToolbarWindow::RefreshAll() {
+  ToolbarModel* model = holder_.model();
+  if (!model) return;
+  for (int i = 0; i < static_cast<int>(model->items.size()); ++i) {
+    RefreshItem(i);
+  }
+}
+
+bool ToolbarWindow::ApplyVisibility(int index) {
+  ToolbarItem* item = Item(index);
+  if (!item || item->command.empty()) return true;
+  bool shown = settings_.GetFlag(item->command, true);
+  view_.HideButton(ButtonCommandId(index), !shown);
+  return shown;
+}
+
+void ToolbarWindow::RefreshItem(int index) {
+  ToolbarItem* item = Item(index);
+  if (!item || index >= static_cast<int>(windows_.size())) return;
+  const int id = ButtonCommandId(index);
+  ItemWindow& w = windows_[static_cast<size_t>(index)];
+  switch (item->GetKind()) {
+    case ItemKind::kButton:
+    case ItemKind::kText:
+    case ItemKind::kIndicator: {
+      ButtonInfo info;
+      info.text = item->caption;
+      info.image = item->GetImage();
+      view_.SetButtonInfo(id, info);
+      bool shown = ApplyVisibility(index);
+      if (w.menu_button) {
+        if (auto rect = view_.GetItemRect(index)) w.menu_button->Move(*rect);
+        w.menu_button->Show(shown);
+      }
+      break;
+    }
+    case ItemKind::kWebPage:
+      LayoutPane(index);
+      break;
+    case ItemKind::kCombo:
+      RefreshCombo(index, static_cast<ToolbarCombo&>(*item));
+      break;
+    case ItemKind::kSeparator:
+      ApplyVisibility(index);
+      break;
+  }
+}
+
+void ToolbarWindow::RefreshCombo(int index, ToolbarCombo& combo) {
+  ItemWindow& w = windows_[static_cast<size_t>(index)];
+  const int id = ButtonCommandId(index);
+  bool shown = ApplyVisibility(index);
+  if (!w.search_box) return;
+  w.search_box->view().Show(shown);
+  int width = ReadWidthPercent(combo.width) * total_width_ / 100;
+  ButtonInfo info;
+  info.width = width;
+  info.text = "";
+  view_.SetButtonInfo(id, info);
+  if (auto rect = view_.GetItemRect(index)) {
+    Rect box = *rect;
+    box.right = box.left + width;
+    w.search_box->view().Move(box);
+  }
+}
+
+void ToolbarWindow::LayoutPane(int index) {
+  ToolbarItem* item = Item(index);
+  ItemWindow* w = Window(index);
+  if (!item || !w || item->GetKind() != ItemKind::kWebPage || !w->pane) return;
+  const auto& page = static_cast<const ToolbarWebPage&>(*item);
+  auto rect = view_.GetItemRect(index);
+  if (!rect) return;
+  ButtonInfo info;
+  info.width = page.width;
+  info.style = kStyleButton;
+  info.state = kStateIndeterminate;
+  view_.SetButtonInfo(ButtonCommandId(index), info);
+  w->pane->Move(PaneRect(*rect, page.width, page.border));
+  w->pane->Show(true);
+  if (!ApplyVisibility(index)) w->pane->Show(false);
+}
+
+MacroInputs ToolbarWindow::MakeMacroInputs() {
+  MacroInputs inputs;
+  ToolbarModel* model = holder_.model();
+  if (model) {
+    for (size_t i = 0; i < model->items.size() && i < windows_.size(); ++i) {
+      if (windows_[i].search_box) {
+        inputs.combos.push_back(
+            ComboInput{model->items[i]->GetName(), windows_[i].search_box.get()});
+      }
+    }
+  }
+  inputs.document = browser_ ? browser_->GetCurrentDocument() : nullptr;
+  inputs.button_face = [this] { return GetButtonFaceColor(); };
+  inputs.settings = &settings_;
+  inputs.random = environment_.random;
+  inputs.last_combo_values = environment_.last_combo_values;
+  inputs.last_page_url = environment_.last_page_url;
+  return inputs;
+}
+
+void ToolbarWindow::ReloadPane(int index) {
+  ToolbarItem* item = Item(index);
+  ItemWindow* w = Window(index);
+  if (!item || !w || item->GetKind() != ItemKind::kWebPage) return;
+  const auto& page = static_cast<const ToolbarWebPage&>(*item);
+  if (!w->pane) w->pane = view_.CreatePane();
+  MacroInputs inputs = MakeMacroInputs();
+  if (!inputs.random || !inputs.last_combo_values || !inputs.last_page_url) {
+    return;
+  }
+  std::optional<std::string> url = ExpandPaneTemplate(
+      inputs, page.name, page.url, page.dynamic, w->pane_last_domain);
+  if (url) w->pane->Navigate(*url);
+}
+
+PaneView* ToolbarWindow::GetPane(int item_index) {
+  ItemWindow* w = Window(item_index);
+  return w ? w->pane.get() : nullptr;
+}
+
+SearchBox* ToolbarWindow::GetSearchBoxOf(int item_index) {
+  ItemWindow* w = Window(item_index);
+  return w ? w->search_box.get() : nullptr;
+}
+
+SearchBoxAccess* ToolbarWindow::GetSearchBox(int item_index) {
+  return GetSearchBoxOf(item_index);
+}
+
+int ToolbarWindow::VisibleWidth() const {
+  int width = 0;
+  for (int i = 0; i < view_.ButtonCount(); ++i) {
+    int id = ButtonCommandId(i);
+    if (view_.GetButtonState(id) & kStateHidden) continue;
+    if (auto rect = view_.GetItemRect(i)) width += rect->Width();
+  }
+  return width;
+}
+
+int ToolbarWindow::MinimumWidth() const {
+  ToolbarModel* model = holder_.model();
+  if (!model) return 0;
+  int last_combo = -1;
+  for (size_t i = 0; i < model->items.size(); ++i) {
+    if (model->items[i]->GetKind() == ItemKind::kCombo) {
+      last_combo = static_cast<int>(i);
+    }
+  }
+  int width = 0;
+  for (int i = 0; i <= last_combo && i < view_.ButtonCount(); ++i) {
+    if (view_.GetButtonState(ButtonCommandId(i)) & kStateHidden) continue;
+    if (auto rect = view_.GetItemRect(i)) width += rect->Width();
+  }
+  return width;
+}
+
+void ToolbarWindow::EnableButton(int button_id, bool enable) {
+  view_.EnableButton(button_id, enable);
+}
+
+void ToolbarWindow::CheckButton(int button_id, bool check) {
+  view_.CheckButton(button_id, check);
+}
+
+RgbColor ToolbarWindow::GetButtonFaceColor() {
+  Color c = view_.ButtonFaceColor();
+  return RgbColor{c.r, c.g, c.b};
+}
+
+void ToolbarWindow::RunCommand(int command_index, bool reset) {
+  if (command_index < 0 || !hooks_.run_command) return;
+  hooks_.run_command(*this, command_index, reset, std::string());
+}
+
+void ToolbarWindow::RunSearchCommand() {
+  ToolbarModel* model = holder_.model();
+  if (!model) return;
+  const int wanted = LastSearchWith(settings_);
+  int counted = 0;
+  for (const auto& item : model->items) {
+    int c = item->command_index;
+    if (c < 0 || c >= static_cast<int>(model->commands.commands.size())) {
+      continue;
+    }
+    const ToolbarCommand& command = *model->commands.commands[static_cast<size_t>(c)];
+    if (command.GetCommandKind() != CommandKind::kGoToUrl ||
+        !command.UsesMacros()) {
+      continue;
+    }
+    if (counted == wanted) {
+      RunCommand(c, false);
+      return;
+    }
+    ++counted;
+  }
+}
+
+void ToolbarWindow::ShowMailAccountsDialog() {
+  if (hooks_.show_mail_accounts_dialog) hooks_.show_mail_accounts_dialog();
+}
+
+void ToolbarWindow::StartMailTimers() {
+  if (hooks_.start_mail_timers) {
+    hooks_.start_mail_timers(*this);
+    return;
+  }
+  view_.KillTimer(kMailCheckTimerId);
+  mail_timer_running_ = false;
+  ToolbarModel* model = holder_.model();
+  if (!model) return;
+  for (const ToolbarIndicator* indicator : model->indicators) {
+    if (indicator->type == "POP3") {
+      view_.StartTimer(kMailCheckTimerId, 15000);
+      mail_timer_running_ = true;
+      RunCheckPass(kMailCheckTimerId);
+      return;
+    }
+  }
+}
+
+void ToolbarWindow::RunCheckPass(uint32_t timer_id) {
+  if (hooks_.run_check_pass) hooks_.run_check_pass(*this, timer_id);
+}
+
+void ToolbarWindow::UnregisterToolbar() {
+  if (hooks_.unregister_toolbar) hooks_.unregister_toolbar();
+}
+
+void ToolbarWindow::OnButtonCommand(int command_id) {
+  ToolbarModel* model = holder_.model();
+  if (!model) return;
+  auto index = ItemOfButtonId(command_id, static_cast<int>(model->items.size()));
+  if (!index) return;
+  last_clicked_item_ = *index;
+  bool checked = view_.IsButtonChecked(command_id);
+  const ToolbarItem& item = *model->items[static_cast<size_t>(*index)];
+  if (item.command_index != -1) RunCommand(item.command_index, checked);
+}
+
+std::optional<PopupMenu> ToolbarWindow::BuildItemMenu(int item_index) const {
+  ToolbarItem* item = Item(item_index);
+  if (!item) return std::nullopt;
+  ItemKind kind = item->GetKind();
+  if (kind != ItemKind::kButton && kind != ItemKind::kText &&
+      kind != ItemKind::kIndicator) {
+    return std::nullopt;
+  }
+  MenuBuildContext context;
+  context.item_index = item_index;
+  context.toolbar_extension = toolbar_extension_;
+  context.sidebar_allowed = true;
+  context.expand_mailboxes = hooks_.expand_mailboxes;
+  return BuildMenu(static_cast<const ToolbarButton&>(*item).menu, context);
+}
+
+void ToolbarWindow::OnDropDown(int command_id, Rect button_rect) {
+  ToolbarModel* model = holder_.model();
+  if (!model) return;
+  auto index = ItemOfButtonId(command_id, static_cast<int>(model->items.size()));
+  if (!index) return;
+  std::optional<PopupMenu> menu = BuildItemMenu(*index);
+  if (!menu) return;
+  view_.TrackPopupMenu(*menu, Point{button_rect.left, button_rect.bottom});
+}
+
+void ToolbarWindow::OnMenuCommand(int command_id) {
+  if (command_id < kMenuIdBase || command_id > kLastCommandId) return;
+  if (command_id >= kFirstMailboxId) {
+    if (hooks_.mailbox_command) hooks_.mailbox_command(*this, command_id);
+    return;
+  }
+  ToolbarModel* model = holder_.model();
+  if (!model) return;
+  MenuEntry* entry = model->FindMenuEntry(static_cast<uint32_t>(command_id));
+  if (!entry) return;
+  int command = model->FindCommandIndex(entry->command);
+  if (command >= 0) RunCommand(command, false);
+}
+
+void ToolbarWindow::OnMenuSelect(int command_id, bool popup) {
+  if (!browser_) return;
+  if (command_id == 0 || popup) {
+    browser_->SetStatusText("");
+    return;
+  }
+  if (command_id >= kFirstMailboxId) {
+    browser_->SetStatusText(kMailboxStatusText);
+    return;
+  }
+  ToolbarModel* model = holder_.model();
+  MenuEntry* entry =
+      model ? model->FindMenuEntry(static_cast<uint32_t>(command_id)) : nullptr;
+  browser_->SetStatusText(entry ? entry->hint : std::string());
+}
+
+std::string ToolbarWindow::GetTooltip(int command_id) {
+  ToolbarModel* model = holder_.model();
+  if (!model) return {};
+  auto index = ItemOfButtonId(command_id, static_cast<int>(model->items.size()));
+  if (!index) return {};
+  return model->items[static_cast<size_t>(*index)]->hint;
+}
+
+bool ToolbarWindow::SearchBoxHasFocus() const {
+  for (const ItemWindow& w : windows_) {
+    if (w.search_box && w.search_box->view().HasFocus()) return true;
+  }
+  return false;
+}
+
+bool ToolbarWindow::FocusFirstSearchBox() {
+  for (ItemWindow& w : windows_) {
+    if (w.search_box) {
+      w.search_box->view().SetFocus();
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ToolbarWindow::OnTabKey(bool shift) {
+  std::vector<SearchBox*> boxes;
+  for (ItemWindow& w : windows_) {
+    if (w.search_box) boxes.push_back(w.search_box.get());
+  }
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    if (!boxes[i]->view().HasFocus()) continue;
+    if (shift ? i == 0 : i + 1 == boxes.size()) {
+      view_.FocusParent();
+    } else {
+      boxes[shift ? i - 1 : i + 1]->view().SetFocus();
+    }
+    return true;
+  }
+  if (boxes.empty()) return false;
+  boxes.front()->view().SetFocus();
+  return true;
+}
+
+void ToolbarWindow::OnSearchBoxEnter(int item_index) {
+  SearchBox* box = GetSearchBoxOf(item_index);
+  if (!box) return;
+  RunSearchCommand();
+  // The command may have rebuilt the toolbar.
+  if (SearchBox* again = GetSearchBoxOf(item_index)) {
+    again->AddToHistory(again->GetValue());
+  }
+}
+
+void ToolbarWindow::OnSearchBoxChanged(int item_index) {
+  SearchBox* box = GetSearchBoxOf(item_index);
+  if (box && box->IsValueList()) box->OnValueChosen(box->view().CurrentIndex());
+}
+
+void ToolbarWindow::OnTimer(int timer_id) {
+  RunCheckPass(static_cast<uint32_t>(timer_id));
+}
+
+void ToolbarWindow::OnBrowserEvent(int dispid) {
+  if (dispid != kDispidNavigateComplete2) return;
+  ToolbarModel* model = holder_.model();
+  if (!model) return;
+  for (ToolbarWebPage* page : model->dynamic_web_pages) {
+    ReloadPane(page->item_index);
+    LayoutPane(page->item_index);
+  }
+}
+
+void ToolbarWindow::OnQuit() {
+  browser_ = nullptr;
+  holder_.DestroyModel();
+}
+
+}  // namespace zan

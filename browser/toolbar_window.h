@@ -1,0 +1,172 @@
+#ifndef ZAN_BROWSER_TOOLBAR_WINDOW_H_
+#define ZAN_BROWSER_TOOLBAR_WINDOW_H_
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "browser/geometry.h"
+#include "browser/menu_builder.h"
+#include "browser/search_box.h"
+#include "browser/toolbar_view.h"
+#include "commands/toolbar_control.h"
+#include "definition/load_definition.h"
+#include "mail/mail_toolbar.h"
+#include "settings/resource_source.h"
+#include "settings/settings_store.h"
+
+namespace zan {
+
+// The status text of the mailbox entries of the mail menu.
+inline constexpr char kMailboxStatusText[] = "Open web-front for POP3 mailbox";
+
+// What the toolbar control calls outside its own logic. Unset members do
+// nothing.
+struct ToolbarHooks {
+  // Runs command `command_index` of the model: `Reset` when `reset`, else
+  // `Execute` with `parameter`.
+  std::function<void(ToolbarControl&, int command_index, bool reset,
+                     const std::string& parameter)>
+      run_command;
+  // The first half of start-up: the update decision, the load of the
+  // definition into `holder` and the settings written after a good load.
+  // True when the toolbar is to be rebuilt. Unset: a plain load.
+  std::function<bool(ToolbarModelHolder& holder, bool update)> load_toolbar;
+  // The mail checker.
+  std::function<void(ToolbarControl&)> start_mail_timers;
+  std::function<void(ToolbarControl&, uint32_t timer_id)> run_check_pass;
+  std::function<void(ToolbarControl&)> refresh_indicators;
+  std::function<void(PopupMenu&, const MenuItem&, int extra_flags)>
+      expand_mailboxes;
+  std::function<void(ToolbarControl&, int command_id)> mailbox_command;
+  std::function<void()> show_mail_accounts_dialog;
+  std::function<void()> unregister_toolbar;
+};
+
+// Where a web-page pane goes: from the button's top-left corner, `width`
+// wide, down to 20 pixels below the button, or to y = 22 with a border.
+Rect PaneRect(Rect button, int width, int border);
+// The reserved width of a button whose face is a bitmap `bitmap_width`
+// wide, by the menu type.
+int MenuImageButtonWidth(int bitmap_width, const std::string& menu_type);
+
+// The toolbar control: the buttons of the loaded model on a toolbar view,
+// the windows of its items, clicks, menus, status texts, visibility, panes
+// and keyboard navigation. It is the toolbar that commands run in.
+class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
+ public:
+  ToolbarWindow(ToolbarView& view, CommandEnvironment& environment,
+                ResourceSource& resources, ToolbarHooks hooks = {});
+  ~ToolbarWindow() override;
+  ToolbarWindow(const ToolbarWindow&) = delete;
+  ToolbarWindow& operator=(const ToolbarWindow&) = delete;
+
+  void SetBrowser(Browser* browser) { browser_ = browser; }
+  // The "Toolbar Extension" setting as read when the program started.
+  void SetToolbarExtension(std::string value) {
+    toolbar_extension_ = std::move(value);
+  }
+  ToolbarHooks& hooks() { return hooks_; }
+  ToolbarModelHolder& model_holder() { return holder_; }
+  const SettingsStore& settings() const { return settings_; }
+  ToolbarView& view() { return view_; }
+
+  // Fills the view from the installed model: fonts, buttons, image lists,
+  // the items' windows, widths and the Highlight button.
+  void AssembleToolbar();
+  // Every item's refresh, in model order.
+  void RefreshAll();
+  // After a browser event: NavigateComplete2 reloads the dynamic panes.
+  void OnBrowserEvent(int dispid);
+  // The band goes away: the browser is forgotten, the model destroyed.
+  void OnQuit();
+
+  // Sum of the widths of all buttons, as of the last assembly.
+  int total_width() const { return total_width_; }
+  // Sum of the widths of the visible buttons.
+  int VisibleWidth() const;
+  // Sum of the widths of the visible buttons up to the last COMBO item; 0
+  // without one.
+  int MinimumWidth() const;
+  int last_clicked_item() const { return last_clicked_item_; }
+  // Whether a search box holds the keyboard focus.
+  bool SearchBoxHasFocus() const;
+  // Gives the keyboard focus to the first search box; false without one.
+  bool FocusFirstSearchBox();
+  // The popup menu a button's drop-down would show.
+  std::optional<PopupMenu> BuildItemMenu(int item_index) const;
+  // The pane of a WEBPAGE item, or null.
+  PaneView* GetPane(int item_index);
+  SearchBox* GetSearchBoxOf(int item_index);
+
+  // ToolbarControl:
+  CommandEnvironment& Environment() override { return environment_; }
+  ToolbarModel* GetModel() override { return holder_.model(); }
+  Browser* GetBrowser() override { return browser_; }
+  SearchBoxAccess* GetSearchBox(int item_index) override;
+  void ReloadPane(int item_index) override;
+  void LayoutPane(int item_index) override;
+  void EnableButton(int button_id, bool enable) override;
+  void CheckButton(int button_id, bool check) override;
+  RgbColor GetButtonFaceColor() override;
+  void RunSearchCommand() override;
+  void StartToolbar(bool update) override;
+  void ShowMailAccountsDialog() override;
+  void StartMailTimers() override;
+  void RunCheckPass(uint32_t timer_id) override;
+  void UnregisterToolbar() override;
+
+  // ToolbarViewEvents:
+  void OnButtonCommand(int command_id) override;
+  void OnDropDown(int command_id, Rect button_rect) override;
+  void OnMenuCommand(int command_id) override;
+  void OnMenuSelect(int command_id, bool popup) override;
+  std::string GetTooltip(int command_id) override;
+  bool OnTabKey(bool shift) override;
+  void OnSearchBoxEnter(int item_index) override;
+  void OnSearchBoxChanged(int item_index) override;
+  void OnTimer(int timer_id) override;
+
+ private:
+  struct ItemWindow {
+    std::unique_ptr<PaneView> pane;
+    std::string pane_last_domain;
+    std::unique_ptr<MenuButtonView> menu_button;
+    std::unique_ptr<SearchBox> search_box;
+  };
+
+  ToolbarItem* Item(int index) const;
+  ItemWindow* Window(int index);
+  void RunCommand(int command_index, bool reset);
+  void AttachItem(int index);
+  void RefreshItem(int index);
+  void AttachButton(int index, ToolbarButton& button);
+  void AttachCombo(int index, ToolbarCombo& combo);
+  void RefreshCombo(int index, ToolbarCombo& combo);
+  // Applies the visibility rule; returns whether the button is shown.
+  bool ApplyVisibility(int index);
+  void ReleaseItemWindows();
+  struct MacroInputs MakeMacroInputs();
+  int FindHighlightItem() const;
+
+  ToolbarView& view_;
+  CommandEnvironment& environment_;
+  ResourceSource& resources_;
+  ToolbarHooks hooks_;
+  SettingsStore settings_;
+  ToolbarModelHolder holder_;
+  Browser* browser_ = nullptr;
+  std::string toolbar_extension_;
+  std::vector<ItemWindow> windows_;
+  int text_button_count_ = 0;
+  int total_width_ = 0;
+  int last_clicked_item_ = -1;
+  bool mail_timer_running_ = false;
+};
+
+}  // namespace zan
+
+#endif  // ZAN_BROWSER_TOOLBAR_WINDOW_H_

@@ -1,0 +1,179 @@
+#include "platform/qt/browser_app.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QNetworkProxy>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QWebEngineProfile>
+#include <iostream>
+
+#include "commands/macro_state.h"
+#include "commands/run_command.h"
+#include "platform/posix/curl_downloader.h"
+#include "platform/posix/mail_handler_posix.h"
+#include "platform/posix/process_launcher_posix.h"
+#include "platform/posix/proxy_settings_posix.h"
+#include "platform/posix/user_registry.h"
+#include "platform/qt/browser_window.h"
+#include "platform/qt/qt_message_pump.h"
+#include "platform/qt/qt_ui.h"
+#include "settings/product_constants.h"
+#include "settings/resource_downloader.h"
+#include "settings/settings_store.h"
+
+namespace zan {
+namespace {
+
+void ApplyProxy(const ProxyRecord& record) {
+  if (!record.enabled || record.server.empty()) {
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+    return;
+  }
+  QString server = QString::fromStdString(record.server);
+  // "host:port", or the first "http=host:port" of a per-protocol list.
+  for (const QString& part : server.split(';', Qt::SkipEmptyParts)) {
+    QString entry = part.section('=', -1);
+    QString host = entry.section(':', 0, 0);
+    int port = entry.section(':', 1, 1).toInt();
+    if (host.isEmpty()) continue;
+    QNetworkProxy::setApplicationProxy(
+        QNetworkProxy(QNetworkProxy::HttpProxy, host, port > 0 ? port : 80));
+    return;
+  }
+}
+
+}  // namespace
+
+struct BrowserApp::Services {
+  CurlDownloader downloader;
+  PosixProcessLauncher launcher;
+  std::unique_ptr<RegistryProxySettings> proxy;
+  StdRandomSource random;
+  std::unique_ptr<XdgMailHandler> mail_handler;
+};
+
+BrowserApp::BrowserApp(BrowserOptions options,
+                       std::unique_ptr<Registry> registry)
+    : options_(std::move(options)),
+      registry_(registry ? std::move(registry) : OpenUserRegistry()),
+      services_(std::make_unique<Services>()) {
+  if (!registry_) {
+    std::cerr << "zan-browser: the settings store cannot be opened ("
+              << UserRegistryPath() << ")\n";
+    std::abort();
+  }
+  settings_ = std::make_unique<SettingsStore>(*registry_);
+  ui_ = std::make_unique<QtUi>(options_.unattended);
+  pump_ = std::make_unique<QtMessagePump>();
+  resources_ = std::make_unique<ResourceDownloader>(
+      *settings_, services_->downloader, *ui_);
+  services_->proxy = std::make_unique<RegistryProxySettings>(
+      *registry_, [](const ProxyRecord& record) { ApplyProxy(record); });
+  ApplyProxy(ReadProxyRecord(*registry_));
+  services_->mail_handler =
+      std::make_unique<XdgMailHandler>(XdgFolders::FromEnvironment());
+
+  environment_.registry = registry_.get();
+  environment_.ui = ui_.get();
+  environment_.browser_factory = this;
+  environment_.process_launcher = &services_->launcher;
+  environment_.mail_handler = services_->mail_handler.get();
+  environment_.proxy_settings = services_->proxy.get();
+  environment_.random = &services_->random;
+  environment_.last_combo_values = &LastComboValues::Instance();
+  environment_.last_page_url = &LastPageUrl::Instance();
+
+  // Read once, as the process starts.
+  toolbar_extension_ = settings_->GetString("Toolbar Extension", "");
+
+  profile_ = new QWebEngineProfile(this);  // off the record: nothing on disk
+}
+
+BrowserApp::~BrowserApp() {
+  for (const QPointer<BrowserWindow>& w : windows_) delete w.data();
+}
+
+ToolbarHooks BrowserApp::MakeHooks(BrowserWindow&) {
+  ToolbarHooks hooks;
+  hooks.run_command = [](ToolbarControl& toolbar, int index, bool reset,
+                         const std::string& parameter) {
+    if (!parameter.empty() && !reset) {
+      ToolbarModel* model = toolbar.GetModel();
+      if (model && index >= 0 &&
+          index < static_cast<int>(model->commands.commands.size())) {
+        ExecuteCommand(toolbar, *model->commands.commands[static_cast<size_t>(index)],
+                       parameter);
+      }
+      return;
+    }
+    RunCommand(toolbar, index, reset);
+  };
+  return hooks;
+}
+
+QUrl BrowserApp::HomeUrl() const {
+  return QUrl(QString::fromStdString(SiteIndexUrl()));
+}
+
+BrowserWindow* BrowserApp::NewWindow(const QUrl& url) {
+  auto* window = new BrowserWindow(*this);
+  windows_.push_back(window);
+  window->show();
+  window->Start(url);
+  return window;
+}
+
+Browser* BrowserApp::OpenBrowserWindow() { return NewWindow(QUrl()); }
+
+std::vector<BrowserWindow*> BrowserApp::windows() const {
+  std::vector<BrowserWindow*> out;
+  for (const QPointer<BrowserWindow>& w : windows_) {
+    if (w) out.push_back(w.data());
+  }
+  return out;
+}
+
+BrowserWindow* BrowserApp::Run() {
+  QUrl url = options_.url.empty()
+                 ? HomeUrl()
+                 : QUrl::fromUserInput(QString::fromStdString(options_.url),
+                                       QDir::currentPath());
+  BrowserWindow* window = NewWindow(url);
+  WhenReady(window);
+  if (options_.quit_after_ms >= 0) {
+    QTimer::singleShot(options_.quit_after_ms, qApp, &QCoreApplication::quit);
+  }
+  return window;
+}
+
+void BrowserApp::WhenReady(BrowserWindow* window) {
+  if (options_.print_toolbar) {
+    std::cout << window->ToolbarListing() << std::flush;
+  }
+  if (options_.screenshot.empty()) return;
+  QPointer<BrowserWindow> guard(window);
+  auto take = [this, guard](bool) {
+    if (!guard) return;
+    if (options_.open_menu_item >= 0) guard->OpenMenuOf(options_.open_menu_item);
+    // Give the page and the panes a moment to paint.
+    QTimer::singleShot(900, guard, [this, guard] {
+      if (!guard) return;
+      QImage image = guard->Snapshot();
+      QString path = QString::fromStdString(options_.screenshot);
+      if (image.save(path, "PNG")) {
+        std::cout << "screenshot: " << QFileInfo(path).absoluteFilePath().toStdString()
+                  << "\n" << std::flush;
+        QCoreApplication::exit(0);
+      } else {
+        std::cerr << "zan-browser: cannot write " << options_.screenshot << "\n";
+        QCoreApplication::exit(1);
+      }
+    });
+  };
+  connect(window, &BrowserWindow::pageLoadFinished, this, take,
+          Qt::SingleShotConnection);
+}
+
+}  // namespace zan

@@ -1,0 +1,757 @@
+#include "platform/qt/qt_toolbar_view.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimerEvent>
+#include <QToolTip>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <algorithm>
+
+#include "browser/adjust_color.h"
+#include "browser/command_ids.h"
+#include "browser/menu_painter.h"
+#include "platform/qt/qt_menu_popup.h"
+
+namespace zan {
+namespace {
+
+constexpr int kButtonHeight = 22;
+constexpr int kSplitArrowWidth = 13;
+constexpr int kWholeArrowWidth = 10;
+
+QColor ToQ(Color c) { return QColor(c.r, c.g, c.b); }
+Color FromQ(const QColor& c) {
+  return Color{static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
+               static_cast<uint8_t>(c.blue())};
+}
+QRect ToQ(Rect r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+void DrawArrow(QPainter& p, const QRect& area, const QColor& color) {
+  int cx = area.center().x() + 1, cy = area.center().y() + 1;
+  QPoint tri[3] = {QPoint(cx - 3, cy - 1), QPoint(cx + 3, cy - 1),
+                   QPoint(cx, cy + 2)};
+  p.setPen(Qt::NoPen);
+  p.setBrush(color);
+  p.drawPolygon(tri, 3);
+}
+
+// A web-page pane: a small page view of its own.
+class QtPaneView : public PaneView {
+ public:
+  QtPaneView(QWidget* parent, QWebEngineProfile* profile)
+      : view_(new QWebEngineView(parent)) {
+    if (profile) view_->setPage(new QWebEnginePage(profile, view_));
+    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    view_->hide();
+  }
+  ~QtPaneView() override { delete view_.data(); }
+  void Navigate(const std::string& url) override {
+    if (view_) view_->setUrl(QUrl(QString::fromStdString(url)));
+  }
+  void Move(Rect rect) override {
+    if (view_) view_->setGeometry(ToQ(rect));
+  }
+  void Show(bool show) override {
+    if (view_) view_->setVisible(show);
+  }
+  std::string CurrentUrl() const override {
+    return view_ ? view_->url().toString().toStdString() : std::string();
+  }
+
+ private:
+  QPointer<QWebEngineView> view_;
+};
+
+// A button whose face is a bitmap of its own, with a drop-down arrow.
+class BitmapButton : public QWidget {
+ public:
+  BitmapButton(QWidget* parent, const MenuButtonSpec& spec,
+               ToolbarViewEvents** events)
+      : QWidget(parent), spec_(spec), events_(events) {
+    normal_.LoadSingle(QString::fromStdString(spec.image_file));
+    hot_.LoadSingle(QString::fromStdString(
+        spec.hot_image_file.empty() ? spec.image_file : spec.hot_image_file));
+    setMouseTracking(true);
+    setToolTip(QString());
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    QRect r = rect().adjusted(0, 0, -1, -1);
+    if (hot_state_ || down_) {
+      QColor hl = palette().color(QPalette::Highlight);
+      p.setPen(hl);
+      p.setBrush(ToQ(AdjustColor(FromQ(hl), down_ ? 60 : 80, -40)));
+      p.drawRoundedRect(r, 2, 2);
+    }
+    const QtImageList& list = hot_state_ ? hot_ : normal_;
+    if (const QPixmap* pm = list.Image(0)) {
+      p.drawPixmap(2, (height() - pm->height()) / 2, *pm);
+    }
+    if (spec_.draw_arrows) {
+      DrawArrow(p, QRect(width() - 12, 0, 12, height()),
+                palette().color(QPalette::WindowText));
+    }
+  }
+  void enterEvent(QEnterEvent*) override {
+    hot_state_ = true;
+    update();
+  }
+  void leaveEvent(QEvent*) override {
+    hot_state_ = false;
+    update();
+  }
+  void mousePressEvent(QMouseEvent* e) override {
+    if (e->button() != Qt::LeftButton) return;
+    bool arrow = spec_.whole_dropdown ||
+                 (spec_.draw_arrows && e->position().x() >= width() - 12);
+    if (arrow && *events_) {
+      QPoint tl = mapToGlobal(QPoint(0, 0));
+      (*events_)->OnDropDown(spec_.command_id,
+                             Rect{tl.x(), tl.y(), tl.x() + width(),
+                                  tl.y() + height()});
+      return;
+    }
+    down_ = true;
+    update();
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    bool was_down = down_;
+    down_ = false;
+    update();
+    if (was_down && rect().contains(e->position().toPoint()) && *events_) {
+      (*events_)->OnButtonCommand(spec_.command_id);
+    }
+  }
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::ToolTip && *events_) {
+      auto* help = static_cast<QHelpEvent*>(e);
+      std::string tip = (*events_)->GetTooltip(spec_.command_id);
+      if (tip.empty()) {
+        QToolTip::hideText();
+      } else {
+        QToolTip::showText(help->globalPos(), QString::fromStdString(tip), this);
+      }
+      return true;
+    }
+    return QWidget::event(e);
+  }
+
+ private:
+  MenuButtonSpec spec_;
+  ToolbarViewEvents** events_;
+  QtImageList normal_;
+  QtImageList hot_;
+  bool hot_state_ = false;
+  bool down_ = false;
+};
+
+class QtMenuButtonView : public MenuButtonView {
+ public:
+  explicit QtMenuButtonView(BitmapButton* button) : button_(button) {
+    button_->show();
+  }
+  ~QtMenuButtonView() override { delete button_.data(); }
+  void Move(Rect rect) override {
+    if (button_) button_->setGeometry(ToQ(rect));
+  }
+  void Show(bool show) override {
+    if (button_) button_->setVisible(show);
+  }
+
+ private:
+  QPointer<BitmapButton> button_;
+};
+
+// The line edit of a search box: Enter starts the search, Tab moves on.
+class SearchLineEdit : public QLineEdit {
+ public:
+  SearchLineEdit(QWidget* parent, std::function<void()> enter)
+      : QLineEdit(parent), enter_(std::move(enter)) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+      enter_();
+      return;
+    }
+    QLineEdit::keyPressEvent(e);
+  }
+
+ private:
+  std::function<void()> enter_;
+};
+
+class QtSearchBoxView : public SearchBoxView {
+ public:
+  QtSearchBoxView(QWidget* parent, int item_index, const SearchBoxSpec& spec,
+                  ToolbarViewEvents** events)
+      : item_index_(item_index), events_(events) {
+    auto enter = [this] {
+      if (*events_) (*events_)->OnSearchBoxEnter(item_index_);
+    };
+    if (spec.edit_only) {
+      auto* edit = new SearchLineEdit(parent, enter);
+      if (spec.password) edit->setEchoMode(QLineEdit::Password);
+      if (spec.max_chars > 0) edit->setMaxLength(spec.max_chars);
+      edit->setPlaceholderText(QString::fromStdString(spec.hint));
+      widget_ = edit;
+      edit_ = edit;
+      QObject::connect(edit, &QLineEdit::textEdited, [this] {
+        if (*events_) (*events_)->OnSearchBoxChanged(item_index_);
+      });
+    } else {
+      combo_ = new QComboBox(parent);
+      widget_ = combo_;
+      if (spec.value_list) {
+        for (const std::string& e : spec.entries) {
+          combo_->addItem(QString::fromStdString(e));
+        }
+        QObject::connect(combo_, &QComboBox::activated, [this](int) {
+          if (*events_) (*events_)->OnSearchBoxChanged(item_index_);
+        });
+      } else {
+        combo_->setEditable(true);
+        combo_->setInsertPolicy(QComboBox::NoInsert);
+        auto* edit = new SearchLineEdit(combo_, enter);
+        combo_->setLineEdit(edit);
+        if (spec.max_chars > 0) edit->setMaxLength(spec.max_chars);
+        edit->setPlaceholderText(QString::fromStdString(spec.hint));
+        edit_ = edit;
+        for (const std::string& e : spec.entries) {
+          combo_->addItem(QString::fromStdString(e));
+        }
+        combo_->setCurrentIndex(-1);
+        QObject::connect(edit, &QLineEdit::textEdited, [this] {
+          if (*events_) (*events_)->OnSearchBoxChanged(item_index_);
+        });
+        QObject::connect(combo_, &QComboBox::activated, [this](int) {
+          if (*events_) (*events_)->OnSearchBoxChanged(item_index_);
+        });
+      }
+    }
+    widget_->setToolTip(QString::fromStdString(spec.hint));
+    widget_->setFocusPolicy(Qt::StrongFocus);
+    widget_->show();
+  }
+  ~QtSearchBoxView() override { delete widget_.data(); }
+
+  std::string GetText() const override {
+    if (edit_) return edit_->text().toStdString();
+    if (combo_) return combo_->currentText().toStdString();
+    return {};
+  }
+  void SetText(const std::string& text) override {
+    if (edit_) edit_->setText(QString::fromStdString(text));
+  }
+  int CurrentIndex() const override {
+    return combo_ && !combo_->isEditable() ? combo_->currentIndex() : -1;
+  }
+  void SetCurrentIndex(int index) override {
+    if (combo_) combo_->setCurrentIndex(index);
+  }
+  void SetEntries(const std::vector<std::string>& entries) override {
+    if (!combo_) return;
+    QString text = combo_->currentText();
+    combo_->clear();
+    for (const std::string& e : entries) {
+      combo_->addItem(QString::fromStdString(e));
+    }
+    if (combo_->isEditable()) combo_->setEditText(text);
+  }
+  void Move(Rect rect) override {
+    if (!widget_) return;
+    QRect r = ToQ(rect);
+    int h = std::min(r.height(), widget_->sizeHint().height());
+    widget_->setGeometry(r.left(), r.top() + (r.height() - h) / 2, r.width(), h);
+  }
+  void Show(bool show) override {
+    if (widget_) widget_->setVisible(show);
+  }
+  void SetFocus() override {
+    if (widget_) widget_->setFocus(Qt::TabFocusReason);
+  }
+  bool HasFocus() const override {
+    QWidget* f = QApplication::focusWidget();
+    return widget_ && f && (f == widget_ || widget_->isAncestorOf(f));
+  }
+
+ private:
+  int item_index_;
+  ToolbarViewEvents** events_;
+  QPointer<QWidget> widget_;
+  QPointer<QComboBox> combo_;
+  QPointer<QLineEdit> edit_;
+};
+
+}  // namespace
+
+QtToolbarView::QtToolbarView(QWidget* parent, QWebEngineProfile* profile)
+    : QWidget(parent), profile_(profile) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_Hover);
+  setFixedHeight(kButtonHeight);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QtToolbarView::~QtToolbarView() {
+  if (active_menu_) active_menu_->close();
+}
+
+void QtToolbarView::SetFont(const FontSpec& spec) {
+  QFont f(QString::fromStdString(spec.face));
+  f.setStyleHint(QFont::SansSerif);
+  f.setPixelSize(spec.height);
+  f.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
+  f.setItalic(spec.italic);
+  font_ = f;
+  QWidget::setFont(f);
+  Relayout();
+}
+
+void QtToolbarView::SetBitmapSize(Size size) {
+  bitmap_size_ = size;
+  Relayout();
+}
+
+bool QtToolbarView::SetImageLists(const std::string& normal_file,
+                                  const std::string& hot_file,
+                                  int image_width) {
+  images_.Load(QString::fromStdString(normal_file), image_width);
+  hot_images_.Load(QString::fromStdString(hot_file.empty() ? normal_file
+                                                           : hot_file),
+                   image_width);
+  Relayout();
+  return !images_.Empty();
+}
+
+void QtToolbarView::DeleteButton(int index) {
+  if (index < 0 || index >= ButtonCount()) return;
+  buttons_.erase(buttons_.begin() + index);
+  hot_ = pressed_ = -1;
+  Relayout();
+}
+
+void QtToolbarView::AddButtons(const std::vector<ToolbarButtonSpec>& specs) {
+  for (const ToolbarButtonSpec& spec : specs) {
+    Button b;
+    b.spec = spec;
+    buttons_.push_back(b);
+  }
+  Relayout();
+}
+
+int QtToolbarView::AddString(const std::string& text) {
+  strings_.push_back(text);
+  Relayout();
+  return static_cast<int>(strings_.size()) - 1;
+}
+
+std::optional<Rect> QtToolbarView::GetItemRect(int index) const {
+  if (index < 0 || index >= ButtonCount()) return std::nullopt;
+  const QRect& r = buttons_[static_cast<size_t>(index)].rect;
+  return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+int QtToolbarView::CommandToIndex(int command_id) const {
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    if (buttons_[i].spec.command_id == command_id) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+QtToolbarView::Button* QtToolbarView::Find(int command_id) {
+  int i = CommandToIndex(command_id);
+  return i < 0 ? nullptr : &buttons_[static_cast<size_t>(i)];
+}
+
+const QtToolbarView::Button* QtToolbarView::Find(int command_id) const {
+  int i = CommandToIndex(command_id);
+  return i < 0 ? nullptr : &buttons_[static_cast<size_t>(i)];
+}
+
+void QtToolbarView::SetButtonInfo(int command_id, const ButtonInfo& info) {
+  Button* b = Find(command_id);
+  if (!b) return;
+  if (info.text) {
+    b->text = *info.text;
+    b->text_set = true;
+  }
+  if (info.image) b->spec.image = *info.image;
+  if (info.style) b->spec.style = *info.style;
+  if (info.state) b->spec.state = *info.state;
+  if (info.width) b->fixed_width = *info.width;
+  Relayout();
+}
+
+void QtToolbarView::HideButton(int command_id, bool hide) {
+  Button* b = Find(command_id);
+  if (!b) return;
+  b->spec.state = hide ? (b->spec.state | kStateHidden)
+                       : (b->spec.state & ~kStateHidden);
+  Relayout();
+}
+
+void QtToolbarView::EnableButton(int command_id, bool enable) {
+  Button* b = Find(command_id);
+  if (!b) return;
+  b->spec.state = enable ? (b->spec.state | kStateEnabled)
+                         : (b->spec.state & ~kStateEnabled);
+  update();
+}
+
+void QtToolbarView::CheckButton(int command_id, bool check) {
+  Button* b = Find(command_id);
+  if (!b) return;
+  b->spec.state = check ? (b->spec.state | kStateChecked)
+                        : (b->spec.state & ~kStateChecked);
+  update();
+}
+
+bool QtToolbarView::IsButtonChecked(int command_id) const {
+  const Button* b = Find(command_id);
+  return b && (b->spec.state & kStateChecked) != 0;
+}
+
+int QtToolbarView::GetButtonState(int command_id) const {
+  const Button* b = Find(command_id);
+  return b ? b->spec.state : -1;
+}
+
+void QtToolbarView::AutoSize() { Relayout(); }
+
+int QtToolbarView::HitTest(Point p) const {
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    if (buttons_[i].rect.contains(p.x, p.y)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+QString QtToolbarView::TextOf(const Button& b) const {
+  if (b.spec.style & kStyleSep) return QString();
+  if (b.text_set) return QString::fromStdString(b.text);
+  int s = b.spec.string_index;
+  if (s >= 0 && s < static_cast<int>(strings_.size())) {
+    return QString::fromStdString(strings_[static_cast<size_t>(s)]);
+  }
+  return QString();
+}
+
+int QtToolbarView::ArrowWidth(const Button& b) const {
+  if (b.spec.style & kStyleWholeDropDown) return kWholeArrowWidth;
+  if ((b.spec.style & kStyleDropDown) &&
+      (ex_style_ & kExStyleDrawDropDownArrows)) {
+    return kSplitArrowWidth;
+  }
+  return 0;
+}
+
+int QtToolbarView::ButtonWidth(const Button& b) const {
+  if (b.spec.state & kStateHidden) return 0;
+  if (b.spec.style & kStyleSep) return b.spec.image > 0 ? b.spec.image : 8;
+  if (b.fixed_width >= 0) return b.fixed_width;
+  QString text = TextOf(b);
+  bool has_image = b.spec.image >= 0 && images_.Image(b.spec.image);
+  int w = 6;
+  if (has_image) w += bitmap_size_.width;
+  if (!text.isEmpty()) {
+    w += (has_image ? 4 : 0) + QFontMetrics(font_).horizontalAdvance(text) + 2;
+  }
+  w += 6;
+  return w + ArrowWidth(b);
+}
+
+void QtToolbarView::Relayout() {
+  int x = 0;
+  for (Button& b : buttons_) {
+    int w = ButtonWidth(b);
+    b.rect = QRect(x, 0, w, kButtonHeight);
+    x += w;
+  }
+  updateGeometry();
+  update();
+}
+
+QSize QtToolbarView::sizeHint() const {
+  int w = buttons_.empty() ? 100 : buttons_.back().rect.right() + 1;
+  return QSize(w, kButtonHeight);
+}
+
+std::string QtToolbarView::ButtonText(int index) const {
+  if (index < 0 || index >= ButtonCount()) return {};
+  return TextOf(buttons_[static_cast<size_t>(index)]).toStdString();
+}
+int QtToolbarView::ButtonStyle(int index) const {
+  return index < 0 || index >= ButtonCount()
+             ? 0
+             : buttons_[static_cast<size_t>(index)].spec.style;
+}
+int QtToolbarView::ButtonImage(int index) const {
+  return index < 0 || index >= ButtonCount()
+             ? 0
+             : buttons_[static_cast<size_t>(index)].spec.image;
+}
+int QtToolbarView::ButtonCommand(int index) const {
+  return index < 0 || index >= ButtonCount()
+             ? 0
+             : buttons_[static_cast<size_t>(index)].spec.command_id;
+}
+
+void QtToolbarView::PaintButton(QPainter& p, const Button& b, int index) {
+  const QRect r = b.rect;
+  if (r.width() <= 0) return;
+  const QPalette pal = palette();
+  const Color hl = FromQ(pal.color(QPalette::Highlight));
+  if (b.spec.style & kStyleSep) {
+    int cx = r.center().x();
+    p.setPen(ToQ(AdjustColor(FromQ(pal.color(QPalette::Button)), -22, 0)));
+    p.drawLine(cx, r.top() + 3, cx, r.bottom() - 3);
+    p.setPen(ToQ(AdjustColor(FromQ(pal.color(QPalette::Button)), 80, 0)));
+    p.drawLine(cx + 1, r.top() + 3, cx + 1, r.bottom() - 3);
+    return;
+  }
+  const bool enabled = (b.spec.state & kStateEnabled) != 0;
+  const bool indeterminate = (b.spec.state & kStateIndeterminate) != 0;
+  const bool checked = (b.spec.state & kStateChecked) != 0;
+  const bool hot = enabled && index == hot_;
+  const bool pressed = enabled && index == pressed_;
+  QRect face = r.adjusted(0, 0, -1, -1);
+  if (pressed || checked || hot) {
+    QColor fill = ToQ(AdjustColor(hl, pressed ? 55 : checked ? 65 : 80,
+                                  pressed ? -30 : -40));
+    p.setPen(ToQ(hl));
+    p.setBrush(fill);
+    p.drawRoundedRect(face, 2.5, 2.5);
+    int arrow = ArrowWidth(b);
+    if ((b.spec.style & kStyleDropDown) && arrow > 0) {
+      int ax = r.right() - arrow + 1;
+      p.drawLine(ax, r.top() + 1, ax, r.bottom() - 1);
+    }
+  }
+  int x = r.left() + 6;
+  int shift = pressed && !pressed_arrow_ ? 1 : 0;
+  if (b.spec.image >= 0 && images_.Image(b.spec.image)) {
+    int y = (r.height() - bitmap_size_.height) / 2 + shift;
+    if (!enabled || indeterminate) {
+      p.drawPixmap(x + shift, y, images_.Disabled(b.spec.image));
+    } else {
+      const QtImageList& list = (hot || pressed) && hot_images_.Image(b.spec.image)
+                                    ? hot_images_
+                                    : images_;
+      p.drawPixmap(x + shift, y, *list.Image(b.spec.image));
+    }
+    x += bitmap_size_.width + 4;
+  }
+  QString text = TextOf(b);
+  if (!text.isEmpty()) {
+    QColor color = pal.color(QPalette::WindowText);
+    if (hot || pressed) color = ToQ(kHotButtonTextColor);
+    if (!enabled) color = pal.color(QPalette::Disabled, QPalette::WindowText);
+    p.setPen(color);
+    p.setFont(font_);
+    QRect tr(x + shift, r.top() + shift, r.right() - ArrowWidth(b) - x, r.height());
+    p.drawText(tr, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, text);
+  }
+  if (int arrow = ArrowWidth(b)) {
+    DrawArrow(p, QRect(r.right() - arrow + 1, r.top(), arrow, r.height()),
+              enabled ? pal.color(QPalette::WindowText)
+                      : pal.color(QPalette::Disabled, QPalette::WindowText));
+  }
+}
+
+void QtToolbarView::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    PaintButton(p, buttons_[i], static_cast<int>(i));
+  }
+}
+
+bool QtToolbarView::InArrow(const Button& b, const QPoint& pos) const {
+  if (b.spec.style & kStyleWholeDropDown) return true;
+  int arrow = ArrowWidth(b);
+  return (b.spec.style & kStyleDropDown) && arrow > 0 &&
+         pos.x() > b.rect.right() - arrow;
+}
+
+void QtToolbarView::mouseMoveEvent(QMouseEvent* event) {
+  int i = HitTest(Point{event->position().toPoint().x(),
+                        event->position().toPoint().y()});
+  if (i >= 0 && (buttons_[static_cast<size_t>(i)].spec.style & kStyleSep)) {
+    i = -1;
+  }
+  if (i != hot_) {
+    hot_ = i;
+    update();
+  }
+}
+
+void QtToolbarView::leaveEvent(QEvent*) {
+  hot_ = -1;
+  update();
+}
+
+void QtToolbarView::ShowDropDown(int index) {
+  const Button& b = buttons_[static_cast<size_t>(index)];
+  if (!events_) return;
+  QPoint tl = mapToGlobal(b.rect.topLeft());
+  events_->OnDropDown(b.spec.command_id,
+                      Rect{tl.x(), tl.y(), tl.x() + b.rect.width(),
+                           tl.y() + b.rect.height()});
+}
+
+void QtToolbarView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  QPoint pos = event->position().toPoint();
+  int i = HitTest(Point{pos.x(), pos.y()});
+  if (i < 0) return;
+  const Button& b = buttons_[static_cast<size_t>(i)];
+  if ((b.spec.style & kStyleSep) || !(b.spec.state & kStateEnabled) ||
+      (b.spec.state & kStateIndeterminate)) {
+    return;
+  }
+  pressed_ = i;
+  pressed_arrow_ = InArrow(b, pos);
+  update();
+  if (pressed_arrow_) {
+    ShowDropDown(i);
+    pressed_ = -1;
+    update();
+  }
+}
+
+void QtToolbarView::mouseReleaseEvent(QMouseEvent* event) {
+  int i = pressed_;
+  pressed_ = -1;
+  update();
+  if (i < 0 || event->button() != Qt::LeftButton) return;
+  QPoint pos = event->position().toPoint();
+  if (!buttons_[static_cast<size_t>(i)].rect.contains(pos)) return;
+  if (events_) events_->OnButtonCommand(buttons_[static_cast<size_t>(i)].spec.command_id);
+}
+
+void QtToolbarView::ClickButton(int command_id, bool on_arrow) {
+  int i = CommandToIndex(command_id);
+  if (i < 0) return;
+  const Button& b = buttons_[static_cast<size_t>(i)];
+  if (on_arrow || (b.spec.style & kStyleWholeDropDown)) {
+    ShowDropDown(i);
+  } else if (events_) {
+    events_->OnButtonCommand(command_id);
+  }
+}
+
+bool QtToolbarView::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    auto* help = static_cast<QHelpEvent*>(event);
+    int i = HitTest(Point{help->pos().x(), help->pos().y()});
+    std::string tip;
+    if (i >= 0 && events_) {
+      tip = events_->GetTooltip(buttons_[static_cast<size_t>(i)].spec.command_id);
+    }
+    if (tip.empty()) {
+      QToolTip::hideText();
+      event->ignore();
+    } else {
+      QToolTip::showText(help->globalPos(), QString::fromStdString(tip), this,
+                         buttons_[static_cast<size_t>(i)].rect);
+    }
+    return true;
+  }
+  return QWidget::event(event);
+}
+
+bool QtToolbarView::focusNextPrevChild(bool next) {
+  if (events_ && events_->OnTabKey(!next)) return true;
+  return QWidget::focusNextPrevChild(next);
+}
+
+std::unique_ptr<PaneView> QtToolbarView::CreatePane() {
+  return std::make_unique<QtPaneView>(this, profile_);
+}
+
+std::unique_ptr<MenuButtonView> QtToolbarView::CreateMenuButton(
+    const MenuButtonSpec& spec) {
+  return std::make_unique<QtMenuButtonView>(
+      new BitmapButton(this, spec, &events_));
+}
+
+std::unique_ptr<SearchBoxView> QtToolbarView::CreateSearchBox(
+    int item_index, const SearchBoxSpec& spec) {
+  return std::make_unique<QtSearchBoxView>(this, item_index, spec, &events_);
+}
+
+void QtToolbarView::TrackPopupMenu(const PopupMenu& menu, Point screen_point) {
+  if (menu.empty()) return;
+  MenuPopupCallbacks callbacks;
+  int chosen = 0;
+  callbacks.select = [this](int id, bool popup) {
+    if (events_) events_->OnMenuSelect(id, popup);
+  };
+  callbacks.choose = [&chosen](int id) { chosen = id; };
+  QtMenuPopup popup(menu, &images_, callbacks, nullptr);
+  active_menu_ = &popup;
+  QEventLoop loop;
+  connect(&popup, &QtMenuPopup::closed, &loop, &QEventLoop::quit);
+  popup.Popup(QPoint(screen_point.x, screen_point.y));
+  if (popup.isVisible()) loop.exec();
+  active_menu_ = nullptr;
+  if (chosen != 0 && events_) events_->OnMenuCommand(chosen);
+}
+
+void QtToolbarView::StartTimer(int timer_id, int interval_ms) {
+  KillTimer(timer_id);
+  int qt_id = startTimer(interval_ms);
+  if (qt_id) timers_.insert(qt_id, timer_id);
+}
+
+void QtToolbarView::KillTimer(int timer_id) {
+  for (auto it = timers_.begin(); it != timers_.end();) {
+    if (it.value() == timer_id) {
+      killTimer(it.key());
+      it = timers_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void QtToolbarView::timerEvent(QTimerEvent* event) {
+  auto it = timers_.find(event->timerId());
+  if (it == timers_.end()) {
+    QWidget::timerEvent(event);
+    return;
+  }
+  if (events_) events_->OnTimer(it.value());
+}
+
+void QtToolbarView::SetWaitCursor(bool wait) {
+  if (wait) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+void QtToolbarView::FocusParent() {
+  if (QWidget* w = window()) {
+    // The page below the band takes the focus.
+    QWidget* next = w->focusProxy() ? w->focusProxy() : w;
+    next->setFocus(Qt::TabFocusReason);
+  }
+}
+
+Color QtToolbarView::ButtonFaceColor() const {
+  return FromQ(palette().color(QPalette::Button));
+}
+
+}  // namespace zan
