@@ -353,7 +353,7 @@ TEST(DefaultDefinitionTest, LoadsWithoutDiagnosticsAndUsesEveryFeature) {
 }
 
 TEST(DefinitionNestingTest, DeepSubmenusLoadDumpAndNumber) {
-  constexpr int kDepth = 100;
+  constexpr int kDepth = 60;
   std::string text = "RYX_Toolbar { BUTTON { MENU {";
   for (int i = 0; i < kDepth; ++i) text += " SUBMENU {";
   text += " MENUITEM { caption=\"leaf\" }";
