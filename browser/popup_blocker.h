@@ -7,6 +7,8 @@
 
 namespace zan {
 
+class SettingsStore;
+
 // The blocker is on exactly when "PopupBlockingEnabled" reads as 1; a
 // missing value (read as 0), 0 or any other number means off.
 inline constexpr std::string_view kPopupBlockingSetting =
@@ -22,6 +24,13 @@ bool ShouldCancelNewWindow(uint32_t setting, bool ctrl_down);
 // "_BLANK" passes). A navigation without a target name passes.
 bool ShouldCancelNavigation(uint32_t setting, bool ctrl_down,
                             std::optional<std::string_view> target_frame);
+
+// The browser event handlers' decisions with the setting read from the
+// store at every event, so a change takes effect at once in every window.
+// True when the event is to be cancelled.
+bool NewWindow2(const SettingsStore& settings, bool ctrl_down);
+bool BeforeNavigate2(const SettingsStore& settings, bool ctrl_down,
+                     std::optional<std::string_view> target_frame);
 
 }  // namespace zan
 

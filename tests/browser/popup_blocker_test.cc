@@ -5,6 +5,9 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/posix/sqlite_registry.h"
+#include "settings/settings_store.h"
+
 namespace zan {
 namespace {
 
@@ -46,6 +49,24 @@ TEST(PopupBlockerTest, NavigationCancelledOnlyForExactBlankTarget) {
         << row.setting << " ctrl=" << row.ctrl
         << " target=" << row.target.value_or("<none>");
   }
+}
+
+TEST(PopupBlockerTest, SettingIsReadAtEveryEvent) {
+  auto registry = SqliteRegistry::Open(":memory:");
+  ASSERT_NE(registry, nullptr);
+  SettingsStore settings(*registry);
+  // Missing: off.
+  EXPECT_FALSE(NewWindow2(settings, false));
+  EXPECT_FALSE(BeforeNavigate2(settings, false, "_blank"));
+  settings.SetDword("PopupBlockingEnabled", 1);
+  EXPECT_TRUE(NewWindow2(settings, false));
+  EXPECT_TRUE(BeforeNavigate2(settings, false, "_blank"));
+  EXPECT_FALSE(BeforeNavigate2(settings, true, "_blank"));
+  settings.SetDword("PopupBlockingEnabled", 2);
+  EXPECT_FALSE(NewWindow2(settings, false));
+  // A value of another type that does not read as a number: off.
+  settings.SetString("PopupBlockingEnabled", "1");
+  EXPECT_FALSE(NewWindow2(settings, false));
 }
 
 }  // namespace
