@@ -15,13 +15,16 @@ struct DefinitionNode {
   DefinitionNode(DefinitionNode&&) = default;
   DefinitionNode& operator=(DefinitionNode&&) = default;
   // Takes the subtree apart without recursion, so that destroying a tree
-  // never needs stack in proportion to its depth.
+  // never needs stack in proportion to its depth: the children list serves
+  // as the work list, and every node dies with no children left.
   ~DefinitionNode() {
-    std::vector<std::unique_ptr<DefinitionNode>> pending = std::move(children);
-    while (!pending.empty()) {
-      std::unique_ptr<DefinitionNode> node = std::move(pending.back());
-      pending.pop_back();
-      for (auto& child : node->children) pending.push_back(std::move(child));
+    while (!children.empty()) {
+      std::unique_ptr<DefinitionNode> node = std::move(children.back());
+      children.pop_back();
+      if (node == nullptr) continue;
+      for (auto& grandchild : node->children) {
+        children.push_back(std::move(grandchild));
+      }
       node->children.clear();
     }
   }

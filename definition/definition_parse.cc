@@ -15,8 +15,8 @@ ParseOutcome ParseDefinition(std::istream& in, std::ostream& diagnostics) {
   outcome.line = parser.stop_line();
   outcome.column = parser.stop_column();
   outcome.message = std::string(parser.message());
-  outcome.previous_token = builder.previous_token();
-  outcome.last_token = builder.last_token();
+  outcome.previous_token = std::string(builder.previous_token());
+  outcome.last_token = std::string(builder.last_token());
   // A failed parse leaves no tree; the builder discards what it grew.
   if (outcome.result == DefinitionParser::kAccepted) {
     outcome.root = builder.TakeRoot();

@@ -74,7 +74,7 @@ DefinitionParser::Step DefinitionParser::Enter(Expect expect) {
   return Step::kMore;
 }
 
-bool DefinitionParser::Reserve(std::size_t entries) {
+bool DefinitionParser::Grow(std::size_t entries) {
   while (entries > capacity_) {
     if (capacity_ >= kMaxStack) return false;
     capacity_ = std::min(capacity_ * 2, kMaxStack);

@@ -92,7 +92,11 @@ class DefinitionParser {
   Step ExpectBrace(Block block);
   Step Push(Block block);
   Step Pop();
-  bool Reserve(std::size_t entries);
+  bool Reserve(std::size_t entries) {
+    return entries <= capacity_ || Grow(entries);
+  }
+  // Doubles the room for `entries` up to kMaxStack; false beyond it.
+  bool Grow(std::size_t entries);
   Step Finish(Step step);
 
   std::vector<Frame> frames_;

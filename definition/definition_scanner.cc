@@ -69,12 +69,20 @@ constexpr Word kWordsLowU[] = {{"url", TokenKind::kUrl}};
 constexpr Word kWordsLowV[] = {{"value", TokenKind::kValue}};
 constexpr Word kWordsLowW[] = {{"width", TokenKind::kWidth}};
 
+// Whether p starts with `word`, whose first byte is known to match. Words
+// are short and most candidates differ early, so a plain loop beats memcmp.
+inline bool SameBytes(const char* p, std::string_view word) {
+  for (std::size_t i = 1; i < word.size(); ++i) {
+    if (p[i] != word[i]) return false;
+  }
+  return true;
+}
+
 template <std::size_t N>
 std::size_t MatchIn(const Word (&words)[N], const char* p, std::size_t avail,
                     TokenKind* kind) {
   for (const Word& word : words) {
-    if (word.text.size() <= avail &&
-        std::memcmp(p, word.text.data(), word.text.size()) == 0) {
+    if (word.text.size() <= avail && SameBytes(p, word.text)) {
       std::size_t length = word.text.size();
       // The two families carry their digit.
       if (word.kind == TokenKind::kAddImg || word.kind == TokenKind::kParam) {
@@ -228,7 +236,9 @@ std::string_view TokenKindName(TokenKind kind) {
 DefinitionScanner::DefinitionScanner(std::istream& in, TreeBuilder* builder)
     : in_(in), builder_(builder), buffer_(new char[kBufferBytes]) {}
 
-DefinitionScanner::~DefinitionScanner() = default;
+DefinitionScanner::~DefinitionScanner() {
+  if (builder_ != nullptr) builder_->KeepRecordedTokens();
+}
 
 std::string_view DefinitionScanner::error_message() const {
   switch (error_) {
@@ -246,6 +256,8 @@ std::string_view DefinitionScanner::error_message() const {
 bool DefinitionScanner::Fill(std::size_t count) {
   if (end_ - pos_ >= count || at_eof_) return true;
   if (pos_ > 0) {
+    // Recorded token texts still point at the bytes about to be reused.
+    if (builder_ != nullptr) builder_->KeepRecordedTokens();
     std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
     base_ += pos_;
     end_ -= pos_;
@@ -338,7 +350,7 @@ std::ptrdiff_t DefinitionScanner::MatchString() {
       error_ = Error::kBufferOverflow;
       return -1;
     }
-    if (!Fill(k + 2)) {
+    if (end_ - pos_ < k + 2 && !Fill(k + 2)) {
       error_ = Error::kReadFailed;
       return -1;
     }
@@ -358,15 +370,19 @@ Token DefinitionScanner::Next() {
     return token;
   }
   for (;;) {
-    const char* p = buffer_.get();
-    while (pos_ < end_ && kWhitespace[static_cast<unsigned char>(p[pos_])]) {
-      if (p[pos_] == '\n') {
+    const unsigned char* p =
+        reinterpret_cast<const unsigned char*>(buffer_.get());
+    std::size_t pos = pos_;
+    const std::size_t end = end_;
+    while (pos < end && kWhitespace[p[pos]]) {
+      if (p[pos] == '\n') {
         ++line_;
-        line_start_ = base_ + pos_ + 1;
+        line_start_ = base_ + pos + 1;
       }
-      ++pos_;
+      ++pos;
     }
-    if (pos_ < end_) break;
+    pos_ = pos;
+    if (pos < end) break;
     if (!Fill(1)) return Fail(Error::kReadFailed);
     if (pos_ == end_) {
       done_ = true;
@@ -403,7 +419,9 @@ Token DefinitionScanner::Next() {
       break;
   }
   if (IsWordStart(c)) {
-    if (!Fill(kLongestWord)) return Fail(Error::kReadFailed);
+    if (end_ - pos_ < kLongestWord && !Fill(kLongestWord)) {
+      return Fail(Error::kReadFailed);
+    }
     TokenKind kind = TokenKind::kChar;
     const std::size_t length =
         MatchWord(buffer_.get() + pos_, end_ - pos_, &kind);

@@ -3,6 +3,23 @@
 #include <utility>
 
 namespace zan {
+namespace {
+
+// Most blocks hold a handful of properties and children: starting each list
+// with room for four saves the first reallocations of its growth.
+template <typename List>
+List& Grown(List& list) {
+  if (list.capacity() == 0) list.reserve(4);
+  return list;
+}
+
+DefinitionNode* AppendChild(DefinitionNode* parent, std::string_view name) {
+  auto& children = Grown(parent->children);
+  children.push_back(std::make_unique<DefinitionNode>(std::string(name)));
+  return children.back().get();
+}
+
+}  // namespace
 
 TreeBuilder::TreeBuilder()
     : root_(std::make_unique<DefinitionNode>("RYXToolBar")),
@@ -20,13 +37,22 @@ std::unique_ptr<DefinitionNode> TreeBuilder::TakeRoot() {
   return root;
 }
 
+void TreeBuilder::KeepRecordedTokens() {
+  std::string previous(previous_token_);
+  std::string last(last_token_);
+  previous_kept_.swap(previous);
+  last_kept_.swap(last);
+  previous_token_ = previous_kept_;
+  last_token_ = last_kept_;
+}
+
 void TreeBuilder::OpenBlock() {
   if (current_ != root_.get()) stack_.push_back(current_);
 }
 
 void TreeBuilder::FlushHeldImage() {
   if (image_held_) {
-    current_->property_names.emplace_back("image");
+    Grown(current_->property_names).emplace_back("image");
     image_held_ = false;
   }
 }
@@ -34,8 +60,8 @@ void TreeBuilder::FlushHeldImage() {
 void TreeBuilder::OnToken(TokenKind kind, std::string_view text) {
   if (kind == TokenKind::kEnd || kind == TokenKind::kError) return;
   if (kind != TokenKind::kEquals && kind != TokenKind::kChar) {
-    previous_token_.swap(last_token_);
-    last_token_.assign(text);
+    previous_token_ = last_token_;
+    last_token_ = text;
   }
 
   DefinitionNode* separator = separator_;
@@ -43,8 +69,7 @@ void TreeBuilder::OnToken(TokenKind kind, std::string_view text) {
   if (kind == TokenKind::kLBrace) {
     if (image_held_) {
       image_held_ = false;
-      current_->children.push_back(std::make_unique<DefinitionNode>("image"));
-      current_ = current_->children.back().get();
+      current_ = AppendChild(current_, "image");
       stack_.push_back(current_);
       return;
     }
@@ -66,17 +91,14 @@ void TreeBuilder::OnToken(TokenKind kind, std::string_view text) {
       return;
     case TokenKind::kSeparator:
     case TokenKind::kMenuSeparator: {
-      current_->children.push_back(
-          std::make_unique<DefinitionNode>(std::string(text)));
-      if (kind == TokenKind::kSeparator) {
-        separator_ = current_->children.back().get();
-      }
+      DefinitionNode* node = AppendChild(current_, text);
+      if (kind == TokenKind::kSeparator) separator_ = node;
       return;
     }
     case TokenKind::kString:
-      current_->property_values.emplace_back(
-          text.size() >= 2 ? text.substr(1, text.size() - 2)
-                           : std::string_view());
+      Grown(current_->property_values)
+          .emplace_back(text.size() >= 2 ? text.substr(1, text.size() - 2)
+                                         : std::string_view());
       return;
     case TokenKind::kImage:
       image_held_ = true;
@@ -85,11 +107,9 @@ void TreeBuilder::OnToken(TokenKind kind, std::string_view text) {
       break;
   }
   if (IsBlockKeyword(kind)) {
-    current_->children.push_back(
-        std::make_unique<DefinitionNode>(std::string(text)));
-    current_ = current_->children.back().get();
+    current_ = AppendChild(current_, text);
   } else if (IsPropertyName(kind)) {
-    current_->property_names.emplace_back(text);
+    Grown(current_->property_names).emplace_back(text);
   }
   // "=" and stray characters change nothing.
 }

@@ -33,8 +33,12 @@ class TreeBuilder {
 
   // The two last recorded token texts ("=" and stray characters are not
   // recorded; a string literal is recorded with its quotes).
-  const std::string& previous_token() const { return previous_token_; }
-  const std::string& last_token() const { return last_token_; }
+  std::string_view previous_token() const { return previous_token_; }
+  std::string_view last_token() const { return last_token_; }
+
+  // The record refers to the scanner's buffer until the scanner is about to
+  // reuse that buffer, which calls this to copy the two texts.
+  void KeepRecordedTokens();
 
  private:
   void OpenBlock();
@@ -52,8 +56,10 @@ class TreeBuilder {
   // block, recorded as a child node named "image" so that its "loctype" and
   // "location" stay paired with their values.
   bool image_held_ = false;
-  std::string previous_token_;
-  std::string last_token_;
+  std::string_view previous_token_;
+  std::string_view last_token_;
+  std::string previous_kept_;
+  std::string last_kept_;
 };
 
 }  // namespace zan
