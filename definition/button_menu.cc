@@ -136,16 +136,6 @@ ButtonMenu::ButtonMenu(const ButtonMenu& other)
       image(other.image),
       hotimage(other.hotimage) {}
 
-ButtonMenu& ButtonMenu::operator=(const ButtonMenu& other) {
-  if (this != &other) {
-    entries = CloneMenuEntries(other.entries);
-    type = other.type;
-    image = other.image;
-    hotimage = other.hotimage;
-  }
-  return *this;
-}
-
 bool ButtonMenu::OnProperty(const std::string& name, const std::string& value,
                             Ui& ui) {
   if (name == "image") {

@@ -100,7 +100,7 @@ class ButtonMenu : public DefinitionLoader {
  public:
   ButtonMenu() = default;
   ButtonMenu(const ButtonMenu& other);
-  ButtonMenu& operator=(const ButtonMenu& other);
+  ButtonMenu& operator=(const ButtonMenu&) = delete;
 
   MenuEntryList entries;
   // "Single", "Split" or "None"; empty leaves a plain button.

@@ -184,25 +184,5 @@ TEST(ButtonMenuTest, ButtonWritesItsMenuOnlyWithEntriesOrAnImage) {
             "}\n");
 }
 
-TEST(ButtonMenuTest, CloneIsDeepAndKeepsTheKind) {
-  RecordingUi ui;
-  ButtonMenu menu;
-  menu.Load(*Node("MENU", {},
-                  Node("SUBMENU", {{"caption", "s"}},
-                       Node("MENUITEM", {{"caption", "i"}}),
-                       Node("MENUSEPARATOR", {}))),
-            ui);
-  std::unique_ptr<MenuEntry> copy = menu.entries[0]->Clone();
-  EXPECT_EQ(copy->GetEntryKind(), MenuEntryKind::kSubMenu);
-  EXPECT_EQ(DumpToString(*copy), DumpToString(*menu.entries[0]));
-  auto& sub_copy = static_cast<SubMenu&>(*copy);
-  auto& sub = static_cast<SubMenu&>(*menu.entries[0]);
-  EXPECT_NE(sub_copy.entries[0].get(), sub.entries[0].get());
-  EXPECT_EQ(sub_copy.entries[1]->GetEntryKind(), MenuEntryKind::kSeparator);
-  ButtonMenu assigned;
-  assigned = menu;
-  EXPECT_EQ(DumpToString(assigned), DumpToString(menu));
-}
-
 }  // namespace
 }  // namespace zan

@@ -209,39 +209,6 @@ TEST(FolderResourceSourceTest, FindsOnlyReadableRegularFiles) {
   EXPECT_EQ(name, dir.File("tbil.bmp"));
 }
 
-TEST(DefinitionRoundTripTest, DumpLoadsBackToTheSameDump) {
-  const std::string texts[] = {
-      "RYX_Toolbar { COMMANDS { SERVICECOMMAND { type=\"Update\" } } }",
-      "RYX_Toolbar {\n"
-      " BUTTON { caption=\"a\\\\b \\\"q\\\" \\n line\\x\" hint=\"\xE9t\xE9\" "
-      "image=\"-7\" image=\"12px\" }\n"
-      " TEXT { caption=\"t\" image=\"3\" }\n"
-      " SEPARATOR { caption=\"lost\" }\n"
-      " SEPARATOR\n"
-      " COMBO { name=\"q\" password=\"1\" width=\"wide\" "
-      "maxchars=\"99999999999\" "
-      "COMBOVALUE { caption=\"c\" } COMBOVALUE { value=\"v\\\\\" } }\n"
-      " WEBPAGE { url=\"a{b}c=d\" border=\"-2147483648\" }\n"
-      " INDICATOR { type=\"POP3\" param2=\"multi\nline\" addimg5=\"2\" }\n"
-      " BUTTON { MENU { type=\"None\" image=\"f.bmp\" } }\n"
-      " BUTTON { MENU { MENUSEPARATOR SUBMENU { SUBMENU { MENUSEPARATOR } "
-      "MENUITEM { caption=\"SIDEBAR!x\" } } } }\n"
-      " COMMANDS { GOTOURL { name=\"g\" url=\"POST!u\" post=\"q=%q\" "
-      "target=\"t\" options=\"o\" newwindow=\"New\" } }\n"
-      " COMMANDS { SHELLEXECUTE { name=\"s\" shellcmd=\"ls\" failmsg=\"no\" } "
-      "}\n"
-      "}",
-  };
-  for (const std::string& text : texts) {
-    RecordingUi ui;
-    const std::string first = LoadAndDump(text, ui);
-    ASSERT_NE(first, "<failed>") << text;
-    const std::string second = LoadAndDump(first, ui);
-    EXPECT_EQ(second, first);
-    EXPECT_TRUE(ui.boxes.empty());
-  }
-}
-
 TEST(DefinitionRoundTripTest, DumpsThatTheGrammarRejectsKeepTheirFormat) {
   RecordingUi ui;
   // No commands: an empty COMMANDS block, which does not load again.

@@ -132,28 +132,6 @@ TEST(ToolbarModelTest, FindMenuEntryByCommandIdentifier) {
   EXPECT_EQ(caption(0xFFFFFFFFu), "<none>");
 }
 
-TEST(ToolbarModelTest, FindMenuEntryAsksTheRightItemForTheLocalNumber) {
-  // Each item records which local number it was asked for.
-  class ProbeItem : public ToolbarButton {
-   public:
-    MenuEntry* FindMenuEntry(uint32_t number) const override {
-      asked.push_back(number);
-      return nullptr;
-    }
-    mutable std::vector<uint32_t> asked;
-  };
-  ToolbarModel model;
-  for (int i = 0; i < 2; ++i)
-    model.items.push_back(std::make_unique<ProbeItem>());
-  for (uint32_t id : {2048u, 2847u, 2848u, 3647u, 3648u, 2047u}) {
-    model.FindMenuEntry(id);
-  }
-  EXPECT_EQ(static_cast<ProbeItem&>(*model.items[0]).asked,
-            (std::vector<uint32_t>{0, 799}));
-  EXPECT_EQ(static_cast<ProbeItem&>(*model.items[1]).asked,
-            (std::vector<uint32_t>{0, 799}));
-}
-
 TEST(ToolbarModelTest, FetchResourcesFetchesBothImageListsByBareName) {
   ToolbarModel model;
   model.image_list_file.clear();
