@@ -160,7 +160,7 @@ void BM_DumpOneMebibyte(benchmark::State& state) {
   }
   for (auto _ : state) {
     std::ostringstream out;
-    holder.model()->Dump(out);
+    holder.model()->Dump(out, 0);
     benchmark::DoNotOptimize(out.str().size());
   }
 }

@@ -45,7 +45,7 @@ class ToolbarModel : public DefinitionLoader {
   void OnPart(const DefinitionNode& child, Ui& ui) override;
   // "RYX_Toolbar {", the items and the commands at depth 1, then "}"
   // without a line end. The toolbar properties are not written.
-  void Dump(std::ostream& out, int depth = 0) const override;
+  void Dump(std::ostream& out, int depth) const override;
 
   // Position of the first command named exactly `name`, or -1.
   int FindCommandIndex(const std::string& name) const;
