@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "commands/macro_state.h"
+#include "mail/mail_account_store.h"
 #include "platform/html_document.h"
 #include "platform/registry.h"
 #include "settings/settings_store.h"
@@ -13,11 +14,6 @@
 namespace zan {
 namespace {
 
-constexpr char kMailKey[] = "POP3 Accounts";
-// Registry reads of the mail macros take at most this many bytes.
-constexpr size_t kMailValueLimit = 1000;
-// The fixed key that scrambles stored mail passwords byte by byte.
-constexpr std::string_view kPasswordKey = "MHR461QX%@58TTB";
 // "%rndhex" counts above this (read unsigned) give kRandomHexFallback digits.
 constexpr unsigned kRandomHexMaxCount = 51;
 constexpr unsigned kRandomHexFallback = 50;
@@ -94,38 +90,20 @@ int ReadCount(std::string_view text) {
   return static_cast<int>(value);
 }
 
-// The text of a stored value up to its first zero byte; empty when the
-// value is missing or does not fit the read limit.
-std::string ReadMailText(RegistryKey& key, const std::string& name) {
-  std::optional<RegistryValue> value = key.QueryValue(name);
-  if (!value || value->data.size() > kMailValueLimit) return "";
-  const std::string& data = value->data;
-  return data.substr(0, data.find('\0'));
-}
-
-std::string ReadMailPassword(RegistryKey& key, const std::string& name) {
-  std::optional<RegistryValue> value = key.QueryValue(name);
-  if (!value || value->data.size() > kMailValueLimit) return "";
-  std::string bytes = value->data;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    bytes[i] =
-        static_cast<char>(bytes[i] ^ kPasswordKey[i % kPasswordKey.size()]);
-  }
-  return bytes.substr(0, bytes.find('\0'));
-}
-
 void ExpandMailMacros(const SettingsStore& settings, std::string& post) {
   if (post.find("%POP3") == std::string::npos) return;
-  std::unique_ptr<RegistryKey> key = settings.OpenProductSubKey(kMailKey);
-  if (!key) return;
+  // An unusable store leaves the macros as they are.
+  if (!settings.OpenProductSubKey(MailAccountStore::kKeyName)) return;
+  const MailAccountStore accounts(settings);
   ExpandParenthesisedMacro(post, "%POP3Server(", [&](const std::string& n) {
-    return ReadMailText(*key, "POP3Server" + n);
+    return accounts.ReadServer(n).value_or("");
   });
   ExpandParenthesisedMacro(post, "%POP3Account(", [&](const std::string& n) {
-    return ReadMailText(*key, "POP3Account" + n);
+    return accounts.ReadUser(n).value_or("");
   });
   ExpandParenthesisedMacro(post, "%POP3Password(", [&](const std::string& n) {
-    return ReadMailPassword(*key, "POP3Password" + n);
+    std::string password = accounts.ReadPassword(n).value_or("");
+    return password.substr(0, password.find('\0'));
   });
 }
 

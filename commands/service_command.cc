@@ -9,6 +9,8 @@
 #include "commands/toolbar_access.h"
 #include "definition/toolbar_command.h"
 #include "definition/toolbar_model.h"
+#include "mail/mail_account_store.h"
+#include "mail/mail_toolbar.h"
 #include "platform/browser.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
@@ -19,8 +21,6 @@
 namespace zan {
 namespace {
 
-constexpr char kMailKey[] = "POP3 Accounts";
-constexpr char kAccountCount[] = "NumberOfConfiguredAccounts";
 constexpr char kLastCheckTime[] = "LastCheckTime";
 constexpr char kPopupSetting[] = "PopupBlockingEnabled";
 
@@ -50,16 +50,11 @@ uint64_t LastCheckTimeNumber(const std::string& name) {
 // Only the names that exist are visited, so a huge stored count costs
 // nothing.
 void ForgetLastCheckTimes(const SettingsStore& settings) {
-  std::unique_ptr<RegistryKey> key = settings.OpenProductSubKey(kMailKey);
+  std::unique_ptr<RegistryKey> key =
+      settings.OpenProductSubKey(MailAccountStore::kKeyName);
   if (!key) return;
-  std::optional<RegistryValue> count = key->QueryValue(kAccountCount);
-  if (!count || count->data.size() != 4) return;
-  uint32_t accounts = 0;
-  for (int i = 0; i < 4; ++i) {
-    accounts |=
-        static_cast<uint32_t>(static_cast<unsigned char>(count->data[i]))
-        << (8 * i);
-  }
+  const uint32_t accounts =
+      MailAccountStore(settings).ReadAccountCount().value_or(0);
   if (accounts == 0) return;
   std::vector<std::string> doomed;
   for (uint32_t i = 0;; ++i) {
@@ -161,7 +156,7 @@ void ExecuteService(ToolbarControl& toolbar, const ServiceCommand& command) {
     toolbar.StartMailTimers();
   } else if (type == "CheckMail") {
     ForgetLastCheckTimes(settings);
-    toolbar.RunCheckPass(kMailCheckNowId);
+    toolbar.RunCheckPass(static_cast<uint32_t>(kMailCheckNowId));
   } else if (type == "ClearHistory") {
     ClearHistory(toolbar, settings, caption);
   } else if (type == "ChangeProxy") {

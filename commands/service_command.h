@@ -12,9 +12,6 @@ namespace zan {
 
 class ServiceCommand;
 
-// The id of a forced mail check pass.
-inline constexpr uint32_t kMailCheckNowId = 0xAAAC;
-
 // The texts shown by "TogglePopupBlocking" when its caption gives none.
 inline constexpr char kPopupBlockingEnabledText[] = "Popup blocking is ENABLED";
 inline constexpr char kPopupBlockingDisabledText[] =
