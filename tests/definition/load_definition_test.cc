@@ -320,7 +320,7 @@ TEST(DefaultDefinitionTest, LoadsWithoutDiagnosticsAndUsesEveryFeature) {
 }
 
 TEST(DefinitionNestingTest, DeepSubmenusLoadDumpAndNumber) {
-  constexpr int kDepth = 60;
+  constexpr int kDepth = 1000;
   std::string text = "RYX_Toolbar { BUTTON { MENU {";
   for (int i = 0; i < kDepth; ++i) text += " SUBMENU {";
   text += " MENUITEM { caption=\"leaf\" }";
@@ -333,9 +333,16 @@ TEST(DefinitionNestingTest, DeepSubmenusLoadDumpAndNumber) {
   const MenuEntry* leaf = model.FindMenuEntry(kFirstMenuCommandId);
   ASSERT_NE(leaf, nullptr);
   EXPECT_EQ(leaf->GetEntryKind(), MenuEntryKind::kItem);
-  EXPECT_EQ(model.FindMenuEntry(kFirstMenuCommandId + kDepth)->GetEntryKind(),
-            MenuEntryKind::kSubMenu);
-  EXPECT_EQ(model.FindMenuEntry(kFirstMenuCommandId + kDepth + 1), nullptr);
+  // Identifiers reach the first 800 entries; the menu itself numbers all.
+  const MenuEntry* last_addressable =
+      model.FindMenuEntry(kFirstMenuCommandId + kMenuCommandIdsPerItem - 1);
+  ASSERT_NE(last_addressable, nullptr);
+  EXPECT_EQ(last_addressable->GetEntryKind(), MenuEntryKind::kSubMenu);
+  EXPECT_EQ(model.FindMenuEntry(kFirstMenuCommandId + kMenuCommandIdsPerItem),
+            nullptr);
+  const ToolbarItem& button = *model.items[0];
+  ASSERT_NE(button.FindMenuEntry(kDepth), nullptr);
+  EXPECT_EQ(button.FindMenuEntry(kDepth + 1), nullptr);
   const std::string dump = DumpToString(model);
   EXPECT_EQ(LoadAndDump(dump, ui), dump);
 }
