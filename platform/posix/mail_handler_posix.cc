@@ -52,7 +52,8 @@ std::optional<std::string> ReadKey(const std::string& path,
     std::string trimmed = Trim(line);
     if (trimmed.empty() || trimmed[0] == '#') continue;
     if (trimmed[0] == '[') {
-      in_group = trimmed == "[" + std::string(group) + "]";
+      in_group = trimmed.size() == group.size() + 2 && trimmed.back() == ']' &&
+                 std::string_view(trimmed).substr(1, group.size()) == group;
       continue;
     }
     if (!in_group) continue;
@@ -141,8 +142,7 @@ XdgFolders XdgFolders::FromEnvironment() {
        SplitList(EnvOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share"), ':')) {
     folders.data_dirs.push_back(std::move(dir));
   }
-  for (const std::string& data_dir : std::vector<std::string>(
-           folders.data_dirs.begin(), folders.data_dirs.end())) {
+  for (const std::string& data_dir : folders.data_dirs) {
     folders.config_dirs.push_back(data_dir + "/applications");
   }
   return folders;

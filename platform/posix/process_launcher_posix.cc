@@ -85,13 +85,18 @@ bool PosixProcessLauncher::Start(const std::string& command_line) {
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
 
+  // The program inherits no descriptor beyond the standard three: the
+  // host's registry file, sockets and pipes stay its own.
+  posix_spawn_file_actions_t actions;
+  if (posix_spawn_file_actions_init(&actions) != 0) return false;
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   pid_t pid = 0;
   // glibc reports a program that cannot be executed as the result of the
   // call itself, so a missing program is a failure here.
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) !=
-      0) {
-    return false;
-  }
+  const int result =
+      posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (result != 0) return false;
   std::thread([pid] {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {

@@ -21,8 +21,9 @@ namespace zan {
 // An empty or all-blank line gives no arguments.
 std::vector<std::string> SplitWindowsCommandLine(const std::string& line);
 
-// Starts programs with posix_spawnp. The child is reaped in the background so
-// that no zombie stays behind; the caller never waits for it.
+// Starts programs with posix_spawnp, passing on only standard input, output
+// and error of the caller's descriptors. The child is reaped in the background
+// so that no zombie stays behind; the caller never waits for it.
 class PosixProcessLauncher : public ProcessLauncher {
  public:
   bool Start(const std::string& command_line) override;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -76,6 +77,29 @@ TEST_F(ProcessLauncherTest, StartsProgramFromPathWithoutWaiting) {
     }
   }
   EXPECT_EQ(text, "started");
+}
+
+TEST_F(ProcessLauncherTest, ProgramInheritsOnlyStandardDescriptors) {
+  const std::filesystem::path marker = dir_ / "fds";
+  // A descriptor of the caller without close-on-exec.
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  PosixProcessLauncher launcher;
+  ASSERT_TRUE(launcher.Start("sh -c \"ls /proc/self/fd > '" + marker.string() +
+                             ".tmp' && mv '" + marker.string() + ".tmp' '" +
+                             marker.string() + "'\""));
+  for (int i = 0; i < 500 && !std::filesystem::exists(marker); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  close(fds[0]);
+  close(fds[1]);
+  std::ifstream in(marker);
+  std::vector<std::string> open;
+  for (std::string line; std::getline(in, line);) open.push_back(line);
+  // 0, 1, 2 and the one ls opens to read the folder.
+  EXPECT_LE(open.size(), 4u);
+  EXPECT_EQ(std::find(open.begin(), open.end(), std::to_string(fds[1])),
+            open.end());
 }
 
 TEST_F(ProcessLauncherTest, ReportsProgramsThatCannotStart) {
