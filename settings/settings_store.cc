@@ -27,8 +27,9 @@ std::unique_ptr<RegistryKey> SettingsStore::OpenCompanyKey() const {
 }
 
 std::unique_ptr<RegistryKey> SettingsStore::OpenProductKey() const {
-  auto company = OpenCompanyKey();
-  return company ? company->CreateKey(ProductName()) : nullptr;
+  // The company key, then the product key under it, created when missing,
+  // in one walk of the path.
+  return registry_.CreateKey(RegistryHive::kCurrentUser, ProductKeyPath());
 }
 
 std::unique_ptr<RegistryKey> SettingsStore::OpenProductSubKey(
