@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   }
   if (zan::ToolbarModel* model = holder.model()) {
     model->ResolveItemCommands();
-    model->Dump(discard);
+    model->Dump(discard, 0);
     for (std::uint32_t id : {0u, 1024u, 2048u, 2049u, 2848u, 4000u}) {
       model->FindMenuEntry(id);
     }
