@@ -19,7 +19,9 @@ BandSizeCounter& BandSizeCounter::Instance() {
 
 BandObject::BandObject(ToolbarWindow& toolbar, const SettingsStore& settings,
                        std::function<bool()> ctrl_down)
-    : toolbar_(toolbar), settings_(settings), ctrl_down_(std::move(ctrl_down)) {}
+    : toolbar_(toolbar),
+      settings_(settings),
+      ctrl_down_(std::move(ctrl_down)) {}
 
 bool BandObject::BeforeNavigate2(std::optional<std::string_view> target_frame) {
   if (!connected_) return false;
@@ -83,8 +85,8 @@ void BandObject::ShowDW(bool show) {
 BandInfo BandObject::GetBandInfo(int screen_width) {
   BandInfo info;
   BandSizeCounter& counter = BandSizeCounter::Instance();
-  int min_width = counter.value() < 2 ? screen_width - 20
-                                      : toolbar_.MinimumWidth();
+  int min_width =
+      counter.value() < 2 ? screen_width - 20 : toolbar_.MinimumWidth();
   counter.Increment();
   info.min_size = Size{min_width, kBandHeight};
   info.max_size = Size{0, -1};

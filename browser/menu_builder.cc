@@ -22,7 +22,7 @@ void AppendToMenu(PopupMenu& popup, const MenuEntry& entry, int& counter,
       }
       if (item.caption.starts_with(kMailboxListCaption)) {
         if (context.expand_mailboxes) {
-          context.expand_mailboxes(popup, item, extra_flags);
+          context.expand_mailboxes(popup, item, id, extra_flags);
         }
         return;
       }
@@ -64,8 +64,8 @@ void AppendToMenu(PopupMenu& popup, const MenuEntry& entry, int& counter,
 
 void AppendEntries(PopupMenu& popup, const MenuEntryList& entries, int& counter,
                    const MenuBuildContext& context) {
-  const bool first_is_sidebar =
-      !entries.empty() && context.sidebar_allowed && entries.front()->IsSidebar();
+  const bool first_is_sidebar = !entries.empty() && context.sidebar_allowed &&
+                                entries.front()->IsSidebar();
   for (size_t j = 0; j < entries.size(); ++j) {
     int extra = (j == 1 && first_is_sidebar) ? kMenuFlagMenuBreak : 0;
     AppendToMenu(popup, *entries[j], counter, extra, context);

@@ -20,8 +20,9 @@ struct MenuBuildContext {
   std::string toolbar_extension;
   bool sidebar_allowed = true;
   // Appends the mailbox entries in place of a "POP3BoxesWebFrontLinks!"
-  // entry; none when unset.
-  std::function<void(PopupMenu& popup, const MenuItem& entry, int extra_flags)>
+  // entry, which would have had the identifier `id`; none when unset.
+  std::function<void(PopupMenu& popup, const MenuItem& entry, int id,
+                     int extra_flags)>
       expand_mailboxes;
 };
 

@@ -83,8 +83,8 @@ std::vector<DrawOp> DrawMenuEntry(const PopupMenuEntry& entry, Rect r,
   }
 
   // Text: the part before the first tab at the left, the rest right-aligned.
-  Color text_color = state.disabled ? AdjustColor(face, -18, 0)
-                                    : colors.menu_text;
+  Color text_color =
+      state.disabled ? AdjustColor(face, -18, 0) : colors.menu_text;
   const std::string& label = entry.data.text;
   size_t tab = label.find('\t');
   DrawOp left = Op(DrawOp::Kind::kText,
@@ -93,8 +93,8 @@ std::vector<DrawOp> DrawMenuEntry(const PopupMenuEntry& entry, Rect r,
   left.pen = text_color;
   ops.push_back(left);
   if (tab != std::string::npos) {
-    DrawOp right = Op(DrawOp::Kind::kText,
-                      Rect{r.left + image_w + 14, r.top, r.right - 12, r.bottom});
+    DrawOp right = Op(DrawOp::Kind::kText, Rect{r.left + image_w + 14, r.top,
+                                                r.right - 12, r.bottom});
     right.text = label.substr(tab + 1);
     right.pen = text_color;
     right.align_right = true;

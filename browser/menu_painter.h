@@ -38,16 +38,16 @@ Size MeasureMenuEntry(const PopupMenuEntry& entry, const MenuMetrics& metrics,
 // One primitive of an entry's drawing, in menu coordinates.
 struct DrawOp {
   enum class Kind {
-    kFill,           // rect filled with fill
-    kFrame,          // rect: 1-pixel frame in pen, filled with fill
-    kLine,           // from (rect.left, rect.top) to (rect.right, rect.top)
-    kText,           // text in rect, colour pen; align_right: right-aligned
-    kImage,          // image at (rect.left, rect.top)
-    kImageShadow,    // the image's silhouette in fill at (rect.left, rect.top)
-    kCheckMark,      // the check mark in rect
-    kGradient,       // vertical gradient in rect from pen (top) to fill
-    kSidebarText,    // rotated bold italic text; rect's width is the font
-                     // height; shadow in black offset by one, then pen
+    kFill,         // rect filled with fill
+    kFrame,        // rect: 1-pixel frame in pen, filled with fill
+    kLine,         // from (rect.left, rect.top) to (rect.right, rect.top)
+    kText,         // text in rect, colour pen; align_right: right-aligned
+    kImage,        // image at (rect.left, rect.top)
+    kImageShadow,  // the image's silhouette in fill at (rect.left, rect.top)
+    kCheckMark,    // the check mark in rect
+    kGradient,     // vertical gradient in rect from pen (top) to fill
+    kSidebarText,  // rotated bold italic text; rect's width is the font
+                   // height; shadow in black offset by one, then pen
   };
   Kind kind = Kind::kFill;
   Rect rect;

@@ -78,10 +78,9 @@ void SearchBox::AddToHistory(const std::string& text) {
   if (text.find_first_not_of(' ') == std::string::npos) return;
   if (!settings_.GetFlag("StoreValueHistory", true)) return;
   if (IsValueList() || IsEditBox()) return;
-  auto found = std::find_if(history_.begin(), history_.end(),
-                            [&](const std::string& line) {
-                              return EqualsIgnoringCase(line, text);
-                            });
+  auto found = std::find_if(
+      history_.begin(), history_.end(),
+      [&](const std::string& line) { return EqualsIgnoringCase(line, text); });
   if (found != history_.end()) {
     history_.erase(found);
   } else if (!history_.empty() &&

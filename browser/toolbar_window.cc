@@ -7,6 +7,7 @@
 #include "browser/command_ids.h"
 #include "commands/macro_expansion.h"
 #include "commands/macro_state.h"
+#include "mail/mailbox_menu.h"
 #include "platform/browser.h"
 #include "settings/toolbar_update.h"
 
@@ -21,6 +22,30 @@ int ReadWidthPercent(const std::string& width) {
 }
 
 }  // namespace
+
+// What the mail checker asks of this toolbar.
+class ToolbarWindow::MailBridge : public MailToolbar {
+ public:
+  explicit MailBridge(ToolbarWindow& toolbar) : toolbar_(toolbar) {}
+  void StartTimer(int id, int period_ms) override {
+    toolbar_.view_.StartTimer(id, period_ms);
+  }
+  void KillTimer(int id) override { toolbar_.view_.KillTimer(id); }
+  void ShowIndicator(const ToolbarIndicator& indicator) override {
+    if (indicator.item_index < 0) return;
+    ButtonInfo info;
+    info.text = indicator.caption;
+    info.image = indicator.GetImage();
+    toolbar_.view_.SetButtonInfo(ButtonCommandId(indicator.item_index), info);
+  }
+  void RunCommand(int command_index, const std::string& parameter) override {
+    if (command_index < 0 || !toolbar_.hooks_.run_command) return;
+    toolbar_.hooks_.run_command(toolbar_, command_index, false, parameter);
+  }
+
+ private:
+  ToolbarWindow& toolbar_;
+};
 
 Rect PaneRect(Rect button, int width, int border) {
   return Rect{button.left, button.top, button.left + width,
@@ -45,12 +70,25 @@ ToolbarWindow::ToolbarWindow(ToolbarView& view, CommandEnvironment& environment,
 }
 
 ToolbarWindow::~ToolbarWindow() {
-  // Timers first, then the model, then the windows of the items.
+  // Timers first, then the model, the windows of the items, and the mail
+  // session last (it stops its reader before it goes).
   view_.KillTimer(kMailCheckTimerId);
   view_.KillTimer(kBlinkTimerId);
+  if (mail_checker_) mail_checker_->SetModel(nullptr);
   ReleaseItemWindows();
   holder_.DestroyModel();
   view_.SetEvents(nullptr);
+  mail_checker_.reset();
+}
+
+void ToolbarWindow::EnableMail(const MailServices& services) {
+  if (!services.connections || !services.pump || !services.clock) return;
+  mail_store_ = std::make_unique<MailAccountStore>(settings_);
+  mail_bridge_ = std::make_unique<MailBridge>(*this);
+  mail_checker_ = std::make_unique<MailChecker>(
+      *mail_store_, *services.connections, *services.pump, *services.clock,
+      *mail_bridge_);
+  mail_checker_->SetModel(holder_.model());
 }
 
 void ToolbarWindow::ReleaseItemWindows() { windows_.clear(); }
@@ -71,6 +109,9 @@ ToolbarWindow::ItemWindow* ToolbarWindow::Window(int index) {
 void ToolbarWindow::StartToolbar(bool update) {
   view_.SetWaitCursor(true);
   if (update) settings_.SetString("GlobalUpdateFlag", "1");
+  // A load replaces the model, and the item windows refer to its items.
+  if (mail_checker_) mail_checker_->SetModel(nullptr);
+  ReleaseItemWindows();
   bool loaded;
   if (hooks_.load_toolbar) {
     loaded = hooks_.load_toolbar(holder_, update);
@@ -161,7 +202,8 @@ int ToolbarWindow::FindHighlightItem() const {
     if (c < 0 || c >= static_cast<int>(model->commands.commands.size())) {
       continue;
     }
-    const ToolbarCommand& command = *model->commands.commands[static_cast<size_t>(c)];
+    const ToolbarCommand& command =
+        *model->commands.commands[static_cast<size_t>(c)];
     if (command.GetCommandKind() == CommandKind::kService &&
         static_cast<const ServiceCommand&>(command).type == "Highlight") {
       return static_cast<int>(i);
@@ -200,9 +242,9 @@ void ToolbarWindow::AttachButton(int index, ToolbarButton& button) {
   if (menu.image.empty()) {
     if (!menu.type.empty()) {
       ButtonInfo info;
-      info.style = kStyleShowText | kStyleAutoSize |
-                   (menu.type == "Single" ? kStyleWholeDropDown
-                                          : kStyleDropDown);
+      info.style =
+          kStyleShowText | kStyleAutoSize |
+          (menu.type == "Single" ? kStyleWholeDropDown : kStyleDropDown);
       view_.SetButtonInfo(id, info);
     }
     return;
@@ -343,8 +385,8 @@ MacroInputs ToolbarWindow::MakeMacroInputs() {
   if (model) {
     for (size_t i = 0; i < model->items.size() && i < windows_.size(); ++i) {
       if (windows_[i].search_box) {
-        inputs.combos.push_back(
-            ComboInput{model->items[i]->GetName(), windows_[i].search_box.get()});
+        inputs.combos.push_back(ComboInput{model->items[i]->GetName(),
+                                           windows_[i].search_box.get()});
       }
     }
   }
@@ -441,7 +483,8 @@ void ToolbarWindow::RunSearchCommand() {
     if (c < 0 || c >= static_cast<int>(model->commands.commands.size())) {
       continue;
     }
-    const ToolbarCommand& command = *model->commands.commands[static_cast<size_t>(c)];
+    const ToolbarCommand& command =
+        *model->commands.commands[static_cast<size_t>(c)];
     if (command.GetCommandKind() != CommandKind::kGoToUrl ||
         !command.UsesMacros()) {
       continue;
@@ -459,26 +502,13 @@ void ToolbarWindow::ShowMailAccountsDialog() {
 }
 
 void ToolbarWindow::StartMailTimers() {
-  if (hooks_.start_mail_timers) {
-    hooks_.start_mail_timers(*this);
-    return;
-  }
-  view_.KillTimer(kMailCheckTimerId);
-  mail_timer_running_ = false;
-  ToolbarModel* model = holder_.model();
-  if (!model) return;
-  for (const ToolbarIndicator* indicator : model->indicators) {
-    if (indicator->type == "POP3") {
-      view_.StartTimer(kMailCheckTimerId, 15000);
-      mail_timer_running_ = true;
-      RunCheckPass(kMailCheckTimerId);
-      return;
-    }
-  }
+  if (!mail_checker_) return;
+  mail_checker_->SetModel(holder_.model());
+  mail_checker_->StartMailTimers();
 }
 
 void ToolbarWindow::RunCheckPass(uint32_t timer_id) {
-  if (hooks_.run_check_pass) hooks_.run_check_pass(*this, timer_id);
+  if (mail_checker_) mail_checker_->RunCheckPass(static_cast<int>(timer_id));
 }
 
 void ToolbarWindow::UnregisterToolbar() {
@@ -488,7 +518,8 @@ void ToolbarWindow::UnregisterToolbar() {
 void ToolbarWindow::OnButtonCommand(int command_id) {
   ToolbarModel* model = holder_.model();
   if (!model) return;
-  auto index = ItemOfButtonId(command_id, static_cast<int>(model->items.size()));
+  auto index =
+      ItemOfButtonId(command_id, static_cast<int>(model->items.size()));
   if (!index) return;
   last_clicked_item_ = *index;
   bool checked = view_.IsButtonChecked(command_id);
@@ -508,14 +539,30 @@ std::optional<PopupMenu> ToolbarWindow::BuildItemMenu(int item_index) const {
   context.item_index = item_index;
   context.toolbar_extension = toolbar_extension_;
   context.sidebar_allowed = true;
-  context.expand_mailboxes = hooks_.expand_mailboxes;
+  if (mail_store_) {
+    const MailAccountStore* store = mail_store_.get();
+    context.expand_mailboxes = [store](PopupMenu& popup, const MenuItem& entry,
+                                       int id, int extra_flags) {
+      for (const MailboxMenuEntry& e :
+           ExpandMailboxMenu(entry.caption, id, *store)) {
+        PopupMenuEntry p;
+        p.id = e.command_id;
+        p.flags = kMenuFlagOwnerDraw | extra_flags |
+                  (e.enabled ? 0 : kMenuFlagGrayed);
+        p.data.text = e.label;
+        p.data.image = -1;
+        popup.entries.push_back(std::move(p));
+      }
+    };
+  }
   return BuildMenu(static_cast<const ToolbarButton&>(*item).menu, context);
 }
 
 void ToolbarWindow::OnDropDown(int command_id, Rect button_rect) {
   ToolbarModel* model = holder_.model();
   if (!model) return;
-  auto index = ItemOfButtonId(command_id, static_cast<int>(model->items.size()));
+  auto index =
+      ItemOfButtonId(command_id, static_cast<int>(model->items.size()));
   if (!index) return;
   std::optional<PopupMenu> menu = BuildItemMenu(*index);
   if (!menu) return;
@@ -525,7 +572,7 @@ void ToolbarWindow::OnDropDown(int command_id, Rect button_rect) {
 void ToolbarWindow::OnMenuCommand(int command_id) {
   if (command_id < kMenuIdBase || command_id > kLastCommandId) return;
   if (command_id >= kFirstMailboxId) {
-    if (hooks_.mailbox_command) hooks_.mailbox_command(*this, command_id);
+    if (mail_checker_) mail_checker_->HandleMailboxCommand(command_id);
     return;
   }
   ToolbarModel* model = holder_.model();
@@ -555,7 +602,8 @@ void ToolbarWindow::OnMenuSelect(int command_id, bool popup) {
 std::string ToolbarWindow::GetTooltip(int command_id) {
   ToolbarModel* model = holder_.model();
   if (!model) return {};
-  auto index = ItemOfButtonId(command_id, static_cast<int>(model->items.size()));
+  auto index =
+      ItemOfButtonId(command_id, static_cast<int>(model->items.size()));
   if (!index) return {};
   return model->items[static_cast<size_t>(*index)]->hint;
 }
@@ -627,6 +675,9 @@ void ToolbarWindow::OnBrowserEvent(int dispid) {
 
 void ToolbarWindow::OnQuit() {
   browser_ = nullptr;
+  // The item windows read the model's items: they go with it.
+  if (mail_checker_) mail_checker_->SetModel(nullptr);
+  ReleaseItemWindows();
   holder_.DestroyModel();
 }
 

@@ -14,14 +14,13 @@
 #include "browser/toolbar_view.h"
 #include "commands/toolbar_control.h"
 #include "definition/load_definition.h"
+#include "mail/mail_account_store.h"
+#include "mail/mail_checker.h"
 #include "mail/mail_toolbar.h"
 #include "settings/resource_source.h"
 #include "settings/settings_store.h"
 
 namespace zan {
-
-// The status text of the mailbox entries of the mail menu.
-inline constexpr char kMailboxStatusText[] = "Open web-front for POP3 mailbox";
 
 // What the toolbar control calls outside its own logic. Unset members do
 // nothing.
@@ -35,15 +34,15 @@ struct ToolbarHooks {
   // definition into `holder` and the settings written after a good load.
   // True when the toolbar is to be rebuilt. Unset: a plain load.
   std::function<bool(ToolbarModelHolder& holder, bool update)> load_toolbar;
-  // The mail checker.
-  std::function<void(ToolbarControl&)> start_mail_timers;
-  std::function<void(ToolbarControl&, uint32_t timer_id)> run_check_pass;
-  std::function<void(ToolbarControl&)> refresh_indicators;
-  std::function<void(PopupMenu&, const MenuItem&, int extra_flags)>
-      expand_mailboxes;
-  std::function<void(ToolbarControl&, int command_id)> mailbox_command;
   std::function<void()> show_mail_accounts_dialog;
   std::function<void()> unregister_toolbar;
+};
+
+// What the mail checker of a toolbar runs on.
+struct MailServices {
+  TcpConnectionFactory* connections = nullptr;
+  MessagePump* pump = nullptr;
+  Clock* clock = nullptr;
 };
 
 // Where a web-page pane goes: from the button's top-left corner, `width`
@@ -60,6 +59,10 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
  public:
   ToolbarWindow(ToolbarView& view, CommandEnvironment& environment,
                 ResourceSource& resources, ToolbarHooks hooks = {});
+  // Gives the toolbar its mail checker (the POP3 indicator, the mailbox
+  // menu, the check timers).
+  void EnableMail(const MailServices& services);
+  MailChecker* mail_checker() { return mail_checker_.get(); }
   ~ToolbarWindow() override;
   ToolbarWindow(const ToolbarWindow&) = delete;
   ToolbarWindow& operator=(const ToolbarWindow&) = delete;
@@ -164,7 +167,10 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
   int text_button_count_ = 0;
   int total_width_ = 0;
   int last_clicked_item_ = -1;
-  bool mail_timer_running_ = false;
+  class MailBridge;
+  std::unique_ptr<MailAccountStore> mail_store_;
+  std::unique_ptr<MailBridge> mail_bridge_;
+  std::unique_ptr<MailChecker> mail_checker_;
 };
 
 }  // namespace zan

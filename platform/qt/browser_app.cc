@@ -11,10 +11,12 @@
 
 #include "commands/macro_state.h"
 #include "commands/run_command.h"
+#include "platform/posix/clock_posix.h"
 #include "platform/posix/curl_downloader.h"
 #include "platform/posix/mail_handler_posix.h"
 #include "platform/posix/process_launcher_posix.h"
 #include "platform/posix/proxy_settings_posix.h"
+#include "platform/posix/tcp_connection_posix.h"
 #include "platform/posix/user_registry.h"
 #include "platform/qt/browser_window.h"
 #include "platform/qt/qt_message_pump.h"
@@ -52,7 +54,13 @@ struct BrowserApp::Services {
   std::unique_ptr<RegistryProxySettings> proxy;
   StdRandomSource random;
   std::unique_ptr<XdgMailHandler> mail_handler;
+  PosixTcpConnectionFactory connections;
+  SystemClock clock;
 };
+
+MailServices BrowserApp::mail_services() {
+  return MailServices{&services_->connections, pump_.get(), &services_->clock};
+}
 
 BrowserApp::BrowserApp(BrowserOptions options,
                        std::unique_ptr<Registry> registry)
@@ -103,7 +111,8 @@ ToolbarHooks BrowserApp::MakeHooks(BrowserWindow&) {
       ToolbarModel* model = toolbar.GetModel();
       if (model && index >= 0 &&
           index < static_cast<int>(model->commands.commands.size())) {
-        ExecuteCommand(toolbar, *model->commands.commands[static_cast<size_t>(index)],
+        ExecuteCommand(toolbar,
+                       *model->commands.commands[static_cast<size_t>(index)],
                        parameter);
       }
       return;
@@ -156,18 +165,21 @@ void BrowserApp::WhenReady(BrowserWindow* window) {
   QPointer<BrowserWindow> guard(window);
   auto take = [this, guard](bool) {
     if (!guard) return;
-    if (options_.open_menu_item >= 0) guard->OpenMenuOf(options_.open_menu_item);
+    if (options_.open_menu_item >= 0)
+      guard->OpenMenuOf(options_.open_menu_item);
     // Give the page and the panes a moment to paint.
     QTimer::singleShot(900, guard, [this, guard] {
       if (!guard) return;
       QImage image = guard->Snapshot();
       QString path = QString::fromStdString(options_.screenshot);
       if (image.save(path, "PNG")) {
-        std::cout << "screenshot: " << QFileInfo(path).absoluteFilePath().toStdString()
-                  << "\n" << std::flush;
+        std::cout << "screenshot: "
+                  << QFileInfo(path).absoluteFilePath().toStdString() << "\n"
+                  << std::flush;
         QCoreApplication::exit(0);
       } else {
-        std::cerr << "zan-browser: cannot write " << options_.screenshot << "\n";
+        std::cerr << "zan-browser: cannot write " << options_.screenshot
+                  << "\n";
         QCoreApplication::exit(1);
       }
     });

@@ -69,6 +69,7 @@ class BrowserApp : public QObject, public BrowserFactory {
   // The hooks that connect a toolbar to command execution and the mail
   // checker.
   ToolbarHooks MakeHooks(BrowserWindow& window);
+  MailServices mail_services();
   std::vector<BrowserWindow*> windows() const;
   // The home page of the product site.
   QUrl HomeUrl() const;

@@ -40,7 +40,8 @@ class BandArea : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
     QColor face = palette().color(QPalette::Button);
-    Color f{static_cast<uint8_t>(face.red()), static_cast<uint8_t>(face.green()),
+    Color f{static_cast<uint8_t>(face.red()),
+            static_cast<uint8_t>(face.green()),
             static_cast<uint8_t>(face.blue())};
     Color top = AdjustColor(f, 60, 0), bottom = AdjustColor(f, -4, 0);
     QLinearGradient g(0, 0, 0, height());
@@ -110,14 +111,14 @@ BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
   statusBar()->setSizeGripEnabled(false);
 
   ToolbarHooks hooks = app_.MakeHooks(*this);
-  toolbar_ = std::make_unique<ToolbarWindow>(*toolbar_view_, app_.environment(),
-                                             app_.resources(), std::move(hooks));
+  toolbar_ = std::make_unique<ToolbarWindow>(
+      *toolbar_view_, app_.environment(), app_.resources(), std::move(hooks));
   toolbar_->SetBrowser(this);
+  toolbar_->EnableMail(app_.mail_services());
   toolbar_->SetToolbarExtension(app_.toolbar_extension());
-  band_ = std::make_unique<BandObject>(
-      *toolbar_, app_.settings(), [] {
-        return (QGuiApplication::keyboardModifiers() & Qt::ControlModifier) != 0;
-      });
+  band_ = std::make_unique<BandObject>(*toolbar_, app_.settings(), [] {
+    return (QGuiApplication::keyboardModifiers() & Qt::ControlModifier) != 0;
+  });
 
   page_->set_window_creator(
       [this](QWebEnginePage::WebWindowType type) { return CreatePopup(type); });
@@ -143,9 +144,8 @@ BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
     setWindowTitle(t.isEmpty() ? QStringLiteral("zan-browser")
                                : t + QStringLiteral(" - zan-browser"));
   });
-  connect(page_, &QWebEnginePage::linkHovered, this, [this](const QString& url) {
-    statusBar()->showMessage(url);
-  });
+  connect(page_, &QWebEnginePage::linkHovered, this,
+          [this](const QString& url) { statusBar()->showMessage(url); });
 }
 
 BrowserWindow::~BrowserWindow() {
@@ -181,8 +181,8 @@ void BrowserWindow::LoadInPage(const QUrl& url, const std::string& post_data,
   QWebEngineHttpRequest request(url);
   if (!post_data.empty()) {
     request.setMethod(QWebEngineHttpRequest::Post);
-    request.setPostData(QByteArray(post_data.data(),
-                                   static_cast<qsizetype>(post_data.size())));
+    request.setPostData(
+        QByteArray(post_data.data(), static_cast<qsizetype>(post_data.size())));
   }
   std::istringstream lines(headers);
   std::string line;
@@ -219,13 +219,13 @@ void BrowserWindow::Navigate(const std::string& url,
       target_frame != "_main" && post_data.empty()) {
     // A named frame of the page takes the address when it exists.
     QVariant found = RunJavaScriptAndWait(
-        page_, QStringLiteral("(function(n,u){var w=window.frames[n];"
-                              "if(!w)return false;w.location.href=u;return true;})"
-                              "(%1,%2)")
-                   .arg(QString::fromUtf8(
-                            QJsonDocumentQuote(target_frame)),
-                        QString::fromUtf8(
-                            QJsonDocumentQuote(target_url.toString().toStdString()))));
+        page_,
+        QStringLiteral("(function(n,u){var w=window.frames[n];"
+                       "if(!w)return false;w.location.href=u;return true;})"
+                       "(%1,%2)")
+            .arg(QString::fromUtf8(QJsonDocumentQuote(target_frame)),
+                 QString::fromUtf8(
+                     QJsonDocumentQuote(target_url.toString().toStdString()))));
     if (found.toBool()) return;
   }
   LoadInPage(target_url, post_data, headers);

@@ -87,12 +87,13 @@ QVariant RunJavaScriptAndWait(QWebEnginePage* page, const QString& script,
   QEventLoop loop;
   QPointer<QEventLoop> guard(&loop);
   auto alive = std::make_shared<bool>(true);
-  page->runJavaScript(script, [&result, &done, guard, alive](const QVariant& v) {
-    if (!*alive) return;
-    result = v;
-    done = true;
-    if (guard) guard->quit();
-  });
+  page->runJavaScript(script,
+                      [&result, &done, guard, alive](const QVariant& v) {
+                        if (!*alive) return;
+                        result = v;
+                        done = true;
+                        if (guard) guard->quit();
+                      });
   QTimer::singleShot(timeout_ms, &loop, &QEventLoop::quit);
   if (!done) loop.exec(QEventLoop::ExcludeUserInputEvents);
   *alive = false;
@@ -128,8 +129,9 @@ QtHtmlDocument::QtHtmlDocument(QWebEnginePage* page,
 QString QtHtmlDocument::DocumentExpression() const {
   QString expr = QStringLiteral("document");
   for (int i : frame_path_) {
-    expr = QStringLiteral("(function(d){try{var w=d&&d.defaultView.frames[%1];"
-                          "return w?w.document:null;}catch(e){return null;}})(%2)")
+    expr = QStringLiteral(
+               "(function(d){try{var w=d&&d.defaultView.frames[%1];"
+               "return w?w.document:null;}catch(e){return null;}})(%2)")
                .arg(i)
                .arg(expr);
   }
@@ -143,8 +145,9 @@ QVariant QtHtmlDocument::Run(const QString& body) {
 std::optional<std::string> QtHtmlDocument::GetUrl() {
   if (!page_) return std::nullopt;
   if (frame_path_.empty()) return page_->url().toString().toStdString();
-  QVariant v = Run(QStringLiteral("(function(d){return d?d.location.href:null;})(%1)")
-                       .arg(DocumentExpression()));
+  QVariant v =
+      Run(QStringLiteral("(function(d){return d?d.location.href:null;})(%1)")
+              .arg(DocumentExpression()));
   if (!v.isValid() || v.isNull()) return std::nullopt;
   return v.toString().toStdString();
 }
@@ -159,9 +162,10 @@ std::optional<std::string> QtHtmlDocument::GetDomain() {
 }
 
 int QtHtmlDocument::GetFrameCount() {
-  QVariant v = Run(QStringLiteral(
-                       "(function(d){return d?d.defaultView.frames.length:0;})(%1)")
-                       .arg(DocumentExpression()));
+  QVariant v =
+      Run(QStringLiteral(
+              "(function(d){return d?d.defaultView.frames.length:0;})(%1)")
+              .arg(DocumentExpression()));
   return v.isValid() ? v.toInt() : 0;
 }
 

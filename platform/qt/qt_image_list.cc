@@ -26,7 +26,8 @@ bool QtImageList::Load(const QString& file, int image_width) {
   if (strip.isNull() || image_width <= 0) return false;
   QRgb key = strip.pixel(0, 0);
   for (int x = 0; x + image_width <= strip.width(); x += image_width) {
-    images_.push_back(Keyed(strip.copy(x, 0, image_width, strip.height()), key));
+    images_.push_back(
+        Keyed(strip.copy(x, 0, image_width, strip.height()), key));
   }
   return !images_.empty();
 }

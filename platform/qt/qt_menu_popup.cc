@@ -71,7 +71,8 @@ void QtMenuPopup::Layout() {
     int w = fm.horizontalAdvance(QString::fromStdString(line));
     size_t tab = text.find('\t');
     if (tab != std::string::npos) {
-      w += 24 + fm.horizontalAdvance(QString::fromStdString(text.substr(tab + 1)));
+      w += 24 +
+           fm.horizontalAdvance(QString::fromStdString(text.substr(tab + 1)));
     }
     return w;
   };
@@ -101,8 +102,8 @@ void QtMenuPopup::Layout() {
   for (const auto& column : columns) {
     int width = 0;
     for (int i : column) {
-      Size s = MeasureMenuEntry(menu_.entries[static_cast<size_t>(i)],
-                                metrics_, text_width);
+      Size s = MeasureMenuEntry(menu_.entries[static_cast<size_t>(i)], metrics_,
+                                text_width);
       width = std::max(width, s.width + metrics_.check_width);
     }
     int y = kBorder;
@@ -123,7 +124,8 @@ void QtMenuPopup::Popup(const QPoint& global) {
   if (QScreen* screen = QApplication::screenAt(global)) {
     QRect avail = screen->availableGeometry();
     if (pos.x() + width() > avail.right()) pos.setX(avail.right() - width());
-    if (pos.y() + height() > avail.bottom()) pos.setY(avail.bottom() - height());
+    if (pos.y() + height() > avail.bottom())
+      pos.setY(avail.bottom() - height());
     pos.setX(std::max(pos.x(), avail.left()));
     pos.setY(std::max(pos.y(), avail.top()));
   }
@@ -224,7 +226,8 @@ void QtMenuPopup::mouseMoveEvent(QMouseEvent* event) {
   QPoint pos = event->position().toPoint();
   if (!rect().contains(pos)) {
     if (parent_menu_) {
-      QPoint in_parent = parent_menu_->mapFromGlobal(event->globalPosition().toPoint());
+      QPoint in_parent =
+          parent_menu_->mapFromGlobal(event->globalPosition().toPoint());
       if (parent_menu_->rect().contains(in_parent)) {
         QMouseEvent fwd(event->type(), in_parent, event->globalPosition(),
                         event->button(), event->buttons(), event->modifiers());
@@ -274,7 +277,9 @@ void QtMenuPopup::keyPressEvent(QKeyEvent* event) {
   int n = static_cast<int>(slots_.size());
   auto step = [&](int dir) {
     for (int k = 1; k <= n; ++k) {
-      int i = ((selected_ < 0 ? (dir > 0 ? -1 : 0) : selected_) + dir * k + n * 2) % n;
+      int i =
+          ((selected_ < 0 ? (dir > 0 ? -1 : 0) : selected_) + dir * k + n * 2) %
+          n;
       const PopupMenuEntry* e = slots_[static_cast<size_t>(i)].entry;
       if (!e->IsSeparator() && !e->IsSidebar()) {
         Select(i);
@@ -290,7 +295,8 @@ void QtMenuPopup::keyPressEvent(QKeyEvent* event) {
       step(-1);
       break;
     case Qt::Key_Right:
-      if (selected_ >= 0 && slots_[static_cast<size_t>(selected_)].entry->submenu) {
+      if (selected_ >= 0 &&
+          slots_[static_cast<size_t>(selected_)].entry->submenu) {
         OpenSubmenuAt(selected_);
         if (submenu_) {
           submenu_->setFocus();
@@ -416,9 +422,8 @@ void QtMenuPopup::paintEvent(QPaintEvent*) {
     state.checked = slot.entry->checked;
     QRect q = slot.rect;
     Rect r{q.left(), q.top(), q.left() + q.width(), q.top() + q.height()};
-    std::vector<DrawOp> ops =
-        DrawMenuEntry(*slot.entry, r, state, clip_height, has_images, metrics_,
-                      colors_);
+    std::vector<DrawOp> ops = DrawMenuEntry(*slot.entry, r, state, clip_height,
+                                            has_images, metrics_, colors_);
     if (slot.entry->IsSidebar()) {
       p.save();
       p.translate(q.left(), q.top());
@@ -433,7 +438,8 @@ void QtMenuPopup::paintEvent(QPaintEvent*) {
       p.setBrush(ToQ(state.disabled ? AdjustColor(colors_.button_face, -18, 0)
                                     : colors_.menu_text));
       int ax = q.right() - 9, ay = q.center().y();
-      QPoint tri[3] = {QPoint(ax, ay - 4), QPoint(ax + 4, ay), QPoint(ax, ay + 4)};
+      QPoint tri[3] = {QPoint(ax, ay - 4), QPoint(ax + 4, ay),
+                       QPoint(ax, ay + 4)};
       p.drawPolygon(tri, 3);
     }
   }

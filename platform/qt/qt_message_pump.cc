@@ -38,7 +38,8 @@ bool QtMessagePump::WaitForInput(int timeout_ms) {
   bool timed_out = false;
   QTimer timer;
   timer.setSingleShot(true);
-  QObject::connect(&timer, &QTimer::timeout, [&timed_out] { timed_out = true; });
+  QObject::connect(&timer, &QTimer::timeout,
+                   [&timed_out] { timed_out = true; });
   timer.start(timeout_ms < 0 ? 0 : timeout_ms);
   // One blocking round: it returns when events arrived, when Wake() woke
   // the dispatcher, or when the timer fired.

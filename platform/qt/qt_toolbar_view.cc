@@ -52,7 +52,12 @@ class QtPaneView : public PaneView {
     view_->setContextMenuPolicy(Qt::NoContextMenu);
     view_->hide();
   }
-  ~QtPaneView() override { delete view_.data(); }
+  ~QtPaneView() override {
+    if (view_) {
+      view_->hide();
+      view_->deleteLater();
+    }
+  }
   void Navigate(const std::string& url) override {
     if (view_) view_->setUrl(QUrl(QString::fromStdString(url)));
   }
@@ -116,9 +121,9 @@ class BitmapButton : public QWidget {
                  (spec_.draw_arrows && e->position().x() >= width() - 12);
     if (arrow && *events_) {
       QPoint tl = mapToGlobal(QPoint(0, 0));
-      (*events_)->OnDropDown(spec_.command_id,
-                             Rect{tl.x(), tl.y(), tl.x() + width(),
-                                  tl.y() + height()});
+      (*events_)->OnDropDown(
+          spec_.command_id,
+          Rect{tl.x(), tl.y(), tl.x() + width(), tl.y() + height()});
       return;
     }
     down_ = true;
@@ -139,7 +144,8 @@ class BitmapButton : public QWidget {
       if (tip.empty()) {
         QToolTip::hideText();
       } else {
-        QToolTip::showText(help->globalPos(), QString::fromStdString(tip), this);
+        QToolTip::showText(help->globalPos(), QString::fromStdString(tip),
+                           this);
       }
       return true;
     }
@@ -160,7 +166,12 @@ class QtMenuButtonView : public MenuButtonView {
   explicit QtMenuButtonView(BitmapButton* button) : button_(button) {
     button_->show();
   }
-  ~QtMenuButtonView() override { delete button_.data(); }
+  ~QtMenuButtonView() override {
+    if (button_) {
+      button_->hide();
+      button_->deleteLater();
+    }
+  }
   void Move(Rect rect) override {
     if (button_) button_->setGeometry(ToQ(rect));
   }
@@ -243,7 +254,13 @@ class QtSearchBoxView : public SearchBoxView {
     widget_->setFocusPolicy(Qt::StrongFocus);
     widget_->show();
   }
-  ~QtSearchBoxView() override { delete widget_.data(); }
+  ~QtSearchBoxView() override {
+    // Deleted later: the box may be in the middle of its own key handler.
+    if (widget_) {
+      widget_->hide();
+      widget_->deleteLater();
+    }
+  }
 
   std::string GetText() const override {
     if (edit_) return edit_->text().toStdString();
@@ -272,7 +289,8 @@ class QtSearchBoxView : public SearchBoxView {
     if (!widget_) return;
     QRect r = ToQ(rect);
     int h = std::min(r.height(), widget_->sizeHint().height());
-    widget_->setGeometry(r.left(), r.top() + (r.height() - h) / 2, r.width(), h);
+    widget_->setGeometry(r.left(), r.top() + (r.height() - h) / 2, r.width(),
+                         h);
   }
   void Show(bool show) override {
     if (widget_) widget_->setVisible(show);
@@ -327,9 +345,9 @@ bool QtToolbarView::SetImageLists(const std::string& normal_file,
                                   const std::string& hot_file,
                                   int image_width) {
   images_.Load(QString::fromStdString(normal_file), image_width);
-  hot_images_.Load(QString::fromStdString(hot_file.empty() ? normal_file
-                                                           : hot_file),
-                   image_width);
+  hot_images_.Load(
+      QString::fromStdString(hot_file.empty() ? normal_file : hot_file),
+      image_width);
   Relayout();
   return !images_.Empty();
 }
@@ -396,8 +414,8 @@ void QtToolbarView::SetButtonInfo(int command_id, const ButtonInfo& info) {
 void QtToolbarView::HideButton(int command_id, bool hide) {
   Button* b = Find(command_id);
   if (!b) return;
-  b->spec.state = hide ? (b->spec.state | kStateHidden)
-                       : (b->spec.state & ~kStateHidden);
+  b->spec.state =
+      hide ? (b->spec.state | kStateHidden) : (b->spec.state & ~kStateHidden);
   Relayout();
 }
 
@@ -526,7 +544,10 @@ void QtToolbarView::PaintButton(QPainter& p, const Button& b, int index) {
   const bool pressed = enabled && index == pressed_;
   QRect face = r.adjusted(0, 0, -1, -1);
   if (pressed || checked || hot) {
-    QColor fill = ToQ(AdjustColor(hl, pressed ? 55 : checked ? 65 : 80,
+    QColor fill = ToQ(AdjustColor(hl,
+                                  pressed   ? 55
+                                  : checked ? 65
+                                            : 80,
                                   pressed ? -30 : -40));
     p.setPen(ToQ(hl));
     p.setBrush(fill);
@@ -544,9 +565,9 @@ void QtToolbarView::PaintButton(QPainter& p, const Button& b, int index) {
     if (!enabled || indeterminate) {
       p.drawPixmap(x + shift, y, images_.Disabled(b.spec.image));
     } else {
-      const QtImageList& list = (hot || pressed) && hot_images_.Image(b.spec.image)
-                                    ? hot_images_
-                                    : images_;
+      const QtImageList& list =
+          (hot || pressed) && hot_images_.Image(b.spec.image) ? hot_images_
+                                                              : images_;
       p.drawPixmap(x + shift, y, *list.Image(b.spec.image));
     }
     x += bitmap_size_.width + 4;
@@ -558,7 +579,8 @@ void QtToolbarView::PaintButton(QPainter& p, const Button& b, int index) {
     if (!enabled) color = pal.color(QPalette::Disabled, QPalette::WindowText);
     p.setPen(color);
     p.setFont(font_);
-    QRect tr(x + shift, r.top() + shift, r.right() - ArrowWidth(b) - x, r.height());
+    QRect tr(x + shift, r.top() + shift, r.right() - ArrowWidth(b) - x,
+             r.height());
     p.drawText(tr, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, text);
   }
   if (int arrow = ArrowWidth(b)) {
@@ -584,8 +606,8 @@ bool QtToolbarView::InArrow(const Button& b, const QPoint& pos) const {
 }
 
 void QtToolbarView::mouseMoveEvent(QMouseEvent* event) {
-  int i = HitTest(Point{event->position().toPoint().x(),
-                        event->position().toPoint().y()});
+  int i = HitTest(
+      Point{event->position().toPoint().x(), event->position().toPoint().y()});
   if (i >= 0 && (buttons_[static_cast<size_t>(i)].spec.style & kStyleSep)) {
     i = -1;
   }
@@ -604,9 +626,9 @@ void QtToolbarView::ShowDropDown(int index) {
   const Button& b = buttons_[static_cast<size_t>(index)];
   if (!events_) return;
   QPoint tl = mapToGlobal(b.rect.topLeft());
-  events_->OnDropDown(b.spec.command_id,
-                      Rect{tl.x(), tl.y(), tl.x() + b.rect.width(),
-                           tl.y() + b.rect.height()});
+  events_->OnDropDown(
+      b.spec.command_id,
+      Rect{tl.x(), tl.y(), tl.x() + b.rect.width(), tl.y() + b.rect.height()});
 }
 
 void QtToolbarView::mousePressEvent(QMouseEvent* event) {
@@ -636,7 +658,8 @@ void QtToolbarView::mouseReleaseEvent(QMouseEvent* event) {
   if (i < 0 || event->button() != Qt::LeftButton) return;
   QPoint pos = event->position().toPoint();
   if (!buttons_[static_cast<size_t>(i)].rect.contains(pos)) return;
-  if (events_) events_->OnButtonCommand(buttons_[static_cast<size_t>(i)].spec.command_id);
+  if (events_)
+    events_->OnButtonCommand(buttons_[static_cast<size_t>(i)].spec.command_id);
 }
 
 void QtToolbarView::ClickButton(int command_id, bool on_arrow) {
@@ -656,7 +679,8 @@ bool QtToolbarView::event(QEvent* event) {
     int i = HitTest(Point{help->pos().x(), help->pos().y()});
     std::string tip;
     if (i >= 0 && events_) {
-      tip = events_->GetTooltip(buttons_[static_cast<size_t>(i)].spec.command_id);
+      tip =
+          events_->GetTooltip(buttons_[static_cast<size_t>(i)].spec.command_id);
     }
     if (tip.empty()) {
       QToolTip::hideText();

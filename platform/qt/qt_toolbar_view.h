@@ -37,9 +37,7 @@ class QtToolbarView : public QWidget, public ToolbarView {
   bool SetImageLists(const std::string& normal_file,
                      const std::string& hot_file, int image_width) override;
   bool HasImageList() const override { return !images_.Empty(); }
-  int ButtonCount() const override {
-    return static_cast<int>(buttons_.size());
-  }
+  int ButtonCount() const override { return static_cast<int>(buttons_.size()); }
   void DeleteButton(int index) override;
   void AddButtons(const std::vector<ToolbarButtonSpec>& buttons) override;
   int AddString(const std::string& text) override;

@@ -11,8 +11,8 @@ namespace zan {
 class ZanWebPage : public QWebEnginePage {
  public:
   using WindowCreator = std::function<QWebEnginePage*(WebWindowType type)>;
-  using NavigationFilter =
-      std::function<bool(const QUrl& url, NavigationType type, bool main_frame)>;
+  using NavigationFilter = std::function<bool(
+      const QUrl& url, NavigationType type, bool main_frame)>;
 
   ZanWebPage(QWebEngineProfile* profile, QObject* parent)
       : QWebEnginePage(profile, parent) {}

@@ -1,0 +1,214 @@
+#ifndef ZAN_TESTS_BROWSER_RECORDING_TOOLBAR_VIEW_H_
+#define ZAN_TESTS_BROWSER_RECORDING_TOOLBAR_VIEW_H_
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "browser/command_ids.h"
+#include "browser/toolbar_view.h"
+
+namespace zan::test {
+
+// A toolbar view without a screen: buttons are laid out left to right, each
+// as wide as its text at 7 pixels a character plus 23 for the image (or its
+// fixed width, or 0 when hidden), and every call is recorded.
+class RecordingToolbarView : public ToolbarView {
+ public:
+  struct Button {
+    ToolbarButtonSpec spec;
+    std::optional<std::string> text;
+    int fixed_width = -1;
+  };
+  struct Pane : PaneView {
+    void Navigate(const std::string& url) override { urls.push_back(url); }
+    void Move(Rect r) override { rect = r; }
+    void Show(bool s) override { shown = s; }
+    std::string CurrentUrl() const override {
+      return urls.empty() ? std::string() : urls.back();
+    }
+    std::vector<std::string> urls;
+    Rect rect;
+    bool shown = false;
+  };
+  struct Box : SearchBoxView {
+    std::string GetText() const override { return text; }
+    void SetText(const std::string& t) override { text = t; }
+    int CurrentIndex() const override { return index; }
+    void SetCurrentIndex(int i) override { index = i; }
+    void SetEntries(const std::vector<std::string>& e) override { entries = e; }
+    void Move(Rect r) override { rect = r; }
+    void Show(bool s) override { shown = s; }
+    void SetFocus() override;
+    bool HasFocus() const override;
+    RecordingToolbarView* owner = nullptr;
+    std::string text;
+    int index = -1;
+    std::vector<std::string> entries;
+    Rect rect;
+    bool shown = true;
+    SearchBoxSpec spec;
+  };
+  struct MenuButton : MenuButtonView {
+    void Move(Rect r) override { rect = r; }
+    void Show(bool s) override { shown = s; }
+    MenuButtonSpec spec;
+    Rect rect;
+    bool shown = true;
+  };
+
+  void SetEvents(ToolbarViewEvents* e) override { events = e; }
+  void SetFont(const FontSpec& f) override { font = f; }
+  void SetExtendedStyle(int s) override { ex_style = s; }
+  void SetBitmapSize(Size s) override { bitmap_size = s; }
+  bool SetImageLists(const std::string& normal, const std::string& hot,
+                     int width) override {
+    normal_file = normal;
+    hot_file = hot;
+    image_width = width;
+    return !normal.empty();
+  }
+  bool HasImageList() const override { return !normal_file.empty(); }
+  int ButtonCount() const override { return static_cast<int>(buttons.size()); }
+  void DeleteButton(int index) override {
+    buttons.erase(buttons.begin() + index);
+    ++deleted;
+  }
+  void AddButtons(const std::vector<ToolbarButtonSpec>& specs) override {
+    for (const auto& s : specs) buttons.push_back(Button{s, std::nullopt, -1});
+  }
+  int AddString(const std::string& text) override {
+    strings.push_back(text);
+    return static_cast<int>(strings.size()) - 1;
+  }
+  int Width(const Button& b) const {
+    if (b.spec.state & kStateHidden) return 0;
+    if (b.spec.style & kStyleSep) return b.spec.image;
+    if (b.fixed_width >= 0) return b.fixed_width;
+    std::string t =
+        b.text.value_or(b.spec.string_index < static_cast<int>(strings.size())
+                            ? strings[static_cast<size_t>(b.spec.string_index)]
+                            : std::string());
+    return 23 + 7 * static_cast<int>(t.size());
+  }
+  std::optional<Rect> GetItemRect(int index) const override {
+    if (index < 0 || index >= ButtonCount()) return std::nullopt;
+    int x = 0;
+    for (int i = 0; i < index; ++i) x += Width(buttons[static_cast<size_t>(i)]);
+    return Rect{x, 0, x + Width(buttons[static_cast<size_t>(index)]), 22};
+  }
+  int CommandToIndex(int id) const override {
+    for (size_t i = 0; i < buttons.size(); ++i) {
+      if (buttons[i].spec.command_id == id) return static_cast<int>(i);
+    }
+    return -1;
+  }
+  Button* Find(int id) {
+    int i = CommandToIndex(id);
+    return i < 0 ? nullptr : &buttons[static_cast<size_t>(i)];
+  }
+  void SetButtonInfo(int id, const ButtonInfo& info) override {
+    Button* b = Find(id);
+    if (!b) return;
+    if (info.text) b->text = *info.text;
+    if (info.image) b->spec.image = *info.image;
+    if (info.style) b->spec.style = *info.style;
+    if (info.state) b->spec.state = *info.state;
+    if (info.width) b->fixed_width = *info.width;
+  }
+  void SetState(int id, int bit, bool on) {
+    if (Button* b = Find(id)) {
+      b->spec.state = on ? (b->spec.state | bit) : (b->spec.state & ~bit);
+    }
+  }
+  void HideButton(int id, bool hide) override {
+    SetState(id, kStateHidden, hide);
+  }
+  void EnableButton(int id, bool e) override { SetState(id, kStateEnabled, e); }
+  void CheckButton(int id, bool c) override { SetState(id, kStateChecked, c); }
+  bool IsButtonChecked(int id) const override {
+    return (GetButtonState(id) & kStateChecked) != 0 &&
+           GetButtonState(id) != -1;
+  }
+  int GetButtonState(int id) const override {
+    int i = CommandToIndex(id);
+    return i < 0 ? -1 : buttons[static_cast<size_t>(i)].spec.state;
+  }
+  void AutoSize() override { ++autosize_count; }
+  int HitTest(Point p) const override {
+    for (int i = 0; i < ButtonCount(); ++i) {
+      if (GetItemRect(i)->Contains(p)) return i;
+    }
+    return -1;
+  }
+  std::unique_ptr<PaneView> CreatePane() override {
+    auto pane = std::make_unique<Pane>();
+    panes.push_back(pane.get());
+    return pane;
+  }
+  std::unique_ptr<MenuButtonView> CreateMenuButton(
+      const MenuButtonSpec& spec) override {
+    auto button = std::make_unique<MenuButton>();
+    button->spec = spec;
+    menu_buttons.push_back(button.get());
+    return button;
+  }
+  std::unique_ptr<SearchBoxView> CreateSearchBox(
+      int item_index, const SearchBoxSpec& spec) override {
+    auto box = std::make_unique<Box>();
+    box->owner = this;
+    box->spec = spec;
+    boxes[item_index] = box.get();
+    return box;
+  }
+  void TrackPopupMenu(const PopupMenu& menu, Point at) override {
+    shown_menu_ids.clear();
+    for (const auto& e : menu.entries) shown_menu_ids.push_back(e.id);
+    menu_point = at;
+    ++menus_shown;
+    if (events && choose_id != 0) events->OnMenuCommand(choose_id);
+  }
+  void StartTimer(int id, int ms) override { timers[id] = ms; }
+  void KillTimer(int id) override { timers.erase(id); }
+  void SetWaitCursor(bool wait) override { wait_cursor.push_back(wait); }
+  void FocusParent() override { focus = nullptr, parent_focused = true; }
+  Color ButtonFaceColor() const override { return Color{212, 208, 200}; }
+  void SetIdealWidth(int width) override { ideal_width = width; }
+
+  ToolbarViewEvents* events = nullptr;
+  FontSpec font;
+  int ex_style = 0;
+  Size bitmap_size;
+  std::string normal_file, hot_file;
+  int image_width = 0;
+  std::vector<Button> buttons;
+  std::vector<std::string> strings;
+  int deleted = 0;
+  int autosize_count = 0;
+  std::vector<Pane*> panes;
+  std::vector<MenuButton*> menu_buttons;
+  std::map<int, Box*> boxes;
+  std::vector<int> shown_menu_ids;
+  Point menu_point;
+  int menus_shown = 0;
+  int choose_id = 0;
+  std::map<int, int> timers;
+  std::vector<bool> wait_cursor;
+  const Box* focus = nullptr;
+  bool parent_focused = false;
+  int ideal_width = 0;
+};
+
+inline void RecordingToolbarView::Box::SetFocus() {
+  owner->focus = this;
+  owner->parent_focused = false;
+}
+inline bool RecordingToolbarView::Box::HasFocus() const {
+  return owner->focus == this;
+}
+
+}  // namespace zan::test
+
+#endif  // ZAN_TESTS_BROWSER_RECORDING_TOOLBAR_VIEW_H_
