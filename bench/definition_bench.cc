@@ -47,8 +47,9 @@ std::string DefaultDefinition() {
   return text.str();
 }
 
-// A valid definition of at least `size` bytes: buttons with menus, search
-// boxes and one command per button.
+// A valid definition of at least `size` bytes that uses every element:
+// buttons with menus and submenus, search boxes with values, separators,
+// panes and indicators, and a command for each button.
 std::string GeneratedDefinition(std::size_t size) {
   std::string items;
   std::string commands;
@@ -56,16 +57,27 @@ std::string GeneratedDefinition(std::size_t size) {
     const std::string n = std::to_string(i);
     items += "\tBUTTON { caption=\"Button " + n + "\" hint=\"Runs command " +
              n + "\" command=\"Go" + n + "\" image=\"" +
-             std::to_string(i % 20) +
-             "\"\n\t\tMENU { type=\"Split\"\n\t\t\tMENUITEM { caption=\"Item " +
-             n + "\" command=\"Go" + n +
-             "\" }\n\t\t\tMENUSEPARATOR\n\t\t\tSUBMENU { caption=\"More\" "
-             "MENUITEM { caption=\"Sub " +
-             n + "\" command=\"Go" + n + "\" } }\n\t\t}\n\t}\n";
+             std::to_string(i % 19) + "\"\n\t\tMENU { type=\"Split\"\n";
+    for (int k = 0; k < 4; ++k) {
+      items += "\t\t\tMENUITEM { caption=\"Entry " + std::to_string(k) +
+               "\" hint=\"Menu entry\" command=\"Go" + n + "\" image=\"1\" }\n";
+    }
+    items +=
+        "\t\t\tMENUSEPARATOR\n\t\t\tSUBMENU { caption=\"More\" "
+        "MENUITEM { caption=\"Deeper\\n\\\"quoted\\\"\" command=\"Go" +
+        n + "\" } }\n\t\t}\n\t}\n";
     items += "\tCOMBO { name=\"box" + n +
-             "\" width=\"120\" COMBOVALUE { caption=\"Web\" value=\"w\" } }\n";
+             "\" width=\"120\" maxchars=\"64\" maxhistlines=\"10\" "
+             "COMBOVALUE { caption=\"One\" value=\"1\" } "
+             "COMBOVALUE { caption=\"Two\" value=\"2\" } }\n";
+    items += "\tSEPARATOR\n\tWEBPAGE { name=\"pane" + n +
+             "\" url=\"search.html?q=%domain\" width=\"100\" }\n";
+    items +=
+        "\tINDICATOR { type=\"POP3\" addimg1=\"6\" addimg2=\"7\" "
+        "addimg3=\"8\" param1=\"No mail\" }\n";
     commands += "\t\tGOTOURL { name=\"Go" + n + "\" url=\"search.html?q=%box" +
-                n + "\" }\n";
+                n + "\" target=\"_self\" }\n\t\tSERVICECOMMAND { name=\"S" + n +
+                "\" type=\"MessageBox\" caption=\"Hello\" }\n";
   }
   return "RYX_Toolbar {\n\timage=\"tbil.bmp\" hotimage=\"tbhotil.bmp\"\n" +
          items + "\tCOMMANDS {\n" + commands + "\t}\n}\n";
