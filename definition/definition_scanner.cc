@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <exception>
+#include <limits>
 
 #include "definition/tree_builder.h"
 
@@ -15,6 +15,10 @@ namespace {
 constexpr std::size_t kChunkBytes = 64 * 1024;
 constexpr std::size_t kBufferBytes =
     kChunkBytes + DefinitionScanner::kMaxTokenBytes + 64;
+// A string literal spans at most this many line feeds.
+constexpr int kMaxTokenLines = DefinitionScanner::kMaxTokenBytes;
+// Line numbers stop growing here rather than overflow.
+constexpr int kMaxLine = std::numeric_limits<int>::max() - kMaxTokenLines;
 // The longest keyword, "SERVICECOMMAND".
 constexpr std::size_t kLongestWord = 14;
 
@@ -271,9 +275,7 @@ bool DefinitionScanner::Fill(std::size_t count) {
                static_cast<std::streamsize>(kBufferBytes - end_));
       got = in_.gcount();
       failed = in_.bad();
-    } catch (const std::exception&) {
-      failed = true;
-    } catch (...) {
+    } catch (...) {  // a stream that reports errors by exceptions
       failed = true;
     }
     if (failed) return false;
@@ -284,7 +286,9 @@ bool DefinitionScanner::Fill(std::size_t count) {
 }
 
 int DefinitionScanner::Column(std::size_t offset) const {
-  return static_cast<int>(base_ + offset - line_start_ + 1);
+  const std::uint64_t column = base_ + offset - line_start_ + 1;
+  return static_cast<int>(
+      std::min<std::uint64_t>(column, std::numeric_limits<int>::max()));
 }
 
 Token DefinitionScanner::Finish(TokenKind kind, std::size_t length) {
@@ -376,7 +380,7 @@ Token DefinitionScanner::Next() {
     const std::size_t end = end_;
     while (pos < end && kWhitespace[p[pos]]) {
       if (p[pos] == '\n') {
-        ++line_;
+        if (line_ < kMaxLine) ++line_;
         line_start_ = base_ + pos + 1;
       }
       ++pos;
@@ -410,7 +414,7 @@ Token DefinitionScanner::Next() {
           Finish(TokenKind::kString, static_cast<std::size_t>(length));
       // A literal that spans lines moves the position of the next token.
       if (string_lines_ > 0) {
-        line_ += string_lines_;
+        line_ = std::min(kMaxLine - string_lines_, line_) + string_lines_;
         line_start_ = base_ + start + string_last_line_feed_ + 1;
       }
       return token;
