@@ -50,7 +50,10 @@ bool ReplaceAllBounded(std::string& text, const std::string& pattern,
     // A chain replaces at most one more occurrence per byte of the text.
     const size_t worst =
         count + (CanChain(pattern, value) ? text.size() : size_t{0});
-    if (worst > (kMaxExpandedLength - text.size()) / growth) return false;
+    if (text.size() >= kMaxExpandedLength ||
+        worst > (kMaxExpandedLength - text.size()) / growth) {
+      return false;
+    }
   }
   return keep_when_empty ? ReplaceAllUnlessEmpty(text, pattern, value)
                          : ReplaceAll(text, pattern, value);

@@ -100,7 +100,9 @@ class ToolbarControl {
   // Runs one mail check pass for the timer (or forced-check) id.
   virtual void RunCheckPass(uint32_t timer_id) = 0;
 
-  // Removes the toolbar's registration from the system.
+  // Removes the toolbar's registration from the system. "Uninstall" calls it
+  // right after Browser::Quit, so a host must not destroy the toolbar
+  // inside Quit but once the running command has returned.
   virtual void UnregisterToolbar() = 0;
 };
 
