@@ -3,6 +3,8 @@
 
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "definition/definition_parse.h"
 #include "definition/definition_parser.h"
@@ -229,6 +231,51 @@ TEST(DefinitionParserTest, OutcomeNamesTheStoppingTokenAndTheLastTwoTokens) {
     EXPECT_EQ(outcome.last_token, test.last);
     EXPECT_EQ(outcome.root, nullptr);
   }
+}
+
+// The record must survive the scanner reusing its buffer between the
+// recorded tokens and the one that fails.
+TEST(DefinitionParserTest, LastTokensSurviveBufferReuse) {
+  const std::string value(10000, 'v');
+  for (std::size_t pad = 50000; pad < 70000; pad += 1999) {
+    SCOPED_TRACE(pad);
+    const std::string text = "RYX_Toolbar {" + std::string(pad, ' ') +
+                             "TEXT { caption = \"" + value + "\"" +
+                             std::string(100000, '\n') + " ; }";
+    std::istringstream in(text);
+    std::ostringstream diagnostics;
+    const ParseOutcome outcome = ParseDefinition(in, diagnostics);
+    EXPECT_EQ(outcome.result, 1);
+    EXPECT_EQ(outcome.previous_token, "caption");
+    EXPECT_EQ(outcome.last_token, "\"" + value + "\"");
+    EXPECT_EQ(outcome.line, 100001);
+    EXPECT_EQ(outcome.column, 2);
+  }
+}
+
+// Every parse keeps its state to itself, so parses may run side by side.
+TEST(DefinitionParserTest, ParsesOnSeveralThreadsAtOnce) {
+  std::vector<std::thread> threads;
+  std::vector<int> results(8, -1);
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([t, &results] {
+      const std::string text =
+          t % 2 == 0 ? Toolbar("TEXT{caption=\"" + std::to_string(t) + "\"}")
+                     : Toolbar("TEXT{caption=}");
+      int ok = 0;
+      for (int i = 0; i < 200; ++i) {
+        std::istringstream in(text);
+        std::ostringstream diagnostics;
+        const ParseOutcome outcome = ParseDefinition(in, diagnostics);
+        ok += outcome.result == (t % 2 == 0 ? 0 : 1) &&
+              (t % 2 != 0 || outcome.root->children[0]->property_values[0] ==
+                                 std::to_string(t));
+      }
+      results[t] = ok;
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(results, std::vector<int>(8, 200));
 }
 
 TEST(DefinitionParserTest, ScannerFaultsFailTheParse) {
