@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 
 #include <ctime>
+#include <limits>
 #include <mutex>
 
 #include "settings/product_constants.h"
@@ -62,7 +63,7 @@ uint32_t SettingsStore::GetDword(const std::string& name,
   auto key = OpenProductKey();
   if (!key) return default_value;
   auto value = key->QueryValue(name);
-  if (!value || value->data.size() < 4) return default_value;
+  if (!value || value->data.size() != 4) return default_value;
   const auto* bytes =
       reinterpret_cast<const unsigned char*>(value->data.data());
   return static_cast<uint32_t>(bytes[0]) |
@@ -92,11 +93,11 @@ bool SettingsStore::IsPeriodElapsed(const std::string& name, int amount,
   if (amount >= 0) {
     std::tm calendar{};
     if (!LocalTime(last, calendar)) return false;
-    if (in_hours) {
-      calendar.tm_hour += amount;
-    } else {
-      calendar.tm_min += amount;
-    }
+    int& field = in_hours ? calendar.tm_hour : calendar.tm_min;
+    // A period too long for the calendar never ends.
+    const int64_t moved = static_cast<int64_t>(field) + amount;
+    if (moved > std::numeric_limits<int>::max()) return false;
+    field = static_cast<int>(moved);
     const std::time_t due = std::mktime(&calendar);
     if (due == static_cast<std::time_t>(-1)) return false;
     if (std::difftime(due, now) >= 0) return false;

@@ -39,8 +39,8 @@ class SettingsStore {
                         const std::string& default_value) const;
   // Writes REG_SZ with the terminating zero.
   void SetString(const std::string& name, const std::string& value) const;
-  // The first four bytes of the value (little-endian); `default_value` when
-  // the value is missing or shorter.
+  // The value's four bytes (little-endian); `default_value` when the value
+  // is missing or not four bytes long.
   uint32_t GetDword(const std::string& name, uint32_t default_value) const;
   void SetDword(const std::string& name, uint32_t value) const;
   // On exactly when the value's text is "1"; a missing value gives

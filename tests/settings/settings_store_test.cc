@@ -84,6 +84,8 @@ TEST_F(SettingsStoreTest, GetStringLimitsAndForms) {
   // A short value cannot be read as a DWORD.
   key->SetValue("short", {RegistryType::kDword, "ab"});
   EXPECT_EQ(store_->GetDword("short", 5), 5u);
+  key->SetValue("eight", {RegistryType::kBinary, "abcdefgh"});
+  EXPECT_EQ(store_->GetDword("eight", 5), 5u);
 }
 
 TEST_F(SettingsStoreTest, OnlyTheExactTextOneIsOn) {
@@ -130,6 +132,9 @@ TEST_F(SettingsStoreTest, IsPeriodElapsed) {
   EXPECT_TRUE(store_->IsPeriodElapsed("LastCheckTime", -1, true));
   EXPECT_LE(store_->GetDword("LastCheckTime", 0), stored + 5);
   EXPECT_TRUE(store_->IsPeriodElapsed("LastCheckTime", -1, true));
+  // A period too long for the calendar never ends.
+  EXPECT_FALSE(store_->IsPeriodElapsed("LastCheckTime", 0x7FFFFFFF, true));
+  EXPECT_FALSE(store_->IsPeriodElapsed("LastCheckTime", 0x7FFFFFFF, false));
   // A zero period ends exactly now: equality is not elapsed, the past is.
   store_->SetDword("LastCheckTime", stored - 10);
   EXPECT_TRUE(store_->IsPeriodElapsed("LastCheckTime", 0, true));
