@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -202,6 +203,29 @@ class SearchLineEdit : public QLineEdit {
   std::function<void()> enter_;
 };
 
+// Tab and Shift+Tab in a search box go to the toolbar's navigation.
+class TabFilter : public QObject {
+ public:
+  TabFilter(QObject* parent, ToolbarViewEvents** events)
+      : QObject(parent), events_(events) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::KeyPress && *events_) {
+      auto* key = static_cast<QKeyEvent*>(e);
+      if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+        bool shift = key->key() == Qt::Key_Backtab ||
+                     (key->modifiers() & Qt::ShiftModifier);
+        if ((*events_)->OnTabKey(shift)) return true;
+      }
+    }
+    return QObject::eventFilter(watched, e);
+  }
+
+ private:
+  ToolbarViewEvents** events_;
+};
+
 class QtSearchBoxView : public SearchBoxView {
  public:
   QtSearchBoxView(QWidget* parent, int item_index, const SearchBoxSpec& spec,
@@ -252,6 +276,10 @@ class QtSearchBoxView : public SearchBoxView {
     }
     widget_->setToolTip(QString::fromStdString(spec.hint));
     widget_->setFocusPolicy(Qt::StrongFocus);
+    auto* filter = new TabFilter(widget_, events_);
+    widget_->installEventFilter(filter);
+    if (edit_ && edit_.data() != widget_.data())
+      edit_->installEventFilter(filter);
     widget_->show();
   }
   ~QtSearchBoxView() override {
@@ -692,11 +720,6 @@ bool QtToolbarView::event(QEvent* event) {
     return true;
   }
   return QWidget::event(event);
-}
-
-bool QtToolbarView::focusNextPrevChild(bool next) {
-  if (events_ && events_->OnTabKey(!next)) return true;
-  return QWidget::focusNextPrevChild(next);
 }
 
 std::unique_ptr<PaneView> QtToolbarView::CreatePane() {

@@ -88,7 +88,6 @@ class QtToolbarView : public QWidget, public ToolbarView {
   void leaveEvent(QEvent* event) override;
   bool event(QEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
-  bool focusNextPrevChild(bool next) override;
 
  private:
   struct Button {

@@ -1,0 +1,289 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWebEngineView>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+
+#include "browser/command_ids.h"
+#include "browser/toolbar_window.h"
+#include "platform/posix/sqlite_registry.h"
+#include "platform/qt/browser_app.h"
+#include "platform/qt/browser_window.h"
+#include "platform/qt/qt_html_document.h"
+#include "platform/qt/qt_menu_popup.h"
+#include "platform/qt/qt_toolbar_view.h"
+#include "platform/qt/qt_web_page.h"
+#include "settings/settings_store.h"
+#include "tests/qt/echo_http_server.h"
+#include "tests/support/temp_dir.h"
+
+namespace zan {
+namespace {
+
+bool WaitFor(const std::function<bool()>& done, int timeout_ms = 15000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > timeout_ms) return false;
+    QTest::qWait(20);
+  }
+  return true;
+}
+
+std::string ReplaceAllText(std::string text, const std::string& from,
+                           const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+class BrowserHostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("ZAN_HOME", home.path().c_str(), 1);
+    ASSERT_TRUE(server.ok());
+    registry_owned = SqliteRegistry::Open(home.File("registry.db"));
+    ASSERT_TRUE(registry_owned);
+  }
+  void TearDown() override {
+    app.reset();
+    QTest::qWait(50);
+  }
+
+  // Writes the definition into the module folder and keeps start-up from
+  // fetching a fresh copy.
+  void UseDefinition(const std::string& text) {
+    std::ofstream(home.File("ZAN.tbd"))
+        << ReplaceAllText(text, "{BASE}", server.BaseUrl());
+    SettingsStore(*registry_owned).SetString("UpdateAutomatically", "0");
+  }
+
+  BrowserWindow* Open(const std::string& url) {
+    BrowserOptions options;
+    options.unattended = true;
+    registry = registry_owned.get();
+    app = std::make_unique<BrowserApp>(options, std::move(registry_owned));
+    BrowserWindow* window = app->NewWindow(
+        url.empty() ? QUrl() : QUrl(QString::fromStdString(url)));
+    if (!url.empty()) {
+      EXPECT_TRUE(WaitFor([window] { return window->page_loaded(); }));
+    }
+    return window;
+  }
+
+  std::string PageText(BrowserWindow* window, const char* id) {
+    return RunJavaScriptAndWait(
+               window->page(),
+               QStringLiteral("(function(){var e=document.getElementById('%1');"
+                              "return e?e.textContent:'';})()")
+                   .arg(QLatin1String(id)))
+        .toString()
+        .toStdString();
+  }
+
+  bool WaitForPath(BrowserWindow* window, const QString& path) {
+    return WaitFor([&] {
+      return window->page()->url().path() == path && window->page_loaded();
+    });
+  }
+
+  int CountRequests(const std::string& prefix) {
+    int n = 0;
+    for (const auto& r : server.Requests()) {
+      if (r.target.rfind(prefix, 0) == 0) ++n;
+    }
+    return n;
+  }
+
+  test::TempDir home;
+  test::EchoHttpServer server;
+  std::unique_ptr<SqliteRegistry> registry_owned;
+  Registry* registry = nullptr;
+  std::unique_ptr<BrowserApp> app;
+};
+
+constexpr char kTestDefinition[] = R"(RYX_Toolbar {
+  COMBO { name="q" width="30" hint="words" }
+  BUTTON { caption="Home" command="Home" image="14" }
+  BUTTON { caption="Post" command="Post" image="1" }
+  BUTTON {
+    caption="Menu"
+    MENU { type="Single" MENUITEM { caption="Echo" command="Echo" hint="echo it" } }
+  }
+  WEBPAGE { name="ByUrl" url="{BASE}pane?u=%url" width="60" }
+  WEBPAGE { name="ByDomain" url="{BASE}pane?d=%newdomain" width="60" }
+  COMMANDS {
+    GOTOURL { name="Home" url="{BASE}home" }
+    GOTOURL { name="Post" url="POST!{BASE}search" post="q=%q" }
+    GOTOURL { name="Echo" url="{BASE}echo?from=menu" }
+  }
+})";
+
+TEST_F(BrowserHostTest, StartsOnTheDefaultSite) {
+  BrowserWindow* window = Open("");
+  window->page()->load(app->HomeUrl());
+  ASSERT_TRUE(WaitFor([window] { return window->page_loaded(); }));
+  ToolbarModel* model = window->toolbar()->GetModel();
+  ASSERT_NE(model, nullptr);
+  EXPECT_GE(model->items.size(), 5u);
+  EXPECT_EQ(window->toolbar_view()->ButtonCount(),
+            static_cast<int>(model->items.size()));
+  EXPECT_TRUE(window->toolbar_view()->HasImageList());
+  // The definition and the image lists were fetched into the module folder.
+  EXPECT_FALSE(home.ReadFile("ZAN.tbd").empty());
+  EXPECT_FALSE(home.ReadFile("tbil.bmp").empty());
+  std::string listing = window->ToolbarListing();
+  EXPECT_EQ(listing.rfind("1024\t", 0), 0u) << listing;
+  EXPECT_NE(window->windowTitle().indexOf("ZAN Toolbar"), -1);
+  QImage shot = window->Snapshot();
+  EXPECT_FALSE(shot.isNull());
+}
+
+TEST_F(BrowserHostTest, ButtonsNavigateAndPostTheSearch) {
+  UseDefinition(kTestDefinition);
+  BrowserWindow* window = Open(server.BaseUrl() + "start");
+  ASSERT_EQ(window->toolbar_view()->ButtonCount(), 6);
+
+  window->toolbar_view()->ClickButton(ButtonCommandId(1));
+  ASSERT_TRUE(WaitForPath(window, "/home"));
+
+  window->toolbar()->GetSearchBoxOf(0)->view().SetText("blue sky");
+  window->toolbar_view()->ClickButton(ButtonCommandId(2));
+  ASSERT_TRUE(WaitForPath(window, "/search"));
+  ASSERT_TRUE(WaitFor([&] { return CountRequests("/search") == 1; }));
+  auto requests = server.Requests();
+  auto post = std::find_if(requests.begin(), requests.end(),
+                           [](const auto& r) { return r.target == "/search"; });
+  ASSERT_NE(post, requests.end());
+  EXPECT_EQ(post->method, "POST");
+  EXPECT_EQ(post->body, "q=blue+sky");
+  EXPECT_EQ(post->content_type, "application/x-www-form-urlencoded");
+  EXPECT_EQ(PageText(window, "body"), "q=blue+sky");
+  EXPECT_EQ(PageText(window, "type"), "application/x-www-form-urlencoded");
+}
+
+TEST_F(BrowserHostTest, MenuEntryRunsItsCommand) {
+  UseDefinition(kTestDefinition);
+  BrowserWindow* window = Open(server.BaseUrl() + "start");
+  QtToolbarView* view = window->toolbar_view();
+  // The menu runs a loop of its own: it is driven from a timer.
+  std::string status;
+  bool entry_found = false;
+  bool clicked = false;
+  QTimer driver;
+  driver.setInterval(20);
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    QtMenuPopup* menu = view->ActiveMenu();
+    if (!menu || clicked) return;
+    clicked = true;
+    QRect entry = menu->EntryRect(MenuCommandId(3, 0));
+    entry_found = !entry.isEmpty();
+    QTest::mouseMove(menu, entry.center());
+    status = window->status_text();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, entry.center());
+  });
+  driver.start();
+  window->OpenMenuOf(3);
+  ASSERT_TRUE(WaitForPath(window, "/echo"));
+  EXPECT_TRUE(entry_found);
+  EXPECT_EQ(status, "echo it");
+  EXPECT_EQ(PageText(window, "target"), "/echo?from=menu");
+  EXPECT_EQ(view->ActiveMenu(), nullptr);
+}
+
+TEST_F(BrowserHostTest, DynamicPanesFollowThePage) {
+  UseDefinition(kTestDefinition);
+  BrowserWindow* window = Open(server.BaseUrl() + "first");
+  PaneView* by_url = window->toolbar()->GetPane(4);
+  ASSERT_NE(by_url, nullptr);
+  ASSERT_TRUE(WaitFor([by_url] {
+    return by_url->CurrentUrl().find("first") != std::string::npos;
+  }));
+  ASSERT_TRUE(WaitFor([this] { return CountRequests("/pane?d=") >= 1; }));
+  QTest::qWait(300);
+  const int domain_loads = CountRequests("/pane?d=");
+
+  // Within one domain the "%newdomain" pane stays.
+  window->page()->load(
+      QUrl(QString::fromStdString(server.BaseUrl() + "second")));
+  ASSERT_TRUE(WaitForPath(window, "/second"));
+  ASSERT_TRUE(WaitFor([by_url] {
+    return by_url->CurrentUrl().find("second") != std::string::npos;
+  }));
+  QTest::qWait(500);
+  EXPECT_EQ(CountRequests("/pane?d="), domain_loads);
+
+  // Another host name is another domain.
+  std::string other =
+      ReplaceAllText(server.BaseUrl(), "127.0.0.1", "localhost");
+  window->page()->load(QUrl(QString::fromStdString(other + "third")));
+  ASSERT_TRUE(WaitForPath(window, "/third"));
+  EXPECT_TRUE(
+      WaitFor([&] { return CountRequests("/pane?d=") == domain_loads + 1; }));
+}
+
+constexpr char kPopupPage[] =
+    R"html(<!DOCTYPE html><html><body style="margin:0">
+<a id="link" target="_blank" href="/opened-by-link"
+   style="position:absolute;left:0;top:0;width:300px;height:100px;display:block">link</a>
+<div id="button" onclick="window.open('/opened-by-click')"
+   style="position:absolute;left:0;top:150px;width:300px;height:100px">button</div>
+<script>window.open('/opened-by-script');</script>
+</body></html>)html";
+
+TEST_F(BrowserHostTest, PopupBlockerCancelsNewWindowsUnlessCtrlIsHeld) {
+  UseDefinition(kTestDefinition);
+  SettingsStore(*registry_owned).SetDword("PopupBlockingEnabled", 1);
+  server.SetPage("/popups", kPopupPage);
+  BrowserWindow* window = Open(server.BaseUrl() + "popups");
+  // The script's window.open was refused.
+  EXPECT_TRUE(WaitFor([window] { return window->blocked_popups() >= 1; }));
+  EXPECT_EQ(app->windows().size(), 1u);
+
+  QWidget* target = window->web_view()->focusProxy();
+  ASSERT_NE(target, nullptr);
+  const int blocked = window->blocked_popups();
+  QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(50, 50));
+  EXPECT_TRUE(WaitFor(
+      [window, blocked] { return window->blocked_popups() > blocked; }));
+  EXPECT_EQ(app->windows().size(), 1u);
+
+  // CTRL lets the link's window through.
+  QTest::mouseClick(target, Qt::LeftButton, Qt::ControlModifier,
+                    QPoint(50, 50));
+  EXPECT_TRUE(WaitFor([this] { return app->windows().size() == 2u; }));
+
+  // And a window that a click's script opens.
+  QTest::mouseClick(target, Qt::LeftButton, Qt::ControlModifier,
+                    QPoint(50, 200));
+  EXPECT_TRUE(WaitFor([this] { return app->windows().size() == 3u; }));
+  EXPECT_EQ(CountRequests("/opened-by-script"), 0);
+}
+
+TEST_F(BrowserHostTest, GoToUrlWithBlankTargetFollowsTheBlocker) {
+  UseDefinition(kTestDefinition);
+  SettingsStore(*registry_owned).SetDword("PopupBlockingEnabled", 1);
+  BrowserWindow* window = Open(server.BaseUrl() + "start");
+  // No key is held: a plain click sets the modifier state.
+  QTest::mouseClick(window->band_widget(), Qt::LeftButton, {}, QPoint(2, 2));
+  window->Navigate(server.BaseUrl() + "elsewhere", "_blank", "", "");
+  EXPECT_EQ(window->blocked_popups(), 1);
+  EXPECT_EQ(app->windows().size(), 1u);
+  SettingsStore(*registry).SetDword("PopupBlockingEnabled", 0);
+  window->Navigate(server.BaseUrl() + "elsewhere", "_blank", "", "");
+  ASSERT_EQ(app->windows().size(), 2u);
+  BrowserWindow* second = app->windows()[1];
+  EXPECT_TRUE(WaitForPath(second, "/elsewhere"));
+  // The new window has a toolbar of its own.
+  EXPECT_EQ(second->toolbar_view()->ButtonCount(), 6);
+}
+
+}  // namespace
+}  // namespace zan
