@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEngineProfile>
+#include <algorithm>
 #include <iostream>
 
 #include "commands/macro_state.h"
@@ -19,7 +20,9 @@
 #include "platform/posix/tcp_connection_posix.h"
 #include "platform/posix/user_registry.h"
 #include "platform/qt/browser_window.h"
+#include "platform/qt/qt_menu_popup.h"
 #include "platform/qt/qt_message_pump.h"
+#include "platform/qt/qt_toolbar_view.h"
 #include "platform/qt/qt_ui.h"
 #include "settings/product_constants.h"
 #include "settings/resource_downloader.h"
@@ -163,6 +166,10 @@ void BrowserApp::WhenReady(BrowserWindow* window) {
   }
   if (options_.screenshot.empty()) return;
   QPointer<BrowserWindow> guard(window);
+  // For the picture the window is as wide as its whole toolbar.
+  int wanted = window->toolbar_view()->sizeHint().width() + 24;
+  if (wanted > window->width())
+    window->resize(std::min(wanted, 2400), window->height());
   auto take = [this, guard](bool) {
     if (!guard) return;
     if (options_.open_menu_item >= 0)

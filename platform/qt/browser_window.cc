@@ -163,17 +163,7 @@ void BrowserWindow::Start(const QUrl& url) {
 }
 
 QUrl BrowserWindow::ResolveUrl(const std::string& url) const {
-  QString text = QString::fromStdString(url);
-  QUrl parsed(text);
-  if (parsed.isRelative()) {
-    // A relative address is taken from the page shown, else from the site.
-    QUrl base = page_->url();
-    if (base.isEmpty() || base.scheme() == QLatin1String("about")) {
-      base = QUrl(QString::fromStdString(SiteBaseUrl()));
-    }
-    return base.resolved(parsed);
-  }
-  return parsed;
+  return ResolveSiteUrl(url);
 }
 
 void BrowserWindow::LoadInPage(const QUrl& url, const std::string& post_data,

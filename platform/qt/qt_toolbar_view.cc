@@ -20,6 +20,7 @@
 #include "browser/command_ids.h"
 #include "browser/menu_painter.h"
 #include "platform/qt/qt_menu_popup.h"
+#include "settings/product_constants.h"
 
 namespace zan {
 namespace {
@@ -60,7 +61,7 @@ class QtPaneView : public PaneView {
     }
   }
   void Navigate(const std::string& url) override {
-    if (view_) view_->setUrl(QUrl(QString::fromStdString(url)));
+    if (view_) view_->setUrl(ResolveSiteUrl(url));
   }
   void Move(Rect rect) override {
     if (view_) view_->setGeometry(ToQ(rect));
@@ -340,6 +341,12 @@ class QtSearchBoxView : public SearchBoxView {
 };
 
 }  // namespace
+
+QUrl ResolveSiteUrl(const std::string& url) {
+  QUrl parsed(QString::fromStdString(url));
+  if (!parsed.isRelative()) return parsed;
+  return QUrl(QString::fromStdString(SiteBaseUrl())).resolved(parsed);
+}
 
 QtToolbarView::QtToolbarView(QWidget* parent, QWebEngineProfile* profile)
     : QWidget(parent), profile_(profile) {

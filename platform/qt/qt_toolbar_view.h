@@ -2,6 +2,7 @@
 #define ZAN_PLATFORM_QT_QT_TOOLBAR_VIEW_H_
 
 #include <QFont>
+#include <QUrl>
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
@@ -17,6 +18,10 @@ class QWebEngineProfile;
 namespace zan {
 
 class QtMenuPopup;
+
+// An address of the definition: a relative one names a page of the product
+// web site.
+QUrl ResolveSiteUrl(const std::string& url);
 
 // The toolbar control drawn by hand: a flat row of buttons with images from
 // the two image lists, text beside them, drop-down arrows, and the child
