@@ -5,11 +5,11 @@
 
 #include "browser/bitmap_size.h"
 #include "browser/command_ids.h"
+#include "browser/toolbar_startup.h"
 #include "commands/macro_expansion.h"
 #include "commands/macro_state.h"
 #include "mail/mailbox_menu.h"
 #include "platform/browser.h"
-#include "settings/toolbar_update.h"
 
 namespace zan {
 namespace {
@@ -116,13 +116,8 @@ void ToolbarWindow::StartToolbar(bool update) {
   if (hooks_.load_toolbar) {
     loaded = hooks_.load_toolbar(holder_, update);
   } else {
-    DecideAutomaticUpdate(settings_);
-    loaded = holder_.LoadDefinition(resources_, *environment_.ui);
-    if (loaded && holder_.model()) {
-      holder_.model()->RebuildReferenceLists();
-      StartMailTimers();
-      RecordSuccessfulLoad(settings_);
-    }
+    loaded = LoadToolbar(holder_, settings_, resources_, *environment_.ui,
+                         [this] { StartMailTimers(); });
   }
   if (loaded && holder_.model()) AssembleToolbar();
   view_.SetWaitCursor(false);

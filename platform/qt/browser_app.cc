@@ -27,6 +27,8 @@
 #include "settings/product_constants.h"
 #include "settings/resource_downloader.h"
 #include "settings/settings_store.h"
+#include "settings/string_utils.h"
+#include "settings/toolbar_registration.h"
 
 namespace zan {
 namespace {
@@ -121,6 +123,9 @@ ToolbarHooks BrowserApp::MakeHooks(BrowserWindow&) {
       return;
     }
     RunCommand(toolbar, index, reset);
+  };
+  hooks.unregister_toolbar = [this] {
+    ToolbarRegistration(*registry_, this, ModulePath()).UnregisterServer();
   };
   return hooks;
 }

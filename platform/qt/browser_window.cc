@@ -242,6 +242,9 @@ void BrowserWindow::Quit() { close(); }
 
 HtmlDocument* BrowserWindow::GetCurrentDocument() {
   if (!page_ || page_->url().isEmpty()) return nullptr;
+  // One document object for the window's life: it reads the page as it is
+  // at each call, and callers may hold it across calls.
+  if (document_) return document_.get();
   document_ = std::make_unique<QtHtmlDocument>(
       page_, std::vector<int>{},
       [this](const std::string& url, const std::string& features) {

@@ -2,9 +2,9 @@
 #define ZAN_PLATFORM_QT_QT_TOOLBAR_VIEW_H_
 
 #include <QFont>
-#include <QUrl>
 #include <QHash>
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
 #include <memory>
 #include <string>
