@@ -287,3 +287,89 @@ TEST_F(BrowserHostTest, GoToUrlWithBlankTargetFollowsTheBlocker) {
 
 }  // namespace
 }  // namespace zan
+
+namespace zan {
+namespace {
+
+int CountColor(const QImage& image, QColor color) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixelColor(x, y).rgb() == color.rgb()) ++n;
+    }
+  }
+  return n;
+}
+
+TEST_F(BrowserHostTest, HoveredButtonTextTurnsBlue) {
+  UseDefinition(kTestDefinition);
+  BrowserWindow* window = Open(server.BaseUrl() + "start");
+  QtToolbarView* view = window->toolbar_view();
+  const QColor blue(0, 0, 200);
+  EXPECT_EQ(CountColor(view->grab().toImage(), blue), 0);
+  auto rect = view->GetItemRect(1);
+  ASSERT_TRUE(rect);
+  QTest::mouseMove(view, QPoint(rect->left + rect->Width() / 2, 10));
+  ASSERT_TRUE(
+      WaitFor([&] { return CountColor(view->grab().toImage(), blue) > 0; }));
+}
+
+constexpr char kFramedPage[] = R"html(<!DOCTYPE html><html><body>
+<p>Blue sky over the blue sea; bluesky is one word.</p>
+<iframe src="/inner"></iframe></body></html>)html";
+constexpr char kInnerPage[] =
+    "<!DOCTYPE html><html><body><p>A blue boat.</p></body></html>";
+
+TEST_F(BrowserHostTest, DocumentMarksWordsInThePageAndItsFrames) {
+  UseDefinition(kTestDefinition);
+  server.SetPage("/framed", kFramedPage);
+  server.SetPage("/inner", kInnerPage);
+  BrowserWindow* window = Open(server.BaseUrl() + "framed");
+  HtmlDocument* document = window->GetCurrentDocument();
+  ASSERT_NE(document, nullptr);
+  EXPECT_EQ(document->GetUrl(), server.BaseUrl() + "framed");
+  EXPECT_EQ(document->GetDomain(), "127.0.0.1");
+  ASSERT_TRUE(WaitFor([document] { return document->GetFrameCount() == 1; }));
+  HtmlDocument* frame = document->GetFrame(0);
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(WaitFor([frame] {
+    auto url = frame->GetUrl();
+    return url && url->find("/inner") != std::string::npos;
+  }));
+
+  EXPECT_TRUE(document->HighlightWord("BLUE", "background:yellow", "zanmark"));
+  EXPECT_TRUE(frame->HighlightWord("blue", "background:yellow", "zanmark"));
+  auto count = [window](const char* where) {
+    return RunJavaScriptAndWait(
+               window->page(),
+               QStringLiteral("(function(){var d=%1;return "
+                              "d.querySelectorAll('span#zanmark').length;})()")
+                   .arg(QLatin1String(where)))
+        .toInt();
+  };
+  // Whole words only: "bluesky" is not marked.
+  EXPECT_EQ(count("document"), 2);
+  EXPECT_EQ(count("window.frames[0].document"), 1);
+  document->ClearHighlights("zanmark");
+  EXPECT_EQ(count("document"), 0);
+  EXPECT_EQ(count("window.frames[0].document"), 1);
+  EXPECT_EQ(RunJavaScriptAndWait(window->page(),
+                                 "document.body.textContent.indexOf('Blue sky "
+                                 "over the blue sea') >= 0")
+                .toBool(),
+            true);
+}
+
+TEST(ModalDialogSizeTest, ReadsTheFeatures) {
+  EXPECT_EQ(
+      ModalDialogSize("dialogWidth:400px;dialogHeight:300px", QSize(1, 2)),
+      QSize(400, 300));
+  EXPECT_EQ(ModalDialogSize("dialogHeight: 250px", QSize(420, 320)),
+            QSize(420, 250));
+  EXPECT_EQ(ModalDialogSize("", QSize(420, 320)), QSize(420, 320));
+  EXPECT_EQ(ModalDialogSize("dialogWidth:0px", QSize(420, 320)),
+            QSize(420, 320));
+}
+
+}  // namespace
+}  // namespace zan
