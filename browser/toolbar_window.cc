@@ -6,6 +6,7 @@
 #include "browser/bitmap_size.h"
 #include "browser/command_ids.h"
 #include "browser/toolbar_startup.h"
+#include "commands/highlight.h"
 #include "commands/macro_expansion.h"
 #include "commands/macro_state.h"
 #include "mail/mailbox_menu.h"
@@ -647,11 +648,18 @@ void ToolbarWindow::OnSearchBoxEnter(int item_index) {
   if (SearchBox* again = GetSearchBoxOf(item_index)) {
     again->AddToHistory(again->GetValue());
   }
+  UpdateHighlightButton(*this);
 }
 
 void ToolbarWindow::OnSearchBoxChanged(int item_index) {
   SearchBox* box = GetSearchBoxOf(item_index);
-  if (box && box->IsValueList()) box->OnValueChosen(box->view().CurrentIndex());
+  if (!box) return;
+  if (box->IsValueList()) {
+    box->OnValueChosen(box->view().CurrentIndex());
+  } else {
+    // The Highlight button follows the search words.
+    UpdateHighlightButton(*this);
+  }
 }
 
 void ToolbarWindow::OnTimer(int timer_id) {

@@ -108,6 +108,8 @@ BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
   view_->setPage(page_);
   column->addWidget(view_, 1);
   setCentralWidget(central);
+  // Focus that leaves the toolbar goes to the page.
+  setFocusProxy(view_);
   statusBar()->setSizeGripEnabled(false);
 
   ToolbarHooks hooks = app_.MakeHooks(*this);
