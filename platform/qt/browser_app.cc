@@ -182,6 +182,10 @@ void BrowserApp::WhenReady(BrowserWindow* window) {
     // Give the page and the panes a moment to paint.
     QTimer::singleShot(900, guard, [this, guard] {
       if (!guard) return;
+      // The first entry shows as selected, its hint in the status bar.
+      if (QtMenuPopup* menu = guard->toolbar_view()->ActiveMenu()) {
+        menu->SelectFirst();
+      }
       QImage image = guard->Snapshot();
       QString path = QString::fromStdString(options_.screenshot);
       if (image.save(path, "PNG")) {

@@ -316,12 +316,7 @@ void BrowserWindow::OpenMenuOf(int item_index) {
   QMetaObject::invokeMethod(
       this,
       [this, item_index] {
-        auto rect = toolbar_view_->GetItemRect(item_index);
-        if (!rect) return;
-        QPoint tl = toolbar_view_->mapToGlobal(QPoint(rect->left, rect->top));
-        toolbar_->OnDropDown(ButtonCommandId(item_index),
-                             Rect{tl.x(), tl.y(), tl.x() + rect->Width(),
-                                  tl.y() + rect->Height()});
+        toolbar_view_->ClickButton(ButtonCommandId(item_index), true);
       },
       Qt::QueuedConnection);
 }

@@ -38,6 +38,8 @@ class QtMenuPopup : public QWidget {
   const PopupMenu& menu() const { return menu_; }
   // Closes this menu and all its parents.
   void CloseAll();
+  // Selects the first entry that can be chosen, as the Down key does.
+  void SelectFirst();
 
  Q_SIGNALS:
   void closed();
@@ -63,7 +65,6 @@ class QtMenuPopup : public QWidget {
   void Activate(int slot);
   void OpenSubmenuAt(int slot);
   void CloseSubmenu();
-  void SelectFirst();
   void Paint(QPainter& p, const DrawOp& op);
 
   const PopupMenu& menu_;

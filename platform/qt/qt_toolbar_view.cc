@@ -576,7 +576,7 @@ void QtToolbarView::PaintButton(QPainter& p, const Button& b, int index) {
   const bool indeterminate = (b.spec.state & kStateIndeterminate) != 0;
   const bool checked = (b.spec.state & kStateChecked) != 0;
   const bool hot = enabled && index == hot_;
-  const bool pressed = enabled && index == pressed_;
+  const bool pressed = enabled && (index == pressed_ || index == dropped_);
   QRect face = r.adjusted(0, 0, -1, -1);
   if (pressed || checked || hot) {
     QColor fill = ToQ(AdjustColor(hl,
@@ -594,7 +594,7 @@ void QtToolbarView::PaintButton(QPainter& p, const Button& b, int index) {
     }
   }
   int x = r.left() + 6;
-  int shift = pressed && !pressed_arrow_ ? 1 : 0;
+  int shift = index == pressed_ && !pressed_arrow_ ? 1 : 0;
   if (b.spec.image >= 0 && images_.Image(b.spec.image)) {
     int y = (r.height() - bitmap_size_.height) / 2 + shift;
     if (!enabled || indeterminate) {
@@ -661,9 +661,13 @@ void QtToolbarView::ShowDropDown(int index) {
   const Button& b = buttons_[static_cast<size_t>(index)];
   if (!events_) return;
   QPoint tl = mapToGlobal(b.rect.topLeft());
-  events_->OnDropDown(
-      b.spec.command_id,
-      Rect{tl.x(), tl.y(), tl.x() + b.rect.width(), tl.y() + b.rect.height()});
+  Rect rect{tl.x(), tl.y(), tl.x() + b.rect.width(), tl.y() + b.rect.height()};
+  // The button looks pressed while its menu is open.
+  dropped_ = index;
+  update();
+  events_->OnDropDown(b.spec.command_id, rect);
+  dropped_ = -1;
+  update();
 }
 
 void QtToolbarView::mousePressEvent(QMouseEvent* event) {

@@ -125,6 +125,7 @@ class QtToolbarView : public QWidget, public ToolbarView {
   int hot_ = -1;
   int pressed_ = -1;
   bool pressed_arrow_ = false;
+  int dropped_ = -1;
   int ideal_width_ = 0;
   QPointer<QtMenuPopup> active_menu_;
   QHash<int, int> timers_;  // Qt timer id -> toolbar timer id
