@@ -367,6 +367,7 @@ void ToolbarWindow::LayoutPane(int index) {
   if (!rect) return;
   ButtonInfo info;
   info.width = page.width;
+  info.text = "";  // the pane covers the button
   info.style = kStyleButton;
   info.state = kStateIndeterminate;
   view_.SetButtonInfo(ButtonCommandId(index), info);

@@ -30,6 +30,8 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 shot="$PWD/build/zan-browser.png"
+# Without a GPU Chromium logs its fallbacks; keep the output to what matters.
+export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---disable-gpu --log-level=3}"
 echo "== zan-browser under xvfb-run (no display): screenshot with the ZAN menu open"
 xvfb-run -a -s "-screen 0 1280x800x24" \
   "$browser" --print-toolbar --open-menu 0 --screenshot "$shot" --quit-after 60000 "$@"
