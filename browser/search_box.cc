@@ -63,6 +63,17 @@ void SearchBox::OnValueChosen(int index) {
   view_->SetCurrentIndex(index);
 }
 
+std::optional<std::string> SearchBox::Complete(const std::string& typed) const {
+  if (typed.empty() || IsValueList() || IsEditBox()) return std::nullopt;
+  for (const std::string& line : history_) {
+    if (line.size() >= typed.size() &&
+        EqualsIgnoringCase(line.substr(0, typed.size()), typed)) {
+      return line;
+    }
+  }
+  return std::nullopt;
+}
+
 std::string SearchBox::GetValue() {
   std::string text = view_->GetText();
   if (text.size() > 1023) text.resize(1023);

@@ -2,6 +2,7 @@
 #define ZAN_BROWSER_SEARCH_BOX_H_
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ class SearchBox : public SearchBoxAccess {
   void Fill(const std::string& last_text);
   // The user chose entry `index` of a value list.
   void OnValueChosen(int index);
+  // The first history line that begins with `typed` (ignoring ASCII case);
+  // nullopt for an empty text or when none does.
+  std::optional<std::string> Complete(const std::string& typed) const;
 
   // SearchBoxAccess:
   std::string GetValue() override;

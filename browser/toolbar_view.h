@@ -83,6 +83,13 @@ class SearchBoxView {
   virtual void Show(bool show) = 0;
   virtual void SetFocus() = 0;
   virtual bool HasFocus() const = 0;
+  // Shows `text` with everything after the first `typed_length` bytes
+  // selected, so that typing on replaces the completed tail.
+  virtual void ShowCompletion(const std::string& text, int typed_length) = 0;
+  // False when the last change came from a key that edits or moves
+  // (Backspace, Delete, the arrows, Home, End, Ctrl+C/V/X): such changes
+  // are never completed.
+  virtual bool LastEditAllowsCompletion() const = 0;
 };
 
 struct SearchBoxSpec {
@@ -112,9 +119,14 @@ class ToolbarViewEvents {
   virtual std::string GetTooltip(int command_id) = 0;
   // Tab or Shift+Tab; true when the toolbar handled it.
   virtual bool OnTabKey(bool shift) = 0;
-  // Enter in a search box, or a choice in its list.
+  // Enter in a search box.
   virtual void OnSearchBoxEnter(int item_index) = 0;
+  // The text of a search box was edited.
   virtual void OnSearchBoxChanged(int item_index) = 0;
+  // Entry `index` of a search box's list was chosen.
+  virtual void OnSearchBoxSelected(int item_index, int index) = 0;
+  // Text was dropped on a search box.
+  virtual void OnSearchBoxDrop(int item_index, const std::string& text) = 0;
   // A timer started with StartTimer fired.
   virtual void OnTimer(int timer_id) = 0;
 };

@@ -657,9 +657,43 @@ void ToolbarWindow::OnSearchBoxChanged(int item_index) {
   if (!box) return;
   if (box->IsValueList()) {
     box->OnValueChosen(box->view().CurrentIndex());
-  } else {
-    // The Highlight button follows the search words.
-    UpdateHighlightButton(*this);
+    return;
+  }
+  SearchBoxView& view = box->view();
+  if (settings_.GetFlag("UseAutoComplete", true) &&
+      view.LastEditAllowsCompletion()) {
+    std::string typed = view.GetText();
+    if (std::optional<std::string> line = box->Complete(typed)) {
+      view.ShowCompletion(*line, static_cast<int>(typed.size()));
+    }
+  }
+  // The Highlight button follows the search words.
+  UpdateHighlightButton(*this);
+}
+
+void ToolbarWindow::OnSearchBoxSelected(int item_index, int index) {
+  SearchBox* box = GetSearchBoxOf(item_index);
+  if (!box || index < 0) return;
+  if (box->IsValueList()) {
+    box->OnValueChosen(index);
+    return;
+  }
+  if (index < static_cast<int>(box->history().size())) {
+    box->view().SetText(box->history()[static_cast<size_t>(index)]);
+  }
+  UpdateHighlightButton(*this);
+  if (settings_.GetFlag("ActivateSearchOnComboSelection", true)) {
+    OnSearchBoxEnter(item_index);
+  }
+}
+
+void ToolbarWindow::OnSearchBoxDrop(int item_index, const std::string& text) {
+  SearchBox* box = GetSearchBoxOf(item_index);
+  if (!box) return;
+  box->view().SetText(text);
+  UpdateHighlightButton(*this);
+  if (settings_.GetFlag("RunSearchDragAutomatically", true)) {
+    OnSearchBoxEnter(item_index);
   }
 }
 

@@ -131,6 +131,8 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
   bool OnTabKey(bool shift) override;
   void OnSearchBoxEnter(int item_index) override;
   void OnSearchBoxChanged(int item_index) override;
+  void OnSearchBoxSelected(int item_index, int index) override;
+  void OnSearchBoxDrop(int item_index, const std::string& text) override;
   void OnTimer(int timer_id) override;
 
  private:

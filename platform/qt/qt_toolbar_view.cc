@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -188,8 +191,11 @@ class QtMenuButtonView : public MenuButtonView {
 // The line edit of a search box: Enter starts the search, Tab moves on.
 class SearchLineEdit : public QLineEdit {
  public:
-  SearchLineEdit(QWidget* parent, std::function<void()> enter)
-      : QLineEdit(parent), enter_(std::move(enter)) {}
+  SearchLineEdit(QWidget* parent, std::function<void()> enter,
+                 std::function<void(const std::string&)> drop)
+      : QLineEdit(parent), enter_(std::move(enter)), drop_(std::move(drop)) {}
+
+  bool allow_completion() const { return allow_completion_; }
 
  protected:
   void keyPressEvent(QKeyEvent* e) override {
@@ -197,11 +203,45 @@ class SearchLineEdit : public QLineEdit {
       enter_();
       return;
     }
+    // Keys that edit or move never complete what they leave.
+    const int key = e->key();
+    const bool ctrl = (e->modifiers() & Qt::ControlModifier) != 0;
+    allow_completion_ =
+        !(key == Qt::Key_Backspace || key == Qt::Key_Delete ||
+          key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home ||
+          key == Qt::Key_End ||
+          (ctrl && (key == Qt::Key_C || key == Qt::Key_V || key == Qt::Key_X)));
     QLineEdit::keyPressEvent(e);
+    allow_completion_ = true;
+  }
+  void dragEnterEvent(QDragEnterEvent* e) override {
+    if (e->mimeData()->hasText()) {
+      e->acceptProposedAction();
+    } else {
+      e->ignore();
+    }
+  }
+  void dragMoveEvent(QDragMoveEvent* e) override {
+    if (e->mimeData()->hasText()) {
+      e->acceptProposedAction();
+    } else {
+      e->ignore();
+    }
+  }
+  void dropEvent(QDropEvent* e) override {
+    if (!e->mimeData()->hasText()) {
+      e->ignore();
+      return;
+    }
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
+    drop_(e->mimeData()->text().toStdString());
   }
 
  private:
   std::function<void()> enter_;
+  std::function<void(const std::string&)> drop_;
+  bool allow_completion_ = true;
 };
 
 // Tab and Shift+Tab in a search box go to the toolbar's navigation.
@@ -235,8 +275,11 @@ class QtSearchBoxView : public SearchBoxView {
     auto enter = [this] {
       if (*events_) (*events_)->OnSearchBoxEnter(item_index_);
     };
+    auto drop = [this](const std::string& text) {
+      if (*events_) (*events_)->OnSearchBoxDrop(item_index_, text);
+    };
     if (spec.edit_only) {
-      auto* edit = new SearchLineEdit(parent, enter);
+      auto* edit = new SearchLineEdit(parent, enter, drop);
       if (spec.password) edit->setEchoMode(QLineEdit::Password);
       if (spec.max_chars > 0) edit->setMaxLength(spec.max_chars);
       edit->setPlaceholderText(QString::fromStdString(spec.hint));
@@ -252,13 +295,13 @@ class QtSearchBoxView : public SearchBoxView {
         for (const std::string& e : spec.entries) {
           combo_->addItem(QString::fromStdString(e));
         }
-        QObject::connect(combo_, &QComboBox::activated, [this](int) {
-          if (*events_) (*events_)->OnSearchBoxChanged(item_index_);
+        QObject::connect(combo_, &QComboBox::activated, [this](int index) {
+          if (*events_) (*events_)->OnSearchBoxSelected(item_index_, index);
         });
       } else {
         combo_->setEditable(true);
         combo_->setInsertPolicy(QComboBox::NoInsert);
-        auto* edit = new SearchLineEdit(combo_, enter);
+        auto* edit = new SearchLineEdit(combo_, enter, drop);
         combo_->setLineEdit(edit);
         if (spec.max_chars > 0) edit->setMaxLength(spec.max_chars);
         edit->setPlaceholderText(QString::fromStdString(spec.hint));
@@ -270,8 +313,8 @@ class QtSearchBoxView : public SearchBoxView {
         QObject::connect(edit, &QLineEdit::textEdited, [this] {
           if (*events_) (*events_)->OnSearchBoxChanged(item_index_);
         });
-        QObject::connect(combo_, &QComboBox::activated, [this](int) {
-          if (*events_) (*events_)->OnSearchBoxChanged(item_index_);
+        QObject::connect(combo_, &QComboBox::activated, [this](int index) {
+          if (*events_) (*events_)->OnSearchBoxSelected(item_index_, index);
         });
       }
     }
@@ -289,6 +332,20 @@ class QtSearchBoxView : public SearchBoxView {
       widget_->hide();
       widget_->deleteLater();
     }
+  }
+
+  void ShowCompletion(const std::string& text, int typed_length) override {
+    if (!edit_) return;
+    QString full = QString::fromStdString(text);
+    int start = QString::fromStdString(
+                    GetText().substr(0, static_cast<size_t>(typed_length)))
+                    .size();
+    edit_->setText(full);
+    edit_->setSelection(full.size(), start - full.size());
+  }
+  bool LastEditAllowsCompletion() const override {
+    auto* edit = dynamic_cast<SearchLineEdit*>(edit_.data());
+    return !edit || edit->allow_completion();
   }
 
   std::string GetText() const override {

@@ -43,6 +43,13 @@ class RecordingToolbarView : public ToolbarView {
     void Show(bool s) override { shown = s; }
     void SetFocus() override;
     bool HasFocus() const override;
+    void ShowCompletion(const std::string& t, int typed) override {
+      text = t;
+      selection_start = typed;
+    }
+    bool LastEditAllowsCompletion() const override { return allow_completion; }
+    int selection_start = -1;
+    bool allow_completion = true;
     RecordingToolbarView* owner = nullptr;
     std::string text;
     int index = -1;

@@ -407,6 +407,61 @@ TEST_F(ToolbarWindowTest, HistoryKeepsTheNewestSpellingAndItsLimit) {
   EXPECT_TRUE(view.boxes[0]->entries.empty());
 }
 
+TEST_F(ToolbarWindowTest, SearchBoxesCompleteChooseAndTakeDrops) {
+  Load(R"(RYX_Toolbar {
+    COMBO { name="q" maxhistlines="5" }
+    BUTTON { caption="s" command="S" }
+    COMMANDS { GOTOURL { name="S" url="http://s/?q=%q" } }
+  })");
+  SearchBox* box = toolbar->GetSearchBoxOf(0);
+  box->AddToHistory("Weather Berlin");
+  box->AddToHistory("news");
+  auto* edit = view.boxes[0];
+  struct Row {
+    const char* typed;
+    bool allowed;
+    const char* autocomplete;
+    const char* shown;
+    int selection;
+  };
+  const Row rows[] = {
+      {"wea", true, "1", "Weather Berlin", 3},
+      {"NE", true, "1", "news", 2},
+      {"we", false, "1", "we", -1},  // after Backspace: no completion
+      {"xyz", true, "1", "xyz", -1},
+      {"", true, "1", "", -1},
+      {"wea", true, "0", "wea", -1},  // completion switched off
+  };
+  for (const Row& row : rows) {
+    settings().SetString("UseAutoComplete", row.autocomplete);
+    edit->text = row.typed;
+    edit->allow_completion = row.allowed;
+    edit->selection_start = -1;
+    toolbar->OnSearchBoxChanged(0);
+    EXPECT_EQ(edit->text, row.shown) << row.typed;
+    EXPECT_EQ(edit->selection_start, row.selection) << row.typed;
+  }
+
+  // Choosing a history line searches unless the setting says no.
+  toolbar->OnSearchBoxSelected(0, 1);
+  EXPECT_EQ(edit->text, "Weather Berlin");
+  EXPECT_EQ(runs.size(), 1u);
+  // The search put its words at the top of the history.
+  settings().SetString("ActivateSearchOnComboSelection", "0");
+  toolbar->OnSearchBoxSelected(0, 1);
+  EXPECT_EQ(edit->text, "news");
+  EXPECT_EQ(runs.size(), 1u);
+
+  // A drop fills the box and searches unless the setting says no.
+  toolbar->OnSearchBoxDrop(0, "dropped words");
+  EXPECT_EQ(edit->text, "dropped words");
+  EXPECT_EQ(runs.size(), 2u);
+  settings().SetString("RunSearchDragAutomatically", "0");
+  toolbar->OnSearchBoxDrop(0, "only filled");
+  EXPECT_EQ(edit->text, "only filled");
+  EXPECT_EQ(runs.size(), 2u);
+}
+
 TEST_F(ToolbarWindowTest, QuitForgetsTheModelAndTheBrowser) {
   Load(kThreeItems);
   toolbar->OnQuit();

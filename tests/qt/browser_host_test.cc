@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -369,6 +370,38 @@ TEST(ModalDialogSizeTest, ReadsTheFeatures) {
   EXPECT_EQ(ModalDialogSize("", QSize(420, 320)), QSize(420, 320));
   EXPECT_EQ(ModalDialogSize("dialogWidth:0px", QSize(420, 320)),
             QSize(420, 320));
+}
+
+}  // namespace
+}  // namespace zan
+
+namespace zan {
+namespace {
+
+TEST_F(BrowserHostTest, TypingCompletesFromTheHistory) {
+  UseDefinition(kTestDefinition);
+  BrowserWindow* window = Open(server.BaseUrl() + "start");
+  window->toolbar()->GetSearchBoxOf(0)->AddToHistory("weather berlin");
+  QLineEdit* edit = nullptr;
+  for (QLineEdit* e : window->toolbar_view()->findChildren<QLineEdit*>()) {
+    if (e->isVisible()) {
+      edit = e;
+      break;
+    }
+  }
+  ASSERT_NE(edit, nullptr);
+  edit->clear();
+  edit->setFocus();
+  QTest::keyClicks(edit, "wea");
+  EXPECT_EQ(edit->text(), "weather berlin");
+  EXPECT_EQ(edit->selectedText(), "ther berlin");
+  // Backspace takes the completed tail away and completes nothing.
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  EXPECT_EQ(edit->text(), "wea");
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  EXPECT_EQ(edit->text(), "we");
+  QTest::keyClicks(edit, "a");
+  EXPECT_EQ(edit->text(), "weather berlin");
 }
 
 }  // namespace
