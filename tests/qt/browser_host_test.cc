@@ -19,6 +19,7 @@
 #include "platform/qt/qt_menu_popup.h"
 #include "platform/qt/qt_toolbar_view.h"
 #include "platform/qt/qt_web_page.h"
+#include "settings/product_constants.h"
 #include "settings/settings_store.h"
 #include "tests/qt/echo_http_server.h"
 #include "tests/support/temp_dir.h"
@@ -402,6 +403,55 @@ TEST_F(BrowserHostTest, TypingCompletesFromTheHistory) {
   EXPECT_EQ(edit->text(), "we");
   QTest::keyClicks(edit, "a");
   EXPECT_EQ(edit->text(), "weather berlin");
+}
+
+}  // namespace
+}  // namespace zan
+
+namespace zan {
+namespace {
+
+// Chooses the entry labelled `label` of the menu of item `item_index` once
+// the menu shows; returns whether the entry was found.
+bool ChooseMenuEntry(BrowserWindow* window, int item_index,
+                     const std::string& label) {
+  QtToolbarView* view = window->toolbar_view();
+  bool found = false;
+  bool done = false;
+  QTimer driver;
+  driver.setInterval(20);
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    QtMenuPopup* menu = view->ActiveMenu();
+    if (!menu || done) return;
+    done = true;
+    for (const PopupMenuEntry& e : menu->menu().entries) {
+      if (e.data.text != label) continue;
+      QRect rect = menu->EntryRect(e.id);
+      found = !rect.isEmpty();
+      QTest::mouseClick(menu, Qt::LeftButton, {}, rect.center());
+      return;
+    }
+    menu->CloseAll();
+  });
+  driver.start();
+  window->OpenMenuOf(item_index);
+  WaitFor([&] { return done && view->ActiveMenu() == nullptr; });
+  return found;
+}
+
+TEST_F(BrowserHostTest, UpdateFromTheMenuRebuildsTheToolbar) {
+  BrowserWindow* window = Open("");
+  window->page()->load(app->HomeUrl());
+  ASSERT_TRUE(WaitFor([window] { return window->page_loaded(); }));
+  const int buttons = window->toolbar_view()->ButtonCount();
+  ASSERT_TRUE(ChooseMenuEntry(window, 0, "Update the toolbar"));
+  ASSERT_TRUE(WaitForPath(
+      window, QUrl(QString::fromStdString(SiteUpdateUrl())).path()));
+  EXPECT_EQ(window->toolbar_view()->ButtonCount(), buttons);
+  EXPECT_EQ(SettingsStore(*registry).GetString("GlobalUpdateFlag", ""), "0");
+  // The rebuilt toolbar still answers.
+  ASSERT_TRUE(ChooseMenuEntry(window, 0, "ZAN home page"));
+  EXPECT_TRUE(WaitForPath(window, app->HomeUrl().path()));
 }
 
 }  // namespace
