@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWebEngineProfile>
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
 
 #include "commands/macro_state.h"
@@ -75,7 +76,7 @@ BrowserApp::BrowserApp(BrowserOptions options,
   if (!registry_) {
     std::cerr << "zan-browser: the settings store cannot be opened ("
               << UserRegistryPath() << ")\n";
-    std::abort();
+    std::exit(1);
   }
   settings_ = std::make_unique<SettingsStore>(*registry_);
   ui_ = std::make_unique<QtUi>(options_.unattended);
