@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -452,6 +453,52 @@ TEST_F(BrowserHostTest, UpdateFromTheMenuRebuildsTheToolbar) {
   // The rebuilt toolbar still answers.
   ASSERT_TRUE(ChooseMenuEntry(window, 0, "ZAN home page"));
   EXPECT_TRUE(WaitForPath(window, app->HomeUrl().path()));
+}
+
+}  // namespace
+}  // namespace zan
+
+namespace zan {
+namespace {
+
+constexpr char kWindowsDefinition[] = R"(RYX_Toolbar {
+  BUTTON { caption="New" command="New" }
+  BUTTON { caption="Dialog" command="Dialog" }
+  COMMANDS {
+    GOTOURL { name="New" url="POST!{BASE}fresh" post="a=1" newwindow="New" }
+    GOTOURL { name="Dialog" url="{BASE}dialog" newwindow="ModalDialog"
+              options="dialogWidth:380px;dialogHeight:260px" }
+  }
+})";
+
+TEST_F(BrowserHostTest, NewWindowsAndModalDialogs) {
+  UseDefinition(kWindowsDefinition);
+  BrowserWindow* window = Open(server.BaseUrl() + "start");
+  window->toolbar_view()->ClickButton(ButtonCommandId(0));
+  ASSERT_EQ(app->windows().size(), 2u);
+  BrowserWindow* second = app->windows()[1];
+  ASSERT_TRUE(WaitForPath(second, "/fresh"));
+  EXPECT_EQ(PageText(second, "method"), "POST");
+  EXPECT_EQ(PageText(second, "body"), "a=1");
+  EXPECT_EQ(second->toolbar_view()->ButtonCount(), 2);
+
+  // The dialog is modal: it is looked at and closed from a timer.
+  QSize dialog_size;
+  bool dialog_loaded = false;
+  QTimer closer;
+  closer.setInterval(20);
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal) return;
+    dialog_size = modal->size();
+    dialog_loaded = CountRequests("/dialog") > 0;
+    if (dialog_loaded) modal->close();
+  });
+  closer.start();
+  window->toolbar_view()->ClickButton(ButtonCommandId(1));
+  closer.stop();
+  EXPECT_TRUE(dialog_loaded);
+  EXPECT_EQ(dialog_size, QSize(380, 260));
 }
 
 }  // namespace
