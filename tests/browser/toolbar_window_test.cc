@@ -187,6 +187,9 @@ TEST_F(ToolbarWindowTest, MenusNumberEntriesAndRunTheirCommands) {
   // item 1: identifiers 2848 + number; the submenu's children come first.
   ASSERT_EQ(menu->entries.size(), 5u);
   EXPECT_EQ(menu->entries[0].id, kSidebarId);
+  // Without a "Toolbar Extension" value no entry carries the radio mark,
+  // not even those without a command.
+  for (const PopupMenuEntry& e : menu->entries) EXPECT_FALSE(e.checked);
   EXPECT_EQ(menu->entries[1].id, 2848 + 1);
   EXPECT_EQ(menu->entries[1].flags, kMenuFlagOwnerDraw | kMenuFlagMenuBreak);
   EXPECT_EQ(menu->entries[1].data.image, 2);
