@@ -13,14 +13,14 @@ namespace zan {
 
 // One button as it is added to the toolbar. For a separator `image` holds
 // its width.
-struct ToolbarButtonSpec {
+struct ToolbarButtonDesc {
   int image = 0;
   int command_id = 0;
   int state = 0;
   int style = 0;
   int string_index = 0;
-  friend bool operator==(const ToolbarButtonSpec&,
-                         const ToolbarButtonSpec&) = default;
+  friend bool operator==(const ToolbarButtonDesc&,
+                         const ToolbarButtonDesc&) = default;
 };
 
 // A partial change of a button: only the fields that are set change.
@@ -32,7 +32,7 @@ struct ButtonInfo {
   std::optional<int> width;
 };
 
-struct FontSpec {
+struct FontDesc {
   std::string face;
   int height = 0;
   int weight = 400;
@@ -52,7 +52,7 @@ class PaneView {
 };
 
 // A one-button toolbar of its own over a button whose face is a bitmap file.
-struct MenuButtonSpec {
+struct MenuButtonDesc {
   std::string caption;
   std::string image_file;      // full local path
   std::string hot_image_file;  // full local path
@@ -92,7 +92,7 @@ class SearchBoxView {
   virtual bool LastEditAllowsCompletion() const = 0;
 };
 
-struct SearchBoxSpec {
+struct SearchBoxDesc {
   bool value_list = false;  // COMBOVALUE entries: a drop-down list
   bool edit_only = false;   // type "edit": a plain edit box
   bool password = false;
@@ -140,7 +140,7 @@ class ToolbarView {
 
   virtual void SetEvents(ToolbarViewEvents* events) = 0;
 
-  virtual void SetFont(const FontSpec& font) = 0;
+  virtual void SetFont(const FontDesc& font) = 0;
   virtual void SetExtendedStyle(int ex_style) = 0;
   virtual void SetBitmapSize(Size size) = 0;
   // Loads the two image lists: strips of square images `image_width` wide,
@@ -152,7 +152,7 @@ class ToolbarView {
 
   virtual int ButtonCount() const = 0;
   virtual void DeleteButton(int index) = 0;
-  virtual void AddButtons(const std::vector<ToolbarButtonSpec>& buttons) = 0;
+  virtual void AddButtons(const std::vector<ToolbarButtonDesc>& buttons) = 0;
   // Adds a text to the string pool; returns its index.
   virtual int AddString(const std::string& text) = 0;
   // Rectangle of the button at `index` (position, not identifier).
@@ -171,9 +171,9 @@ class ToolbarView {
 
   virtual std::unique_ptr<PaneView> CreatePane() = 0;
   virtual std::unique_ptr<MenuButtonView> CreateMenuButton(
-      const MenuButtonSpec& spec) = 0;
+      const MenuButtonDesc& desc) = 0;
   virtual std::unique_ptr<SearchBoxView> CreateSearchBox(
-      int item_index, const SearchBoxSpec& spec) = 0;
+      int item_index, const SearchBoxDesc& desc) = 0;
 
   // Shows the popup menu at a screen point until it closes; the choice and
   // the selection changes arrive through the events.

@@ -130,31 +130,31 @@ void ToolbarWindow::AssembleToolbar() {
   const int count = static_cast<int>(model->items.size());
   ReleaseItemWindows();
 
-  view_.SetFont(FontSpec{"Tahoma", 13, 400, 0x20});
+  view_.SetFont(FontDesc{"Tahoma", 13, 400, 0x20});
   view_.SetExtendedStyle(kExStyleDrawDropDownArrows);
 
   text_button_count_ = 0;
   model->ResolveItemCommands();
 
-  std::vector<ToolbarButtonSpec> buttons;
+  std::vector<ToolbarButtonDesc> buttons;
   buttons.reserve(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) {
     ToolbarItem& item = *model->items[static_cast<size_t>(i)];
     item.item_index = i;
-    ToolbarButtonSpec spec;
-    spec.command_id = ButtonCommandId(i);
+    ToolbarButtonDesc desc;
+    desc.command_id = ButtonCommandId(i);
     if (item.GetKind() == ItemKind::kSeparator) {
-      spec.image = kSeparatorWidth;
-      spec.state = 0;
-      spec.style = kStyleSep;
-      spec.string_index = 0;
+      desc.image = kSeparatorWidth;
+      desc.state = 0;
+      desc.style = kStyleSep;
+      desc.string_index = 0;
     } else {
-      spec.image = item.GetImage();
-      spec.state = kStateEnabled;
-      spec.style = kButtonStyle;
-      spec.string_index = text_button_count_++;
+      desc.image = item.GetImage();
+      desc.state = kStateEnabled;
+      desc.style = kButtonStyle;
+      desc.string_index = text_button_count_++;
     }
-    buttons.push_back(spec);
+    buttons.push_back(desc);
   }
 
   if (!model->image_list_file.empty()) {
@@ -256,16 +256,16 @@ void ToolbarWindow::AttachButton(int index, ToolbarButton& button) {
   info.style = kStyleButton;
   info.state = kStateIndeterminate;
   view_.SetButtonInfo(id, info);
-  MenuButtonSpec spec;
-  spec.caption = button.caption;
-  spec.image_file = image;
-  spec.hot_image_file = hot;
-  spec.image_size = *size;
-  spec.draw_arrows = menu.type != "None";
-  spec.whole_dropdown = menu.type == "Single";
-  spec.command_id = id;
+  MenuButtonDesc desc;
+  desc.caption = button.caption;
+  desc.image_file = image;
+  desc.hot_image_file = hot;
+  desc.image_size = *size;
+  desc.draw_arrows = menu.type != "None";
+  desc.whole_dropdown = menu.type == "Single";
+  desc.command_id = id;
   ItemWindow& w = windows_[static_cast<size_t>(index)];
-  w.menu_button = view_.CreateMenuButton(spec);
+  w.menu_button = view_.CreateMenuButton(desc);
   if (auto rect = view_.GetItemRect(index)) w.menu_button->Move(*rect);
 }
 
@@ -275,15 +275,15 @@ void ToolbarWindow::AttachCombo(int index, ToolbarCombo& combo) {
   info.style = kStyleShowText;
   if (auto rect = view_.GetItemRect(index)) info.width = rect->Width();
   view_.SetButtonInfo(id, info);
-  SearchBoxSpec spec;
-  spec.value_list = combo.type != "edit" && !combo.values.empty();
-  spec.edit_only = combo.type == "edit";
-  spec.password = combo.password != 0;
-  spec.max_chars = combo.max_chars;
-  spec.hint = combo.hint;
+  SearchBoxDesc desc;
+  desc.value_list = combo.type != "edit" && !combo.values.empty();
+  desc.edit_only = combo.type == "edit";
+  desc.password = combo.password != 0;
+  desc.max_chars = combo.max_chars;
+  desc.hint = combo.hint;
   ItemWindow& w = windows_[static_cast<size_t>(index)];
   w.search_box = std::make_unique<SearchBox>(
-      combo, view_.CreateSearchBox(index, spec), settings_);
+      combo, view_.CreateSearchBox(index, desc), settings_);
   std::string last;
   if (environment_.last_combo_values) {
     last = environment_.last_combo_values->Get(combo.name).value_or("");

@@ -83,12 +83,12 @@ class QtPaneView : public PaneView {
 // A button whose face is a bitmap of its own, with a drop-down arrow.
 class BitmapButton : public QWidget {
  public:
-  BitmapButton(QWidget* parent, const MenuButtonSpec& spec,
+  BitmapButton(QWidget* parent, const MenuButtonDesc& desc,
                ToolbarViewEvents** events)
-      : QWidget(parent), spec_(spec), events_(events) {
-    normal_.LoadSingle(QString::fromStdString(spec.image_file));
+      : QWidget(parent), desc_(desc), events_(events) {
+    normal_.LoadSingle(QString::fromStdString(desc.image_file));
     hot_.LoadSingle(QString::fromStdString(
-        spec.hot_image_file.empty() ? spec.image_file : spec.hot_image_file));
+        desc.hot_image_file.empty() ? desc.image_file : desc.hot_image_file));
     setMouseTracking(true);
     setToolTip(QString());
   }
@@ -107,7 +107,7 @@ class BitmapButton : public QWidget {
     if (const QPixmap* pm = list.Image(0)) {
       p.drawPixmap(2, (height() - pm->height()) / 2, *pm);
     }
-    if (spec_.draw_arrows) {
+    if (desc_.draw_arrows) {
       DrawArrow(p, QRect(width() - 12, 0, 12, height()),
                 palette().color(QPalette::WindowText));
     }
@@ -122,12 +122,12 @@ class BitmapButton : public QWidget {
   }
   void mousePressEvent(QMouseEvent* e) override {
     if (e->button() != Qt::LeftButton) return;
-    bool arrow = spec_.whole_dropdown ||
-                 (spec_.draw_arrows && e->position().x() >= width() - 12);
+    bool arrow = desc_.whole_dropdown ||
+                 (desc_.draw_arrows && e->position().x() >= width() - 12);
     if (arrow && *events_) {
       QPoint tl = mapToGlobal(QPoint(0, 0));
       (*events_)->OnDropDown(
-          spec_.command_id,
+          desc_.command_id,
           Rect{tl.x(), tl.y(), tl.x() + width(), tl.y() + height()});
       return;
     }
@@ -139,13 +139,13 @@ class BitmapButton : public QWidget {
     down_ = false;
     update();
     if (was_down && rect().contains(e->position().toPoint()) && *events_) {
-      (*events_)->OnButtonCommand(spec_.command_id);
+      (*events_)->OnButtonCommand(desc_.command_id);
     }
   }
   bool event(QEvent* e) override {
     if (e->type() == QEvent::ToolTip && *events_) {
       auto* help = static_cast<QHelpEvent*>(e);
-      std::string tip = (*events_)->GetTooltip(spec_.command_id);
+      std::string tip = (*events_)->GetTooltip(desc_.command_id);
       if (tip.empty()) {
         QToolTip::hideText();
       } else {
@@ -158,7 +158,7 @@ class BitmapButton : public QWidget {
   }
 
  private:
-  MenuButtonSpec spec_;
+  MenuButtonDesc desc_;
   ToolbarViewEvents** events_;
   QtImageList normal_;
   QtImageList hot_;
@@ -269,7 +269,7 @@ class TabFilter : public QObject {
 
 class QtSearchBoxView : public SearchBoxView {
  public:
-  QtSearchBoxView(QWidget* parent, int item_index, const SearchBoxSpec& spec,
+  QtSearchBoxView(QWidget* parent, int item_index, const SearchBoxDesc& desc,
                   ToolbarViewEvents** events)
       : item_index_(item_index), events_(events) {
     auto enter = [this] {
@@ -278,11 +278,11 @@ class QtSearchBoxView : public SearchBoxView {
     auto drop = [this](const std::string& text) {
       if (*events_) (*events_)->OnSearchBoxDrop(item_index_, text);
     };
-    if (spec.edit_only) {
+    if (desc.edit_only) {
       auto* edit = new SearchLineEdit(parent, enter, drop);
-      if (spec.password) edit->setEchoMode(QLineEdit::Password);
-      if (spec.max_chars > 0) edit->setMaxLength(spec.max_chars);
-      edit->setPlaceholderText(QString::fromStdString(spec.hint));
+      if (desc.password) edit->setEchoMode(QLineEdit::Password);
+      if (desc.max_chars > 0) edit->setMaxLength(desc.max_chars);
+      edit->setPlaceholderText(QString::fromStdString(desc.hint));
       widget_ = edit;
       edit_ = edit;
       QObject::connect(edit, &QLineEdit::textEdited, [this] {
@@ -291,8 +291,8 @@ class QtSearchBoxView : public SearchBoxView {
     } else {
       combo_ = new QComboBox(parent);
       widget_ = combo_;
-      if (spec.value_list) {
-        for (const std::string& e : spec.entries) {
+      if (desc.value_list) {
+        for (const std::string& e : desc.entries) {
           combo_->addItem(QString::fromStdString(e));
         }
         QObject::connect(combo_, &QComboBox::activated, [this](int index) {
@@ -303,10 +303,10 @@ class QtSearchBoxView : public SearchBoxView {
         combo_->setInsertPolicy(QComboBox::NoInsert);
         auto* edit = new SearchLineEdit(combo_, enter, drop);
         combo_->setLineEdit(edit);
-        if (spec.max_chars > 0) edit->setMaxLength(spec.max_chars);
-        edit->setPlaceholderText(QString::fromStdString(spec.hint));
+        if (desc.max_chars > 0) edit->setMaxLength(desc.max_chars);
+        edit->setPlaceholderText(QString::fromStdString(desc.hint));
         edit_ = edit;
-        for (const std::string& e : spec.entries) {
+        for (const std::string& e : desc.entries) {
           combo_->addItem(QString::fromStdString(e));
         }
         combo_->setCurrentIndex(-1);
@@ -318,7 +318,7 @@ class QtSearchBoxView : public SearchBoxView {
         });
       }
     }
-    widget_->setToolTip(QString::fromStdString(spec.hint));
+    widget_->setToolTip(QString::fromStdString(desc.hint));
     widget_->setFocusPolicy(Qt::StrongFocus);
     auto* filter = new TabFilter(widget_, events_);
     widget_->installEventFilter(filter);
@@ -417,12 +417,12 @@ QtToolbarView::~QtToolbarView() {
   if (active_menu_) active_menu_->close();
 }
 
-void QtToolbarView::SetFont(const FontSpec& spec) {
-  QFont f(QString::fromStdString(spec.face));
+void QtToolbarView::SetFont(const FontDesc& desc) {
+  QFont f(QString::fromStdString(desc.face));
   f.setStyleHint(QFont::SansSerif);
-  f.setPixelSize(spec.height);
-  f.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
-  f.setItalic(spec.italic);
+  f.setPixelSize(desc.height);
+  f.setWeight(desc.weight >= 700 ? QFont::Bold : QFont::Normal);
+  f.setItalic(desc.italic);
   font_ = f;
   QWidget::setFont(f);
   Relayout();
@@ -451,10 +451,10 @@ void QtToolbarView::DeleteButton(int index) {
   Relayout();
 }
 
-void QtToolbarView::AddButtons(const std::vector<ToolbarButtonSpec>& specs) {
-  for (const ToolbarButtonSpec& spec : specs) {
+void QtToolbarView::AddButtons(const std::vector<ToolbarButtonDesc>& descs) {
+  for (const ToolbarButtonDesc& desc : descs) {
     Button b;
-    b.spec = spec;
+    b.desc = desc;
     buttons_.push_back(b);
   }
   Relayout();
@@ -474,7 +474,7 @@ std::optional<Rect> QtToolbarView::GetItemRect(int index) const {
 
 int QtToolbarView::CommandToIndex(int command_id) const {
   for (size_t i = 0; i < buttons_.size(); ++i) {
-    if (buttons_[i].spec.command_id == command_id) return static_cast<int>(i);
+    if (buttons_[i].desc.command_id == command_id) return static_cast<int>(i);
   }
   return -1;
 }
@@ -496,9 +496,9 @@ void QtToolbarView::SetButtonInfo(int command_id, const ButtonInfo& info) {
     b->text = *info.text;
     b->text_set = true;
   }
-  if (info.image) b->spec.image = *info.image;
-  if (info.style) b->spec.style = *info.style;
-  if (info.state) b->spec.state = *info.state;
+  if (info.image) b->desc.image = *info.image;
+  if (info.style) b->desc.style = *info.style;
+  if (info.state) b->desc.state = *info.state;
   if (info.width) b->fixed_width = *info.width;
   Relayout();
 }
@@ -506,35 +506,35 @@ void QtToolbarView::SetButtonInfo(int command_id, const ButtonInfo& info) {
 void QtToolbarView::HideButton(int command_id, bool hide) {
   Button* b = Find(command_id);
   if (!b) return;
-  b->spec.state =
-      hide ? (b->spec.state | kStateHidden) : (b->spec.state & ~kStateHidden);
+  b->desc.state =
+      hide ? (b->desc.state | kStateHidden) : (b->desc.state & ~kStateHidden);
   Relayout();
 }
 
 void QtToolbarView::EnableButton(int command_id, bool enable) {
   Button* b = Find(command_id);
   if (!b) return;
-  b->spec.state = enable ? (b->spec.state | kStateEnabled)
-                         : (b->spec.state & ~kStateEnabled);
+  b->desc.state = enable ? (b->desc.state | kStateEnabled)
+                         : (b->desc.state & ~kStateEnabled);
   update();
 }
 
 void QtToolbarView::CheckButton(int command_id, bool check) {
   Button* b = Find(command_id);
   if (!b) return;
-  b->spec.state = check ? (b->spec.state | kStateChecked)
-                        : (b->spec.state & ~kStateChecked);
+  b->desc.state = check ? (b->desc.state | kStateChecked)
+                        : (b->desc.state & ~kStateChecked);
   update();
 }
 
 bool QtToolbarView::IsButtonChecked(int command_id) const {
   const Button* b = Find(command_id);
-  return b && (b->spec.state & kStateChecked) != 0;
+  return b && (b->desc.state & kStateChecked) != 0;
 }
 
 int QtToolbarView::GetButtonState(int command_id) const {
   const Button* b = Find(command_id);
-  return b ? b->spec.state : -1;
+  return b ? b->desc.state : -1;
 }
 
 void QtToolbarView::AutoSize() { Relayout(); }
@@ -547,9 +547,9 @@ int QtToolbarView::HitTest(Point p) const {
 }
 
 QString QtToolbarView::TextOf(const Button& b) const {
-  if (b.spec.style & kStyleSep) return QString();
+  if (b.desc.style & kStyleSep) return QString();
   if (b.text_set) return QString::fromStdString(b.text);
-  int s = b.spec.string_index;
+  int s = b.desc.string_index;
   if (s >= 0 && s < static_cast<int>(strings_.size())) {
     return QString::fromStdString(strings_[static_cast<size_t>(s)]);
   }
@@ -557,8 +557,8 @@ QString QtToolbarView::TextOf(const Button& b) const {
 }
 
 int QtToolbarView::ArrowWidth(const Button& b) const {
-  if (b.spec.style & kStyleWholeDropDown) return kWholeArrowWidth;
-  if ((b.spec.style & kStyleDropDown) &&
+  if (b.desc.style & kStyleWholeDropDown) return kWholeArrowWidth;
+  if ((b.desc.style & kStyleDropDown) &&
       (ex_style_ & kExStyleDrawDropDownArrows)) {
     return kSplitArrowWidth;
   }
@@ -566,11 +566,11 @@ int QtToolbarView::ArrowWidth(const Button& b) const {
 }
 
 int QtToolbarView::ButtonWidth(const Button& b) const {
-  if (b.spec.state & kStateHidden) return 0;
-  if (b.spec.style & kStyleSep) return b.spec.image > 0 ? b.spec.image : 8;
+  if (b.desc.state & kStateHidden) return 0;
+  if (b.desc.style & kStyleSep) return b.desc.image > 0 ? b.desc.image : 8;
   if (b.fixed_width >= 0) return b.fixed_width;
   QString text = TextOf(b);
-  bool has_image = b.spec.image >= 0 && images_.Image(b.spec.image);
+  bool has_image = b.desc.image >= 0 && images_.Image(b.desc.image);
   int w = 6;
   if (has_image) w += bitmap_size_.width;
   if (!text.isEmpty()) {
@@ -603,17 +603,17 @@ std::string QtToolbarView::ButtonText(int index) const {
 int QtToolbarView::ButtonStyle(int index) const {
   return index < 0 || index >= ButtonCount()
              ? 0
-             : buttons_[static_cast<size_t>(index)].spec.style;
+             : buttons_[static_cast<size_t>(index)].desc.style;
 }
 int QtToolbarView::ButtonImage(int index) const {
   return index < 0 || index >= ButtonCount()
              ? 0
-             : buttons_[static_cast<size_t>(index)].spec.image;
+             : buttons_[static_cast<size_t>(index)].desc.image;
 }
 int QtToolbarView::ButtonCommand(int index) const {
   return index < 0 || index >= ButtonCount()
              ? 0
-             : buttons_[static_cast<size_t>(index)].spec.command_id;
+             : buttons_[static_cast<size_t>(index)].desc.command_id;
 }
 
 void QtToolbarView::PaintButton(QPainter& p, const Button& b, int index) {
@@ -621,7 +621,7 @@ void QtToolbarView::PaintButton(QPainter& p, const Button& b, int index) {
   if (r.width() <= 0) return;
   const QPalette pal = palette();
   const Color hl = FromQ(pal.color(QPalette::Highlight));
-  if (b.spec.style & kStyleSep) {
+  if (b.desc.style & kStyleSep) {
     int cx = r.center().x();
     p.setPen(ToQ(AdjustColor(FromQ(pal.color(QPalette::Button)), -22, 0)));
     p.drawLine(cx, r.top() + 3, cx, r.bottom() - 3);
@@ -629,9 +629,9 @@ void QtToolbarView::PaintButton(QPainter& p, const Button& b, int index) {
     p.drawLine(cx + 1, r.top() + 3, cx + 1, r.bottom() - 3);
     return;
   }
-  const bool enabled = (b.spec.state & kStateEnabled) != 0;
-  const bool indeterminate = (b.spec.state & kStateIndeterminate) != 0;
-  const bool checked = (b.spec.state & kStateChecked) != 0;
+  const bool enabled = (b.desc.state & kStateEnabled) != 0;
+  const bool indeterminate = (b.desc.state & kStateIndeterminate) != 0;
+  const bool checked = (b.desc.state & kStateChecked) != 0;
   const bool hot = enabled && index == hot_;
   const bool pressed = enabled && (index == pressed_ || index == dropped_);
   QRect face = r.adjusted(0, 0, -1, -1);
@@ -645,22 +645,22 @@ void QtToolbarView::PaintButton(QPainter& p, const Button& b, int index) {
     p.setBrush(fill);
     p.drawRoundedRect(face, 2.5, 2.5);
     int arrow = ArrowWidth(b);
-    if ((b.spec.style & kStyleDropDown) && arrow > 0) {
+    if ((b.desc.style & kStyleDropDown) && arrow > 0) {
       int ax = r.right() - arrow + 1;
       p.drawLine(ax, r.top() + 1, ax, r.bottom() - 1);
     }
   }
   int x = r.left() + 6;
   int shift = index == pressed_ && !pressed_arrow_ ? 1 : 0;
-  if (b.spec.image >= 0 && images_.Image(b.spec.image)) {
+  if (b.desc.image >= 0 && images_.Image(b.desc.image)) {
     int y = (r.height() - bitmap_size_.height) / 2 + shift;
     if (!enabled || indeterminate) {
-      p.drawPixmap(x + shift, y, images_.Disabled(b.spec.image));
+      p.drawPixmap(x + shift, y, images_.Disabled(b.desc.image));
     } else {
       const QtImageList& list =
-          (hot || pressed) && hot_images_.Image(b.spec.image) ? hot_images_
+          (hot || pressed) && hot_images_.Image(b.desc.image) ? hot_images_
                                                               : images_;
-      p.drawPixmap(x + shift, y, *list.Image(b.spec.image));
+      p.drawPixmap(x + shift, y, *list.Image(b.desc.image));
     }
     x += bitmap_size_.width + 4;
   }
@@ -691,16 +691,16 @@ void QtToolbarView::paintEvent(QPaintEvent*) {
 }
 
 bool QtToolbarView::InArrow(const Button& b, const QPoint& pos) const {
-  if (b.spec.style & kStyleWholeDropDown) return true;
+  if (b.desc.style & kStyleWholeDropDown) return true;
   int arrow = ArrowWidth(b);
-  return (b.spec.style & kStyleDropDown) && arrow > 0 &&
+  return (b.desc.style & kStyleDropDown) && arrow > 0 &&
          pos.x() > b.rect.right() - arrow;
 }
 
 void QtToolbarView::mouseMoveEvent(QMouseEvent* event) {
   int i = HitTest(
       Point{event->position().toPoint().x(), event->position().toPoint().y()});
-  if (i >= 0 && (buttons_[static_cast<size_t>(i)].spec.style & kStyleSep)) {
+  if (i >= 0 && (buttons_[static_cast<size_t>(i)].desc.style & kStyleSep)) {
     i = -1;
   }
   if (i != hot_) {
@@ -722,7 +722,7 @@ void QtToolbarView::ShowDropDown(int index) {
   // The button looks pressed while its menu is open.
   dropped_ = index;
   update();
-  events_->OnDropDown(b.spec.command_id, rect);
+  events_->OnDropDown(b.desc.command_id, rect);
   dropped_ = -1;
   update();
 }
@@ -733,8 +733,8 @@ void QtToolbarView::mousePressEvent(QMouseEvent* event) {
   int i = HitTest(Point{pos.x(), pos.y()});
   if (i < 0) return;
   const Button& b = buttons_[static_cast<size_t>(i)];
-  if ((b.spec.style & kStyleSep) || !(b.spec.state & kStateEnabled) ||
-      (b.spec.state & kStateIndeterminate)) {
+  if ((b.desc.style & kStyleSep) || !(b.desc.state & kStateEnabled) ||
+      (b.desc.state & kStateIndeterminate)) {
     return;
   }
   pressed_ = i;
@@ -755,14 +755,14 @@ void QtToolbarView::mouseReleaseEvent(QMouseEvent* event) {
   QPoint pos = event->position().toPoint();
   if (!buttons_[static_cast<size_t>(i)].rect.contains(pos)) return;
   if (events_)
-    events_->OnButtonCommand(buttons_[static_cast<size_t>(i)].spec.command_id);
+    events_->OnButtonCommand(buttons_[static_cast<size_t>(i)].desc.command_id);
 }
 
 void QtToolbarView::ClickButton(int command_id, bool on_arrow) {
   int i = CommandToIndex(command_id);
   if (i < 0) return;
   const Button& b = buttons_[static_cast<size_t>(i)];
-  if (on_arrow || (b.spec.style & kStyleWholeDropDown)) {
+  if (on_arrow || (b.desc.style & kStyleWholeDropDown)) {
     ShowDropDown(i);
   } else if (events_) {
     events_->OnButtonCommand(command_id);
@@ -776,7 +776,7 @@ bool QtToolbarView::event(QEvent* event) {
     std::string tip;
     if (i >= 0 && events_) {
       tip =
-          events_->GetTooltip(buttons_[static_cast<size_t>(i)].spec.command_id);
+          events_->GetTooltip(buttons_[static_cast<size_t>(i)].desc.command_id);
     }
     if (tip.empty()) {
       QToolTip::hideText();
@@ -795,14 +795,14 @@ std::unique_ptr<PaneView> QtToolbarView::CreatePane() {
 }
 
 std::unique_ptr<MenuButtonView> QtToolbarView::CreateMenuButton(
-    const MenuButtonSpec& spec) {
+    const MenuButtonDesc& desc) {
   return std::make_unique<QtMenuButtonView>(
-      new BitmapButton(this, spec, &events_));
+      new BitmapButton(this, desc, &events_));
 }
 
 std::unique_ptr<SearchBoxView> QtToolbarView::CreateSearchBox(
-    int item_index, const SearchBoxSpec& spec) {
-  return std::make_unique<QtSearchBoxView>(this, item_index, spec, &events_);
+    int item_index, const SearchBoxDesc& desc) {
+  return std::make_unique<QtSearchBoxView>(this, item_index, desc, &events_);
 }
 
 void QtToolbarView::TrackPopupMenu(const PopupMenu& menu, Point screen_point) {

@@ -36,7 +36,7 @@ class QtToolbarView : public QWidget, public ToolbarView {
 
   // ToolbarView:
   void SetEvents(ToolbarViewEvents* events) override { events_ = events; }
-  void SetFont(const FontSpec& font) override;
+  void SetFont(const FontDesc& font) override;
   void SetExtendedStyle(int ex_style) override { ex_style_ = ex_style; }
   void SetBitmapSize(Size size) override;
   bool SetImageLists(const std::string& normal_file,
@@ -44,7 +44,7 @@ class QtToolbarView : public QWidget, public ToolbarView {
   bool HasImageList() const override { return !images_.Empty(); }
   int ButtonCount() const override { return static_cast<int>(buttons_.size()); }
   void DeleteButton(int index) override;
-  void AddButtons(const std::vector<ToolbarButtonSpec>& buttons) override;
+  void AddButtons(const std::vector<ToolbarButtonDesc>& buttons) override;
   int AddString(const std::string& text) override;
   std::optional<Rect> GetItemRect(int index) const override;
   int CommandToIndex(int command_id) const override;
@@ -58,9 +58,9 @@ class QtToolbarView : public QWidget, public ToolbarView {
   int HitTest(Point p) const override;
   std::unique_ptr<PaneView> CreatePane() override;
   std::unique_ptr<MenuButtonView> CreateMenuButton(
-      const MenuButtonSpec& spec) override;
+      const MenuButtonDesc& desc) override;
   std::unique_ptr<SearchBoxView> CreateSearchBox(
-      int item_index, const SearchBoxSpec& spec) override;
+      int item_index, const SearchBoxDesc& desc) override;
   void TrackPopupMenu(const PopupMenu& menu, Point screen_point) override;
   void StartTimer(int timer_id, int interval_ms) override;
   void KillTimer(int timer_id) override;
@@ -96,7 +96,7 @@ class QtToolbarView : public QWidget, public ToolbarView {
 
  private:
   struct Button {
-    ToolbarButtonSpec spec;
+    ToolbarButtonDesc desc;
     std::string text;
     bool text_set = false;
     int fixed_width = -1;

@@ -18,7 +18,7 @@ namespace zan::test {
 class RecordingToolbarView : public ToolbarView {
  public:
   struct Button {
-    ToolbarButtonSpec spec;
+    ToolbarButtonDesc desc;
     std::optional<std::string> text;
     int fixed_width = -1;
   };
@@ -56,18 +56,18 @@ class RecordingToolbarView : public ToolbarView {
     std::vector<std::string> entries;
     Rect rect;
     bool shown = true;
-    SearchBoxSpec spec;
+    SearchBoxDesc desc;
   };
   struct MenuButton : MenuButtonView {
     void Move(Rect r) override { rect = r; }
     void Show(bool s) override { shown = s; }
-    MenuButtonSpec spec;
+    MenuButtonDesc desc;
     Rect rect;
     bool shown = true;
   };
 
   void SetEvents(ToolbarViewEvents* e) override { events = e; }
-  void SetFont(const FontSpec& f) override { font = f; }
+  void SetFont(const FontDesc& f) override { font = f; }
   void SetExtendedStyle(int s) override { ex_style = s; }
   void SetBitmapSize(Size s) override { bitmap_size = s; }
   bool SetImageLists(const std::string& normal, const std::string& hot,
@@ -83,20 +83,20 @@ class RecordingToolbarView : public ToolbarView {
     buttons.erase(buttons.begin() + index);
     ++deleted;
   }
-  void AddButtons(const std::vector<ToolbarButtonSpec>& specs) override {
-    for (const auto& s : specs) buttons.push_back(Button{s, std::nullopt, -1});
+  void AddButtons(const std::vector<ToolbarButtonDesc>& descs) override {
+    for (const auto& s : descs) buttons.push_back(Button{s, std::nullopt, -1});
   }
   int AddString(const std::string& text) override {
     strings.push_back(text);
     return static_cast<int>(strings.size()) - 1;
   }
   int Width(const Button& b) const {
-    if (b.spec.state & kStateHidden) return 0;
-    if (b.spec.style & kStyleSep) return b.spec.image;
+    if (b.desc.state & kStateHidden) return 0;
+    if (b.desc.style & kStyleSep) return b.desc.image;
     if (b.fixed_width >= 0) return b.fixed_width;
     std::string t =
-        b.text.value_or(b.spec.string_index < static_cast<int>(strings.size())
-                            ? strings[static_cast<size_t>(b.spec.string_index)]
+        b.text.value_or(b.desc.string_index < static_cast<int>(strings.size())
+                            ? strings[static_cast<size_t>(b.desc.string_index)]
                             : std::string());
     return 23 + 7 * static_cast<int>(t.size());
   }
@@ -108,7 +108,7 @@ class RecordingToolbarView : public ToolbarView {
   }
   int CommandToIndex(int id) const override {
     for (size_t i = 0; i < buttons.size(); ++i) {
-      if (buttons[i].spec.command_id == id) return static_cast<int>(i);
+      if (buttons[i].desc.command_id == id) return static_cast<int>(i);
     }
     return -1;
   }
@@ -120,14 +120,14 @@ class RecordingToolbarView : public ToolbarView {
     Button* b = Find(id);
     if (!b) return;
     if (info.text) b->text = *info.text;
-    if (info.image) b->spec.image = *info.image;
-    if (info.style) b->spec.style = *info.style;
-    if (info.state) b->spec.state = *info.state;
+    if (info.image) b->desc.image = *info.image;
+    if (info.style) b->desc.style = *info.style;
+    if (info.state) b->desc.state = *info.state;
     if (info.width) b->fixed_width = *info.width;
   }
   void SetState(int id, int bit, bool on) {
     if (Button* b = Find(id)) {
-      b->spec.state = on ? (b->spec.state | bit) : (b->spec.state & ~bit);
+      b->desc.state = on ? (b->desc.state | bit) : (b->desc.state & ~bit);
     }
   }
   void HideButton(int id, bool hide) override {
@@ -141,7 +141,7 @@ class RecordingToolbarView : public ToolbarView {
   }
   int GetButtonState(int id) const override {
     int i = CommandToIndex(id);
-    return i < 0 ? -1 : buttons[static_cast<size_t>(i)].spec.state;
+    return i < 0 ? -1 : buttons[static_cast<size_t>(i)].desc.state;
   }
   void AutoSize() override { ++autosize_count; }
   int HitTest(Point p) const override {
@@ -156,17 +156,17 @@ class RecordingToolbarView : public ToolbarView {
     return pane;
   }
   std::unique_ptr<MenuButtonView> CreateMenuButton(
-      const MenuButtonSpec& spec) override {
+      const MenuButtonDesc& desc) override {
     auto button = std::make_unique<MenuButton>();
-    button->spec = spec;
+    button->desc = desc;
     menu_buttons.push_back(button.get());
     return button;
   }
   std::unique_ptr<SearchBoxView> CreateSearchBox(
-      int item_index, const SearchBoxSpec& spec) override {
+      int item_index, const SearchBoxDesc& desc) override {
     auto box = std::make_unique<Box>();
     box->owner = this;
-    box->spec = spec;
+    box->desc = desc;
     boxes[item_index] = box.get();
     return box;
   }
@@ -185,7 +185,7 @@ class RecordingToolbarView : public ToolbarView {
   void SetIdealWidth(int width) override { ideal_width = width; }
 
   ToolbarViewEvents* events = nullptr;
-  FontSpec font;
+  FontDesc font;
   int ex_style = 0;
   Size bitmap_size;
   std::string normal_file, hot_file;

@@ -99,12 +99,12 @@ constexpr char kThreeItems[] = R"(RYX_Toolbar {
 TEST_F(ToolbarWindowTest, AssemblesButtonSeparatorButton) {
   Load(kThreeItems);
   ASSERT_EQ(view.ButtonCount(), 3);
-  EXPECT_EQ(view.buttons[0].spec,
-            (ToolbarButtonSpec{3, 1024, kStateEnabled, 0x50, 0}));
-  EXPECT_EQ(view.buttons[1].spec,
-            (ToolbarButtonSpec{8, 1025, 0, kStyleSep, 0}));
-  EXPECT_EQ(view.buttons[2].spec.command_id, 1026);
-  EXPECT_EQ(view.buttons[2].spec.string_index, 1);
+  EXPECT_EQ(view.buttons[0].desc,
+            (ToolbarButtonDesc{3, 1024, kStateEnabled, 0x50, 0}));
+  EXPECT_EQ(view.buttons[1].desc,
+            (ToolbarButtonDesc{8, 1025, 0, kStyleSep, 0}));
+  EXPECT_EQ(view.buttons[2].desc.command_id, 1026);
+  EXPECT_EQ(view.buttons[2].desc.string_index, 1);
   EXPECT_EQ(view.font.face, "Tahoma");
   EXPECT_EQ(view.font.height, 13);
   EXPECT_EQ(view.font.weight, 400);
@@ -180,7 +180,7 @@ constexpr char kMenuToolbar[] = R"(RYX_Toolbar {
 
 TEST_F(ToolbarWindowTest, MenusNumberEntriesAndRunTheirCommands) {
   Load(kMenuToolbar);
-  EXPECT_EQ(view.buttons[1].spec.style,
+  EXPECT_EQ(view.buttons[1].desc.style,
             kStyleShowText | kStyleAutoSize | kStyleDropDown);
   std::optional<PopupMenu> menu = toolbar->BuildItemMenu(1);
   ASSERT_TRUE(menu);
@@ -287,10 +287,10 @@ TEST_F(ToolbarWindowTest, MenuImageButtonsReserveTheirWidth) {
   ASSERT_EQ(view.menu_buttons.size(), 1u);
   // The strip is 19 images of 16 pixels.
   EXPECT_EQ(view.buttons[0].fixed_width, 16 * 19 + 20 + 6);
-  EXPECT_EQ(view.buttons[0].spec.state, kStateIndeterminate);
+  EXPECT_EQ(view.buttons[0].desc.state, kStateIndeterminate);
   EXPECT_EQ(view.menu_buttons[0]->rect, *view.GetItemRect(0));
-  EXPECT_TRUE(view.menu_buttons[0]->spec.draw_arrows);
-  EXPECT_FALSE(view.menu_buttons[0]->spec.whole_dropdown);
+  EXPECT_TRUE(view.menu_buttons[0]->desc.draw_arrows);
+  EXPECT_FALSE(view.menu_buttons[0]->desc.whole_dropdown);
 }
 
 TEST_F(ToolbarWindowTest, DynamicPanesReloadOnNavigationOnly) {
@@ -311,7 +311,7 @@ TEST_F(ToolbarWindowTest, DynamicPanesReloadOnNavigationOnly) {
   EXPECT_EQ(button.Width(), 120);
   EXPECT_EQ(view.panes[0]->rect, (Rect{button.left, 0, button.left + 120, 42}));
   EXPECT_EQ(view.panes[1]->rect.bottom, 22);
-  EXPECT_EQ(view.buttons[1].spec.state, kStateIndeterminate);
+  EXPECT_EQ(view.buttons[1].desc.state, kStateIndeterminate);
 
   toolbar->OnBrowserEvent(kDispidDocumentComplete);
   toolbar->OnBrowserEvent(kDispidDownloadComplete);
@@ -339,7 +339,7 @@ TEST_F(ToolbarWindowTest, TabMovesBetweenSearchBoxes) {
   ASSERT_EQ(view.boxes.size(), 2u);
   auto* a = view.boxes[0];
   auto* b = view.boxes[2];
-  EXPECT_TRUE(b->spec.edit_only);
+  EXPECT_TRUE(b->desc.edit_only);
   EXPECT_TRUE(toolbar->OnTabKey(false));  // nothing focused: the first box
   EXPECT_EQ(view.focus, a);
   EXPECT_TRUE(toolbar->OnTabKey(false));
