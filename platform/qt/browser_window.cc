@@ -134,6 +134,8 @@ BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
     if (band_) band_->NavigateComplete2();
     Q_EMIT navigateComplete(url);
   });
+  connect(page_, &QWebEnginePage::loadStarted, this,
+          [this] { page_loaded_ = false; });
   connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
     page_loaded_ = true;
     if (band_) {

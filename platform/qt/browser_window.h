@@ -50,6 +50,7 @@ class BrowserWindow : public QMainWindow, public Browser {
   ZanWebPage* page() const { return page_; }
   QWidget* band_widget() const { return band_widget_; }
   bool toolbar_assembled() const { return assembled_; }
+  // Whether the last load of the page has finished.
   bool page_loaded() const { return page_loaded_; }
   // How many new windows the popup filter refused.
   int blocked_popups() const { return blocked_popups_; }
