@@ -100,6 +100,14 @@ TEST_F(Pop3SessionTest, UserPassLoginAndStat) {
   EXPECT_TRUE(session_.Close());
   EXPECT_FALSE(session_.IsConnected());
   EXPECT_EQ(errors_.ErrorOf("1"), "");
+  // The session sends "quit" and closes without waiting for the answer, so
+  // the server's reader may record that line a moment later.
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (server.ReceivedLines().size() < 4 &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
   EXPECT_EQ(
       server.ReceivedLines(),
       (std::vector<std::string>{"user user1", "pass secret", "stat", "quit"}));
