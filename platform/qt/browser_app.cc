@@ -21,6 +21,7 @@
 #include "platform/posix/tcp_connection_posix.h"
 #include "platform/posix/user_registry.h"
 #include "platform/qt/browser_window.h"
+#include "platform/qt/qt_accounts_dialog.h"
 #include "platform/qt/qt_menu_popup.h"
 #include "platform/qt/qt_message_pump.h"
 #include "platform/qt/qt_toolbar_view.h"
@@ -109,8 +110,14 @@ BrowserApp::~BrowserApp() {
   for (const QPointer<BrowserWindow>& w : windows_) delete w.data();
 }
 
-ToolbarHooks BrowserApp::MakeHooks(BrowserWindow&) {
+ToolbarHooks BrowserApp::MakeHooks(BrowserWindow& window) {
   ToolbarHooks hooks;
+  hooks.show_mail_accounts_dialog = [this, &window] {
+    // Owned by the active window of the application, as a dialog opened
+    // from the toolbar is; the toolbar's own window when none is active.
+    QWidget* owner = QApplication::activeWindow();
+    RunMailAccountsDialog(*settings_, *ui_, owner ? owner : &window);
+  };
   hooks.run_command = [](ToolbarControl& toolbar, int index, bool reset,
                          const std::string& parameter) {
     if (!parameter.empty() && !reset) {
