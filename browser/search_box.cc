@@ -86,9 +86,18 @@ std::string SearchBox::GetValue() {
 }
 
 void SearchBox::AddToHistory(const std::string& text) {
-  if (text.find_first_not_of(' ') == std::string::npos) return;
-  if (!settings_.GetFlag("StoreValueHistory", true)) return;
-  if (IsValueList() || IsEditBox()) return;
+  if (Record(text)) {
+    WriteHistory();
+    view_->SetEntries(history_);
+    view_->SetText(text);
+  }
+  if (history_listener_) history_listener_();
+}
+
+bool SearchBox::Record(const std::string& text) {
+  if (text.find_first_not_of(' ') == std::string::npos) return false;
+  if (!settings_.GetFlag("StoreValueHistory", true)) return false;
+  if (IsValueList() || IsEditBox()) return false;
   auto found = std::find_if(
       history_.begin(), history_.end(),
       [&](const std::string& line) { return EqualsIgnoringCase(line, text); });
@@ -99,9 +108,7 @@ void SearchBox::AddToHistory(const std::string& text) {
     history_.pop_back();
   }
   history_.insert(history_.begin(), text);
-  WriteHistory();
-  view_->SetEntries(history_);
-  view_->SetText(text);
+  return true;
 }
 
 void SearchBox::WriteHistory() {
@@ -110,6 +117,7 @@ void SearchBox::WriteHistory() {
     product->DeleteKey(key);
     if (auto history = product->CreateKey(key)) {
       for (const std::string& line : history_) {
+        if (line.size() > kMaxStoredHistoryLine) continue;
         history->SetValue(line, RegistryValue{RegistryType::kDword,
                                               std::string("\1\0\0\0", 4)});
       }

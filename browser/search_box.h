@@ -1,6 +1,7 @@
 #ifndef ZAN_BROWSER_SEARCH_BOX_H_
 #define ZAN_BROWSER_SEARCH_BOX_H_
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,9 +10,15 @@
 #include "browser/toolbar_view.h"
 #include "commands/toolbar_control.h"
 #include "definition/toolbar_item.h"
+#include "platform/registry.h"
 #include "settings/settings_store.h"
 
 namespace zan {
+
+// The longest history line that is written to the settings: a line is the
+// name of a value, and the store refuses longer names. A longer line stays
+// in the list on screen but is not stored, so it is gone after a restart.
+inline constexpr size_t kMaxStoredHistoryLine = kMaxRegistryValueName;
 
 // The window side of a COMBO item: a history box (its list is the search
 // history kept under "History" + name), a value list (its entries are the
@@ -27,6 +34,11 @@ class SearchBox : public SearchBoxAccess {
   const std::string& name() const { return combo_.name; }
   SearchBoxView& view() { return *view_; }
   const std::vector<std::string>& history() const { return history_; }
+  // Called after every AddToHistory, also one that stores nothing, so the
+  // owner can recount the search words.
+  void SetHistoryListener(std::function<void()> listener) {
+    history_listener_ = std::move(listener);
+  }
 
   // Fills the box: the stored history (and the last text) of a history box,
   // the entries and the stored choice of a value list.
@@ -43,12 +55,16 @@ class SearchBox : public SearchBoxAccess {
   void ClearHistory() override;
 
  private:
+  // Puts `text` at the top of the list by the history rules; false when the
+  // list does not change (blank text, storing off, no history box).
+  bool Record(const std::string& text);
   void WriteHistory();
 
   const ToolbarCombo& combo_;
   std::unique_ptr<SearchBoxView> view_;
   const SettingsStore& settings_;
   std::vector<std::string> history_;
+  std::function<void()> history_listener_;
 };
 
 // Entries of a value list as shown: each COMBOVALUE's caption, its value

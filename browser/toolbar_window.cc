@@ -289,6 +289,9 @@ void ToolbarWindow::AttachCombo(int index, ToolbarCombo& combo) {
     last = environment_.last_combo_values->Get(combo.name).value_or("");
   }
   w.search_box->Fill(last);
+  // Every change of a history recounts the search words.
+  w.search_box->SetHistoryListener([this] { UpdateHighlightButton(*this); });
+  UpdateHighlightButton(*this);
   view_.EnableButton(id, false);
 }
 
@@ -676,6 +679,7 @@ void ToolbarWindow::OnSearchBoxSelected(int item_index, int index) {
   if (!box || index < 0) return;
   if (box->IsValueList()) {
     box->OnValueChosen(index);
+    UpdateHighlightButton(*this);
     return;
   }
   if (index < static_cast<int>(box->history().size())) {

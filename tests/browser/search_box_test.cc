@@ -1,0 +1,288 @@
+#include "browser/search_box.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "browser/command_ids.h"
+#include "browser/toolbar_window.h"
+#include "commands/macro_state.h"
+#include "platform/posix/sqlite_registry.h"
+#include "tests/browser/recording_toolbar_view.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/temp_dir.h"
+
+namespace zan {
+namespace {
+
+using test::RecordingToolbarView;
+
+// Resource files from the product site folder of the source tree.
+class SiteResources : public ResourceSource {
+ public:
+  bool DownloadResource(std::string& name) override {
+    const char* root = std::getenv("ZAN_SOURCE_DIR");
+    std::string path = std::string(root ? root : ".") + "/site/toolbar/" + name;
+    if (!std::filesystem::exists(path)) return false;
+    name = path;
+    return true;
+  }
+};
+
+class SearchBoxTest : public ::testing::Test {
+ protected:
+  SearchBoxTest() {
+    env.registry = registry.get();
+    env.ui = &ui;
+    env.random = &random;
+    env.last_combo_values = &combos;
+    env.last_page_url = &last_page;
+    ToolbarHooks hooks;
+    hooks.run_command = [this](ToolbarControl&, int index, bool,
+                               const std::string&) { runs.push_back(index); };
+    toolbar = std::make_unique<ToolbarWindow>(view, env, resources, hooks);
+  }
+
+  void Load(const std::string& text) {
+    ASSERT_TRUE(toolbar->model_holder().LoadDefinitionFromBytes(text, ui));
+    toolbar->GetModel()->RebuildReferenceLists();
+    toolbar->AssembleToolbar();
+  }
+  const SettingsStore& settings() { return toolbar->settings(); }
+  // The history as stored: the value names of "History" + name, in order.
+  std::vector<std::string> Stored(const std::string& name) {
+    std::vector<std::string> names;
+    for (SettingsValueEnumerator e(settings(), name, true); e.HasName();
+         e.Next()) {
+      names.push_back(e.Name());
+    }
+    return names;
+  }
+  SearchBox& Box(int item) { return *toolbar->GetSearchBoxOf(item); }
+  int ButtonState(int item) { return view.GetButtonState(1024 + item); }
+
+  test::TempDir dir;
+  std::unique_ptr<SqliteRegistry> registry =
+      SqliteRegistry::Open(dir.File("registry.db"));
+  test::ScriptedUi ui;
+  StdRandomSource random;
+  LastComboValues combos;
+  LastPageUrl last_page;
+  CommandEnvironment env;
+  SiteResources resources;
+  RecordingToolbarView view;
+  std::vector<int> runs;
+  std::unique_ptr<ToolbarWindow> toolbar;
+};
+
+TEST_F(SearchBoxTest, HistoryOrderLimitsAndLetterCase) {
+  struct Row {
+    const char* maxhistlines;
+    std::vector<std::string> searches;
+    std::vector<std::string> expected;
+  };
+  const Row rows[] = {
+      // The default limit 0 keeps the latest search only.
+      {"0", {"one", "two"}, {"two"}},
+      {"3", {"a", "b", "c", "d"}, {"d", "c", "b"}},
+      // The same words in other letter case: one line, spelled as last
+      // searched, at the top; nothing else is dropped.
+      {"3", {"a", "Berlin", "c", "BERLIN"}, {"BERLIN", "c", "a"}},
+      // Blank texts never become lines.
+      {"3", {"x", "   ", ""}, {"x"}},
+  };
+  for (const Row& row : rows) {
+    Load(std::string("RYX_Toolbar { COMBO { name=\"q\" maxhistlines=\"") +
+         row.maxhistlines + "\" } }");
+    Box(0).ClearHistory();
+    for (const std::string& s : row.searches) Box(0).AddToHistory(s);
+    EXPECT_EQ(Box(0).history(), row.expected) << row.maxhistlines;
+    EXPECT_EQ(view.boxes[0]->entries, row.expected);
+    EXPECT_EQ(Stored("q"), row.expected);
+    // A rebuilt toolbar reads the same list back.
+    toolbar->AssembleToolbar();
+    EXPECT_EQ(view.boxes[0]->entries, row.expected);
+  }
+}
+
+TEST_F(SearchBoxTest, StoringOffAndBoxesWithoutHistory) {
+  Load(R"(RYX_Toolbar {
+    COMBO { name="q" maxhistlines="5" }
+    COMBO { name="p" COMBOVALUE { caption="One" value="1" }
+                     COMBOVALUE { value="two" } }
+    COMBO { name="e" type="edit" COMBOVALUE { value="ignored" } }
+  })");
+  settings().SetString("StoreValueHistory", "0");
+  Box(0).AddToHistory("kept nowhere");
+  EXPECT_TRUE(Box(0).history().empty());
+  EXPECT_TRUE(Stored("q").empty());
+  settings().SetString("StoreValueHistory", "1");
+  Box(1).AddToHistory("words");
+  Box(2).AddToHistory("words");
+  EXPECT_TRUE(Stored("p").empty());
+  EXPECT_TRUE(Stored("e").empty());
+
+  // A value list shows captions (the value when there is none) and keeps
+  // them when its history is cleared; an edit box has no list at all.
+  EXPECT_TRUE(view.boxes[1]->desc.value_list);
+  EXPECT_TRUE(view.boxes[2]->desc.edit_only);
+  EXPECT_EQ(view.boxes[1]->entries, (std::vector<std::string>{"One", "two"}));
+  Box(1).ClearHistory();
+  Box(2).ClearHistory();
+  EXPECT_EQ(view.boxes[1]->entries, (std::vector<std::string>{"One", "two"}));
+  EXPECT_TRUE(view.boxes[2]->entries.empty());
+
+  // GetValue: the chosen entry's value, the text of the other kinds cut to
+  // 1023 characters.
+  view.boxes[1]->index = 0;
+  EXPECT_EQ(Box(1).GetValue(), "1");
+  view.boxes[1]->index = 1;
+  EXPECT_EQ(Box(1).GetValue(), "two");
+  view.boxes[2]->text = std::string(2000, 'x');
+  EXPECT_EQ(Box(2).GetValue(), std::string(1023, 'x'));
+}
+
+TEST_F(SearchBoxTest, LinesTooLongForAValueNameLiveUntilTheNextStart) {
+  Load(R"(RYX_Toolbar { COMBO { name="q" maxhistlines="5" } })");
+  const std::string longest(kMaxStoredHistoryLine, 'a');
+  const std::string too_long(kMaxStoredHistoryLine + 1, 'b');
+  Box(0).AddToHistory("first");
+  Box(0).AddToHistory(longest);
+  Box(0).AddToHistory(too_long);
+  Box(0).AddToHistory("last");
+  const std::vector<std::string> shown{"last", too_long, longest, "first"};
+  EXPECT_EQ(Box(0).history(), shown);
+  EXPECT_EQ(view.boxes[0]->entries, shown);
+  // The lines around it are stored in their order.
+  const std::vector<std::string> stored{"last", longest, "first"};
+  EXPECT_EQ(Stored("q"), stored);
+  toolbar->AssembleToolbar();
+  EXPECT_EQ(view.boxes[0]->entries, stored);
+}
+
+TEST_F(SearchBoxTest, LastTextsComeBackWhenTheToolbarIsRebuilt) {
+  Load(R"(RYX_Toolbar {
+    COMBO { name="q" }
+    COMBO { name="p" COMBOVALUE { value="a" } COMBOVALUE { value="b" }
+                     COMBOVALUE { value="c" } }
+    COMBO { name="e" type="edit" password="1" }
+  })");
+  EXPECT_TRUE(view.boxes[2]->desc.password);
+  combos.Set("q", "blue sky");
+  combos.Set("e", "secret");
+  settings().SetString("LastSearchWith", "2");
+  toolbar->AssembleToolbar();
+  EXPECT_EQ(view.boxes[0]->text, "blue sky");
+  EXPECT_EQ(view.boxes[1]->index, 2);
+  EXPECT_EQ(view.boxes[2]->text, "secret");
+}
+
+TEST_F(SearchBoxTest, ChosenProviderRunsTheMatchingSearchItem) {
+  Load(R"(RYX_Toolbar {
+    COMBO { name="q" }
+    COMBO { name="p" COMBOVALUE { caption="A" value="a" }
+                     COMBOVALUE { caption="B" value="b" }
+                     COMBOVALUE { caption="C" value="c" } }
+    BUTTON { caption="one" command="One" }
+    BUTTON { caption="plain" command="Plain" }
+    BUTTON { caption="two" command="Two" }
+    BUTTON { caption="three" command="Three" }
+    COMMANDS {
+      GOTOURL { name="One" url="http://one/?q=%q" }
+      GOTOURL { name="Plain" url="http://plain/" }
+      GOTOURL { name="Two" url="POST!http://two/" post="q=%q" }
+      GOTOURL { name="Three" url="http://three/%q" }
+    }
+  })");
+  // Entry i of the list is the i-th search-capable item of the toolbar.
+  const struct {
+    int chosen;
+    int command;
+  } rows[] = {{0, 0}, {1, 2}, {2, 3}};
+  for (const auto& row : rows) {
+    toolbar->OnSearchBoxSelected(1, row.chosen);
+    EXPECT_EQ(settings().GetString("LastSearchWith", ""),
+              std::string(1, static_cast<char>('0' + row.chosen)));
+    EXPECT_EQ(view.boxes[1]->index, row.chosen);
+    runs.clear();
+    toolbar->RunSearchCommand();
+    EXPECT_EQ(runs, std::vector<int>{row.command}) << row.chosen;
+  }
+  // Choosing a provider does not search by itself.
+  runs.clear();
+  toolbar->OnSearchBoxSelected(1, 0);
+  EXPECT_TRUE(runs.empty());
+}
+
+TEST_F(SearchBoxTest, HighlightButtonFollowsTheSearchWords) {
+  Load(R"(RYX_Toolbar {
+    COMBO { name="q" maxhistlines="5" }
+    COMBO { name="e" type="edit" }
+    BUTTON { caption="Highlight" command="Highlight" }
+    COMMANDS { SERVICECOMMAND { name="Highlight" type="Highlight" caption="yellow" } }
+  })");
+  auto enabled = [this] { return (ButtonState(2) & kStateEnabled) != 0; };
+  auto checked = [this] { return (ButtonState(2) & kStateChecked) != 0; };
+  EXPECT_FALSE(enabled());
+  // One letter typed enables it; blanks do not count as words.
+  view.boxes[0]->text = "a";
+  toolbar->OnSearchBoxChanged(0);
+  EXPECT_TRUE(enabled());
+  view.boxes[0]->text = "   ";
+  toolbar->OnSearchBoxChanged(0);
+  EXPECT_FALSE(enabled());
+  // The edit box's words count too.
+  view.boxes[1]->text = "word";
+  toolbar->OnSearchBoxChanged(1);
+  EXPECT_TRUE(enabled());
+  // Every history change recounts and unchecks, also one that adds nothing.
+  toolbar->CheckButton(1024 + 2, true);
+  Box(0).AddToHistory("   ");
+  EXPECT_TRUE(enabled());
+  EXPECT_FALSE(checked());
+  view.boxes[1]->text = "";
+  Box(0).AddToHistory("   ");
+  EXPECT_FALSE(enabled());
+  // Choosing a history line recounts.
+  Box(0).AddToHistory("chosen");
+  view.boxes[0]->text = "";
+  settings().SetString("ActivateSearchOnComboSelection", "0");
+  toolbar->OnSearchBoxSelected(0, 0);
+  EXPECT_EQ(view.boxes[0]->text, "chosen");
+  EXPECT_TRUE(enabled());
+  // A rebuilt toolbar starts with the button disabled and unchecked.
+  toolbar->CheckButton(1024 + 2, true);
+  toolbar->AssembleToolbar();
+  EXPECT_FALSE(enabled());
+  EXPECT_FALSE(checked());
+}
+
+TEST_F(SearchBoxTest, DefaultToolbarBoxesTakeAShareOfTheToolbar) {
+  const char* root = std::getenv("ZAN_SOURCE_DIR");
+  std::ifstream in(std::string(root ? root : ".") + "/site/toolbar/ZAN.tbd");
+  std::stringstream text;
+  text << in.rdbuf();
+  Load(text.str());
+  ToolbarModel* model = toolbar->GetModel();
+  ASSERT_NE(model, nullptr);
+  int boxes = 0, box_width = 0;
+  for (size_t i = 0; i < model->items.size(); ++i) {
+    if (model->items[i]->GetKind() != ItemKind::kCombo) continue;
+    const auto& combo = static_cast<const ToolbarCombo&>(*model->items[i]);
+    const int width = view.buttons[i].fixed_width;
+    EXPECT_EQ(width,
+              std::atoi(combo.width.c_str()) * toolbar->total_width() / 100);
+    EXPECT_GT(width, 0);
+    ++boxes;
+    box_width += width;
+  }
+  EXPECT_EQ(boxes, 2);
+  // The boxes leave most of the toolbar to the buttons.
+  EXPECT_LT(box_width, toolbar->total_width() / 2);
+}
+
+}  // namespace
+}  // namespace zan
