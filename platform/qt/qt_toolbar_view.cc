@@ -1,14 +1,9 @@
 #include "platform/qt/qt_toolbar_view.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QEventLoop>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -23,6 +18,7 @@
 #include "browser/command_ids.h"
 #include "browser/menu_painter.h"
 #include "platform/qt/qt_menu_popup.h"
+#include "platform/qt/qt_search_box.h"
 #include "settings/product_constants.h"
 
 namespace zan {
@@ -186,215 +182,6 @@ class QtMenuButtonView : public MenuButtonView {
 
  private:
   QPointer<BitmapButton> button_;
-};
-
-// The line edit of a search box: Enter starts the search, Tab moves on.
-class SearchLineEdit : public QLineEdit {
- public:
-  SearchLineEdit(QWidget* parent, std::function<void()> enter,
-                 std::function<void(const std::string&)> drop)
-      : QLineEdit(parent), enter_(std::move(enter)), drop_(std::move(drop)) {}
-
-  bool allow_completion() const { return allow_completion_; }
-
- protected:
-  void keyPressEvent(QKeyEvent* e) override {
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-      enter_();
-      return;
-    }
-    // Keys that edit or move never complete what they leave.
-    const int key = e->key();
-    const bool ctrl = (e->modifiers() & Qt::ControlModifier) != 0;
-    allow_completion_ =
-        !(key == Qt::Key_Backspace || key == Qt::Key_Delete ||
-          key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home ||
-          key == Qt::Key_End ||
-          (ctrl && (key == Qt::Key_C || key == Qt::Key_V || key == Qt::Key_X)));
-    QLineEdit::keyPressEvent(e);
-    allow_completion_ = true;
-  }
-  void dragEnterEvent(QDragEnterEvent* e) override {
-    if (e->mimeData()->hasText()) {
-      e->acceptProposedAction();
-    } else {
-      e->ignore();
-    }
-  }
-  void dragMoveEvent(QDragMoveEvent* e) override {
-    if (e->mimeData()->hasText()) {
-      e->acceptProposedAction();
-    } else {
-      e->ignore();
-    }
-  }
-  void dropEvent(QDropEvent* e) override {
-    if (!e->mimeData()->hasText()) {
-      e->ignore();
-      return;
-    }
-    e->setDropAction(Qt::CopyAction);
-    e->accept();
-    drop_(e->mimeData()->text().toStdString());
-  }
-
- private:
-  std::function<void()> enter_;
-  std::function<void(const std::string&)> drop_;
-  bool allow_completion_ = true;
-};
-
-// Tab and Shift+Tab in a search box go to the toolbar's navigation.
-class TabFilter : public QObject {
- public:
-  TabFilter(QObject* parent, ToolbarViewEvents** events)
-      : QObject(parent), events_(events) {}
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* e) override {
-    if (e->type() == QEvent::KeyPress && *events_) {
-      auto* key = static_cast<QKeyEvent*>(e);
-      if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-        bool shift = key->key() == Qt::Key_Backtab ||
-                     (key->modifiers() & Qt::ShiftModifier);
-        if ((*events_)->OnTabKey(shift)) return true;
-      }
-    }
-    return QObject::eventFilter(watched, e);
-  }
-
- private:
-  ToolbarViewEvents** events_;
-};
-
-class QtSearchBoxView : public SearchBoxView {
- public:
-  QtSearchBoxView(QWidget* parent, int item_index, const SearchBoxDesc& desc,
-                  ToolbarViewEvents** events)
-      : item_index_(item_index), events_(events) {
-    auto enter = [this] {
-      if (*events_) (*events_)->OnSearchBoxEnter(item_index_);
-    };
-    auto drop = [this](const std::string& text) {
-      if (*events_) (*events_)->OnSearchBoxDrop(item_index_, text);
-    };
-    if (desc.edit_only) {
-      auto* edit = new SearchLineEdit(parent, enter, drop);
-      if (desc.password) edit->setEchoMode(QLineEdit::Password);
-      if (desc.max_chars > 0) edit->setMaxLength(desc.max_chars);
-      edit->setPlaceholderText(QString::fromStdString(desc.hint));
-      widget_ = edit;
-      edit_ = edit;
-      QObject::connect(edit, &QLineEdit::textEdited, [this] {
-        if (*events_) (*events_)->OnSearchBoxChanged(item_index_);
-      });
-    } else {
-      combo_ = new QComboBox(parent);
-      widget_ = combo_;
-      if (desc.value_list) {
-        for (const std::string& e : desc.entries) {
-          combo_->addItem(QString::fromStdString(e));
-        }
-        QObject::connect(combo_, &QComboBox::activated, [this](int index) {
-          if (*events_) (*events_)->OnSearchBoxSelected(item_index_, index);
-        });
-      } else {
-        combo_->setEditable(true);
-        combo_->setInsertPolicy(QComboBox::NoInsert);
-        auto* edit = new SearchLineEdit(combo_, enter, drop);
-        combo_->setLineEdit(edit);
-        if (desc.max_chars > 0) edit->setMaxLength(desc.max_chars);
-        edit->setPlaceholderText(QString::fromStdString(desc.hint));
-        edit_ = edit;
-        for (const std::string& e : desc.entries) {
-          combo_->addItem(QString::fromStdString(e));
-        }
-        combo_->setCurrentIndex(-1);
-        QObject::connect(edit, &QLineEdit::textEdited, [this] {
-          if (*events_) (*events_)->OnSearchBoxChanged(item_index_);
-        });
-        QObject::connect(combo_, &QComboBox::activated, [this](int index) {
-          if (*events_) (*events_)->OnSearchBoxSelected(item_index_, index);
-        });
-      }
-    }
-    widget_->setToolTip(QString::fromStdString(desc.hint));
-    widget_->setFocusPolicy(Qt::StrongFocus);
-    auto* filter = new TabFilter(widget_, events_);
-    widget_->installEventFilter(filter);
-    if (edit_ && edit_.data() != widget_.data())
-      edit_->installEventFilter(filter);
-    widget_->show();
-  }
-  ~QtSearchBoxView() override {
-    // Deleted later: the box may be in the middle of its own key handler.
-    if (widget_) {
-      widget_->hide();
-      widget_->deleteLater();
-    }
-  }
-
-  void ShowCompletion(const std::string& text, int typed_length) override {
-    if (!edit_) return;
-    QString full = QString::fromStdString(text);
-    int start = QString::fromStdString(
-                    GetText().substr(0, static_cast<size_t>(typed_length)))
-                    .size();
-    edit_->setText(full);
-    edit_->setSelection(full.size(), start - full.size());
-  }
-  bool LastEditAllowsCompletion() const override {
-    auto* edit = dynamic_cast<SearchLineEdit*>(edit_.data());
-    return !edit || edit->allow_completion();
-  }
-
-  std::string GetText() const override {
-    if (edit_) return edit_->text().toStdString();
-    if (combo_) return combo_->currentText().toStdString();
-    return {};
-  }
-  void SetText(const std::string& text) override {
-    if (edit_) edit_->setText(QString::fromStdString(text));
-  }
-  int CurrentIndex() const override {
-    return combo_ && !combo_->isEditable() ? combo_->currentIndex() : -1;
-  }
-  void SetCurrentIndex(int index) override {
-    if (combo_) combo_->setCurrentIndex(index);
-  }
-  void SetEntries(const std::vector<std::string>& entries) override {
-    if (!combo_) return;
-    QString text = combo_->currentText();
-    combo_->clear();
-    for (const std::string& e : entries) {
-      combo_->addItem(QString::fromStdString(e));
-    }
-    if (combo_->isEditable()) combo_->setEditText(text);
-  }
-  void Move(Rect rect) override {
-    if (!widget_) return;
-    QRect r = ToQ(rect);
-    int h = std::min(r.height(), widget_->sizeHint().height());
-    widget_->setGeometry(r.left(), r.top() + (r.height() - h) / 2, r.width(),
-                         h);
-  }
-  void Show(bool show) override {
-    if (widget_) widget_->setVisible(show);
-  }
-  void SetFocus() override {
-    if (widget_) widget_->setFocus(Qt::TabFocusReason);
-  }
-  bool HasFocus() const override {
-    QWidget* f = QApplication::focusWidget();
-    return widget_ && f && (f == widget_ || widget_->isAncestorOf(f));
-  }
-
- private:
-  int item_index_;
-  ToolbarViewEvents** events_;
-  QPointer<QWidget> widget_;
-  QPointer<QComboBox> combo_;
-  QPointer<QLineEdit> edit_;
 };
 
 }  // namespace
