@@ -13,6 +13,7 @@
 
 #include "commands/macro_state.h"
 #include "commands/run_command.h"
+#include "mail/mail_toolbar.h"
 #include "platform/posix/clock_posix.h"
 #include "platform/posix/curl_downloader.h"
 #include "platform/posix/mail_handler_posix.h"
@@ -26,6 +27,7 @@
 #include "platform/qt/qt_message_pump.h"
 #include "platform/qt/qt_toolbar_view.h"
 #include "platform/qt/qt_ui.h"
+#include "platform/qt/qt_web_channel.h"
 #include "settings/product_constants.h"
 #include "settings/resource_downloader.h"
 #include "settings/settings_store.h"
@@ -104,6 +106,7 @@ BrowserApp::BrowserApp(BrowserOptions options,
   toolbar_extension_ = settings_->GetString("Toolbar Extension", "");
 
   profile_ = new QWebEngineProfile(this);  // off the record: nothing on disk
+  toolbar_object_ = new QtToolbarObject(*registry_, this);
 }
 
 BrowserApp::~BrowserApp() {
@@ -116,7 +119,10 @@ ToolbarHooks BrowserApp::MakeHooks(BrowserWindow& window) {
     // Owned by the active window of the application, as a dialog opened
     // from the toolbar is; the toolbar's own window when none is active.
     QWidget* owner = QApplication::activeWindow();
+    QPointer<BrowserWindow> guard(&window);
     RunMailAccountsDialog(*settings_, *ui_, owner ? owner : &window);
+    // The toolbars of the other windows show the new accounts too.
+    PostToolbarMessage(kRefreshIndicatorsMessage, guard.data());
   };
   hooks.run_command = [](ToolbarControl& toolbar, int index, bool reset,
                          const std::string& parameter) {
@@ -132,10 +138,29 @@ ToolbarHooks BrowserApp::MakeHooks(BrowserWindow& window) {
     }
     RunCommand(toolbar, index, reset);
   };
-  hooks.unregister_toolbar = [this] {
-    ToolbarRegistration(*registry_, this, ModulePath()).UnregisterServer();
-  };
+  hooks.unregister_toolbar = [this] { UnregisterToolbar(); };
   return hooks;
+}
+
+bool BrowserApp::IsToolbarRegistered() const {
+  auto key =
+      registry_->OpenKey(RegistryHive::kLocalMachine,
+                         "Software\\Microsoft\\Internet Explorer\\Toolbar");
+  return key && key->QueryValue(ToolbarClassId()).has_value();
+}
+
+bool BrowserApp::RegisterToolbar() {
+  return ToolbarRegistration(*registry_, this, ModulePath()).RegisterServer();
+}
+
+bool BrowserApp::UnregisterToolbar() {
+  return ToolbarRegistration(*registry_, this, ModulePath()).UnregisterServer();
+}
+
+void BrowserApp::PostToolbarMessage(unsigned message, BrowserWindow* except) {
+  for (BrowserWindow* w : windows()) {
+    if (w != except) w->PostToolbarMessage(message);
+  }
 }
 
 QUrl BrowserApp::HomeUrl() const {
@@ -161,11 +186,37 @@ std::vector<BrowserWindow*> BrowserApp::windows() const {
 }
 
 BrowserWindow* BrowserApp::Run() {
-  QUrl url = options_.url.empty()
-                 ? HomeUrl()
-                 : QUrl::fromUserInput(QString::fromStdString(options_.url),
-                                       QDir::currentPath());
-  BrowserWindow* window = NewWindow(url);
+  bool registered = true;
+  switch (options_.registration) {
+    case RegistrationRequest::kNone:
+      break;
+    case RegistrationRequest::kRegister:
+      registered = RegisterToolbar();
+      break;
+    case RegistrationRequest::kRegisterIfNeeded:
+      if (!IsToolbarRegistered()) registered = RegisterToolbar();
+      break;
+    case RegistrationRequest::kUnregister:
+      if (UnregisterToolbar()) {
+        std::cout << "zan-browser: the toolbar is no longer registered\n";
+      }
+      break;
+  }
+  if (!registered) {
+    std::cerr << "zan-browser: the toolbar could not be registered\n";
+  }
+  // Registration opens its own window on the product site.
+  std::vector<BrowserWindow*> opened = windows();
+  BrowserWindow* window = nullptr;
+  if (!opened.empty()) {
+    window = opened.back();
+  } else {
+    QUrl url = options_.url.empty()
+                   ? HomeUrl()
+                   : QUrl::fromUserInput(QString::fromStdString(options_.url),
+                                         QDir::currentPath());
+    window = NewWindow(url);
+  }
   WhenReady(window);
   if (options_.quit_after_ms >= 0) {
     QTimer::singleShot(options_.quit_after_ms, qApp, &QCoreApplication::quit);

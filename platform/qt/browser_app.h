@@ -19,8 +19,19 @@ namespace zan {
 
 class BrowserWindow;
 class QtMessagePump;
+class QtToolbarObject;
 class QtUi;
 class SettingsStore;
+
+// What zan-browser does with the toolbar's registration before it opens
+// its first window.
+enum class RegistrationRequest {
+  kNone,
+  kRegister,
+  // Registers only when the toolbar is not registered yet.
+  kRegisterIfNeeded,
+  kUnregister,
+};
 
 struct BrowserOptions {
   // The page of the first window; empty: the product's home page.
@@ -35,6 +46,11 @@ struct BrowserOptions {
   int quit_after_ms = -1;
   // Message boxes go to standard error with their cautious answer.
   bool unattended = false;
+  // Show the toolbar band only while the toolbar is registered, as the
+  // system browser shows only registered toolbars. Off for embedders that
+  // always want the band.
+  bool require_registration = false;
+  RegistrationRequest registration = RegistrationRequest::kNone;
 };
 
 // The process of zan-browser: the services every window's toolbar shares
@@ -73,6 +89,22 @@ class BrowserApp : public QObject, public BrowserFactory {
   std::vector<BrowserWindow*> windows() const;
   // The home page of the product site.
   QUrl HomeUrl() const;
+  // The object that page script reaches as the toolbar's class.
+  QtToolbarObject* toolbar_object() { return toolbar_object_; }
+
+  // Whether the browser's list of toolbars names this toolbar.
+  bool IsToolbarRegistered() const;
+  // The toolbar's registration: the class entries, the browser's toolbar
+  // list, the installed-programs entry; opens a window on the product site
+  // (the update page after an update, the index page otherwise). True when
+  // the class entries were written.
+  bool RegisterToolbar();
+  // Removes all of that, every downloaded file and every setting, and
+  // opens a window on the uninstall page without the toolbar.
+  bool UnregisterToolbar();
+  // Posts the toolbar control's private message `message` to every window
+  // but `except`.
+  void PostToolbarMessage(unsigned message, BrowserWindow* except = nullptr);
 
  private:
   void WhenReady(BrowserWindow* window);
@@ -87,6 +119,7 @@ class BrowserApp : public QObject, public BrowserFactory {
   std::unique_ptr<ResourceSource> resources_;
   CommandEnvironment environment_;
   QWebEngineProfile* profile_ = nullptr;
+  QtToolbarObject* toolbar_object_ = nullptr;
   std::string toolbar_extension_;
   std::vector<QPointer<BrowserWindow>> windows_;
 };

@@ -19,11 +19,14 @@
 #include "browser/command_ids.h"
 #include "browser/toolbar_window.h"
 #include "definition/toolbar_model.h"
+#include "mail/mail_checker.h"
+#include "mail/mail_toolbar.h"
 #include "platform/qt/browser_app.h"
 #include "platform/qt/qt_html_document.h"
 #include "platform/qt/qt_menu_popup.h"
 #include "platform/qt/qt_toolbar_view.h"
 #include "platform/qt/qt_ui.h"
+#include "platform/qt/qt_web_channel.h"
 #include "platform/qt/qt_web_page.h"
 #include "settings/product_constants.h"
 
@@ -104,6 +107,7 @@ BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
   column->addWidget(band_widget_);
 
   page_ = new ZanWebPage(app_.profile(), this);
+  AttachToolbarObject(page_, app_.toolbar_object());
   view_ = new QWebEngineView(central);
   view_->setPage(page_);
   column->addWidget(view_, 1);
@@ -160,10 +164,34 @@ BrowserWindow::~BrowserWindow() {
 }
 
 void BrowserWindow::Start(const QUrl& url) {
-  toolbar_->StartToolbar(false);
-  band_->ShowDW(true);
-  assembled_ = true;
+  if (!app_.options().require_registration || app_.IsToolbarRegistered()) {
+    ShowBar(ToolbarClassId(), true);
+  } else {
+    band_widget_->setVisible(false);
+    statusBar()->showMessage(QStringLiteral(
+        "The ZAN toolbar is not registered: run zan-browser --register"));
+  }
   if (!url.isEmpty()) view_->load(url);
+}
+
+void BrowserWindow::StartToolbarOnce() {
+  if (assembled_) return;
+  assembled_ = true;
+  toolbar_->StartToolbar(false);
+}
+
+void BrowserWindow::PostToolbarMessage(unsigned message) {
+  QPointer<BrowserWindow> guard(this);
+  QMetaObject::invokeMethod(
+      this,
+      [guard, message] {
+        if (!guard || !guard->toolbar_) return;
+        MailChecker* checker = guard->toolbar_->mail_checker();
+        if (message == kRefreshIndicatorsMessage && checker) {
+          checker->RefreshIndicators();
+        }
+      },
+      Qt::QueuedConnection);
 }
 
 QUrl BrowserWindow::ResolveUrl(const std::string& url) const {
@@ -226,7 +254,11 @@ void BrowserWindow::Navigate(const std::string& url,
 }
 
 void BrowserWindow::ShowBar(const std::string&, bool show) {
+  // A window opened without the band builds its toolbar when the band is
+  // first shown.
+  if (show) StartToolbarOnce();
   band_widget_->setVisible(show);
+  band_shown_ = show;
   if (band_) band_->ShowDW(show);
 }
 

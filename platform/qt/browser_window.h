@@ -64,6 +64,11 @@ class BrowserWindow : public QMainWindow, public Browser {
   void OpenMenuOf(int item_index);
   // The window with its open popup menu drawn over it.
   QImage Snapshot();
+  // Posts a private message to the toolbar control; it is handled from the
+  // event loop. kRefreshIndicatorsMessage refreshes the mail indicators.
+  void PostToolbarMessage(unsigned message);
+  // Whether the toolbar band shows in this window.
+  bool band_shown() const { return band_shown_; }
 
  Q_SIGNALS:
   void pageLoadFinished(bool ok);
@@ -87,7 +92,11 @@ class BrowserWindow : public QMainWindow, public Browser {
   std::unique_ptr<ToolbarWindow> toolbar_;
   std::unique_ptr<BandObject> band_;
   std::unique_ptr<QtHtmlDocument> document_;
+  // Builds the toolbar the first time the band is shown.
+  void StartToolbarOnce();
+
   bool assembled_ = false;
+  bool band_shown_ = false;
   bool page_loaded_ = false;
   bool quit_sent_ = false;
   int blocked_popups_ = 0;

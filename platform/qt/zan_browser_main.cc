@@ -1,7 +1,13 @@
 // zan-browser: a browser window with the ZAN toolbar.
 //
-//   zan-browser [--url URL] [--screenshot FILE.png] [--open-menu ITEM]
+//   zan-browser [--register | --register-if-needed | --unregister]
+//               [--url URL] [--screenshot FILE.png] [--open-menu ITEM]
 //               [--print-toolbar] [--quit-after MS]
+//
+// The toolbar band shows only while the toolbar is registered. --register
+// registers it and opens the product site (its update page after an
+// update), --unregister removes the registration, the downloaded files and
+// every setting and opens the uninstall page.
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -15,7 +21,8 @@
 namespace {
 
 void Usage() {
-  std::cerr << "usage: zan-browser [--url URL] [--screenshot FILE.png] "
+  std::cerr << "usage: zan-browser [--register | --register-if-needed | "
+               "--unregister] [--url URL] [--screenshot FILE.png] "
                "[--open-menu ITEM] [--print-toolbar] [--quit-after MS]\n";
 }
 
@@ -31,6 +38,7 @@ bool ParseInt(const char* text, int& out) {
 
 int main(int argc, char** argv) {
   zan::BrowserOptions options;
+  options.require_registration = true;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&]() -> const char* {
@@ -55,6 +63,12 @@ int main(int argc, char** argv) {
       const char* v = value();
       if (!v || !ParseInt(v, options.quit_after_ms)) return Usage(), 2;
       options.unattended = true;
+    } else if (arg == "--register") {
+      options.registration = zan::RegistrationRequest::kRegister;
+    } else if (arg == "--register-if-needed") {
+      options.registration = zan::RegistrationRequest::kRegisterIfNeeded;
+    } else if (arg == "--unregister") {
+      options.registration = zan::RegistrationRequest::kUnregister;
     } else if (arg == "--help" || arg == "-h") {
       Usage();
       return 0;
