@@ -9,6 +9,7 @@
 #include "commands/highlight.h"
 #include "commands/macro_expansion.h"
 #include "commands/macro_state.h"
+#include "mail/mail_indicator.h"
 #include "mail/mailbox_menu.h"
 #include "platform/browser.h"
 
@@ -320,6 +321,11 @@ void ToolbarWindow::RefreshItem(int index) {
     case ItemKind::kButton:
     case ItemKind::kText:
     case ItemKind::kIndicator: {
+      // An indicator shows what the stored mail results say, from the
+      // first assembly on.
+      if (item->GetKind() == ItemKind::kIndicator && mail_store_) {
+        EvaluateIndicator(static_cast<ToolbarIndicator&>(*item), *mail_store_);
+      }
       ButtonInfo info;
       info.text = item->caption;
       info.image = item->GetImage();

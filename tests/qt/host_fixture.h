@@ -1,0 +1,140 @@
+#ifndef ZAN_TESTS_QT_HOST_FIXTURE_H_
+#define ZAN_TESTS_QT_HOST_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/posix/sqlite_registry.h"
+#include "platform/qt/browser_app.h"
+#include "platform/qt/browser_window.h"
+#include "platform/qt/qt_html_document.h"
+#include "platform/qt/qt_web_page.h"
+#include "settings/settings_store.h"
+#include "tests/qt/echo_http_server.h"
+#include "tests/support/temp_dir.h"
+
+namespace zan::test {
+
+// Waits, running the event loop, until `done` answers true; false after
+// `timeout_ms`.
+inline bool WaitUntil(const std::function<bool()>& done,
+                      int timeout_ms = 15000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > timeout_ms) return false;
+    QTest::qWait(20);
+  }
+  return true;
+}
+
+// Runs `action` on the modal dialog of type D as soon as one shows; the
+// caller then opens it. Gives up after 10 s.
+template <typename D>
+void WhenDialogShows(std::function<void(D&)> action) {
+  auto* poll = new QTimer;
+  auto* waited = new QElapsedTimer;
+  waited->start();
+  poll->setInterval(20);
+  QObject::connect(poll, &QTimer::timeout, [poll, waited, action] {
+    D* found = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* d = qobject_cast<D*>(w); d && d->isVisible()) found = d;
+    }
+    if (!found && waited->elapsed() < 10000) return;
+    poll->stop();
+    poll->deleteLater();
+    delete waited;
+    if (found) action(*found);
+  });
+  poll->start();
+}
+
+// A zan-browser process in a test: its own registry file and module folder,
+// a loopback HTTP server for the pages and the definition's addresses.
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("ZAN_HOME", home.path().c_str(), 1);
+    ASSERT_TRUE(server.ok());
+    registry_owned = SqliteRegistry::Open(home.File("registry.db"));
+    ASSERT_TRUE(registry_owned);
+    registry = registry_owned.get();
+    settings = std::make_unique<SettingsStore>(*registry);
+  }
+  void TearDown() override {
+    app.reset();
+    QTest::qWait(50);
+  }
+
+  // Writes the definition ("{BASE}" stands for the server's address) into
+  // the module folder and keeps start-up from fetching a fresh copy.
+  void UseDefinition(const std::string& text) {
+    std::ofstream(home.File("ZAN.tbd")) << WithBase(text);
+    settings->SetString("UpdateAutomatically", "0");
+  }
+
+  std::string WithBase(std::string text) const {
+    const std::string from = "{BASE}", to = server.BaseUrl();
+    for (size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+      text.replace(at, from.size(), to);
+    }
+    return text;
+  }
+
+  void MakeApp(BrowserOptions options = {}) {
+    options.unattended = true;
+    app = std::make_unique<BrowserApp>(options, std::move(registry_owned));
+  }
+
+  BrowserWindow* Open(const std::string& url) {
+    if (!app) MakeApp();
+    BrowserWindow* window = app->NewWindow(
+        url.empty() ? QUrl() : QUrl(QString::fromStdString(url)));
+    if (!url.empty()) {
+      EXPECT_TRUE(WaitUntil([window] { return window->page_loaded(); }));
+    }
+    return window;
+  }
+
+  std::string Eval(BrowserWindow* window, const QString& script) {
+    return RunJavaScriptAndWait(window->page(), script)
+        .toString()
+        .toStdString();
+  }
+
+  bool WaitForPath(BrowserWindow* window, const QString& path) {
+    return WaitUntil([&] {
+      return window->page()->url().path() == path && window->page_loaded();
+    });
+  }
+
+  int CountRequests(const std::string& prefix) const {
+    int n = 0;
+    for (const auto& r : server.Requests()) {
+      if (r.target.rfind(prefix, 0) == 0) ++n;
+    }
+    return n;
+  }
+
+  TempDir home;
+  EchoHttpServer server;
+  std::unique_ptr<SqliteRegistry> registry_owned;
+  Registry* registry = nullptr;
+  std::unique_ptr<SettingsStore> settings;
+  std::unique_ptr<BrowserApp> app;
+};
+
+}  // namespace zan::test
+
+#endif  // ZAN_TESTS_QT_HOST_FIXTURE_H_
