@@ -17,46 +17,51 @@ QString JsString(const std::string& text) {
 }
 
 // Wraps whole-word, case-insensitive matches of a word in the text nodes of
-// a document's body. Returns false without a body.
+// a document's body, each in a span of its own. Text inside marks of an
+// earlier run is searched too, so a word searched twice is wrapped twice.
+// Text that is not page content (scripts, styles, form fields, the title)
+// is left alone. Returns false without a body.
 const char kHighlightScript[] = R"JS(
 (function (d, word, style, id) {
   if (!d || !d.body) return false;
-  var lower = word.toLowerCase();
-  if (!lower) return true;
-  function isWordChar(c) { return /[A-Za-z0-9_\u00C0-\uFFFF]/.test(c); }
+  if (!word) return true;
+  var wordChar = /[\p{L}\p{N}_]/u;
+  var pattern = new RegExp(word.replace(/[.*+?^${}()|[\]\\\/]/g, '\\$&'),
+                           'giu');
+  var skip = /^(SCRIPT|STYLE|NOSCRIPT|TEXTAREA|TITLE|OPTION|SELECT|TEMPLATE)$/;
   var walker = d.createTreeWalker(d.body, NodeFilter.SHOW_TEXT, null);
   var nodes = [];
   for (var n = walker.nextNode(); n; n = walker.nextNode()) {
     var p = n.parentNode;
-    if (p && /^(SCRIPT|STYLE|NOSCRIPT|TEXTAREA)$/.test(p.nodeName)) continue;
-    if (p && p.nodeName === 'SPAN' && p.id === id) continue;
+    if (p && skip.test(p.nodeName.toUpperCase())) continue;
     nodes.push(n);
   }
   nodes.forEach(function (node) {
-    var text = node.nodeValue, hay = text.toLowerCase(), from = 0, i;
-    var parts = [];
-    while ((i = hay.indexOf(lower, from)) >= 0) {
-      var before = i > 0 ? text.charAt(i - 1) : '';
-      var after = text.charAt(i + lower.length);
-      if ((before && isWordChar(before)) || (after && isWordChar(after))) {
-        from = i + 1;
+    var text = node.nodeValue, parts = [], m;
+    pattern.lastIndex = 0;
+    while ((m = pattern.exec(text)) !== null) {
+      var at = m.index, end = at + m[0].length;
+      if (!m[0].length) { pattern.lastIndex = at + 1; continue; }
+      var before = at > 0 ? text.charAt(at - 1) : '';
+      var after = text.charAt(end);
+      if ((before && wordChar.test(before)) || (after && wordChar.test(after))) {
+        pattern.lastIndex = at + 1;
         continue;
       }
-      parts.push(i);
-      from = i + lower.length;
+      parts.push([at, end]);
     }
     if (!parts.length) return;
     var frag = d.createDocumentFragment(), last = 0;
-    parts.forEach(function (at) {
-      frag.appendChild(d.createTextNode(text.slice(last, at)));
+    parts.forEach(function (r) {
+      if (r[0] > last) frag.appendChild(d.createTextNode(text.slice(last, r[0])));
       var span = d.createElement('span');
       span.id = id;
       span.setAttribute('style', style);
-      span.textContent = text.substr(at, lower.length);
+      span.textContent = word === ' ' ? '\u00A0' : text.slice(r[0], r[1]);
       frag.appendChild(span);
-      last = at + lower.length;
+      last = r[1];
     });
-    frag.appendChild(d.createTextNode(text.slice(last)));
+    if (last < text.length) frag.appendChild(d.createTextNode(text.slice(last)));
     node.parentNode.replaceChild(frag, node);
   });
   return true;
@@ -66,14 +71,20 @@ const char kHighlightScript[] = R"JS(
 const char kClearScript[] = R"JS(
 (function (d, id) {
   if (!d || !d.body) return;
-  var spans = Array.prototype.slice.call(d.querySelectorAll('span'));
+  // Collected first: unwrapping changes the live collections.
+  var spans = Array.prototype.slice.call(d.getElementsByTagName('*'))
+      .filter(function (e) {
+        return e.id === id && e.tagName.toUpperCase() === 'SPAN';
+      });
+  var parents = [];
   spans.forEach(function (s) {
-    if (s.id !== id) return;
     var parent = s.parentNode;
+    if (!parent) return;
     while (s.firstChild) parent.insertBefore(s.firstChild, s);
     parent.removeChild(s);
-    parent.normalize();
+    parents.push(parent);
   });
+  parents.forEach(function (p) { if (p.isConnected) p.normalize(); });
 })
 )JS";
 

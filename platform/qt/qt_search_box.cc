@@ -1,10 +1,12 @@
 #include "platform/qt/qt_search_box.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <algorithm>
 
 namespace zan {
@@ -145,6 +147,7 @@ QtSearchBoxView::QtSearchBoxView(QWidget* parent, int item_index,
       combo_->addItem(QString::fromStdString(e));
     }
     if (!desc.value_list) combo_->setCurrentIndex(-1);
+    FitListToEntries();
     QObject::connect(combo_, &QComboBox::activated, [this](int index) {
       Notify([this, index](ToolbarViewEvents& e) {
         e.OnSearchBoxSelected(item_index_, index);
@@ -180,7 +183,15 @@ void QtSearchBoxView::ShowCompletion(const std::string& text,
   int start = QString::fromStdString(
                   GetText().substr(0, static_cast<size_t>(typed_length)))
                   .size();
+  const int typed_end = edit_->text().size();
+  const int caret = edit_->cursorPosition();
+  const int anchor = edit_->hasSelectedText() ? edit_->selectionStart() : caret;
   edit_->setText(full);
+  if (caret < typed_end || anchor < typed_end) {
+    // The user was editing inside the text: the caret stays where it was.
+    edit_->setSelection(anchor, caret - anchor);
+    return;
+  }
   // The caret stays after the typed part; the completed tail is selected.
   edit_->setSelection(full.size(), start - full.size());
 }
@@ -218,6 +229,17 @@ void QtSearchBoxView::SetEntries(const std::vector<std::string>& entries) {
     combo_->addItem(QString::fromStdString(e));
   }
   if (combo_->isEditable()) combo_->setEditText(text);
+  FitListToEntries();
+}
+
+void QtSearchBoxView::FitListToEntries() {
+  // The open list may be wider than the box: every line shows whole.
+  QAbstractItemView* list = combo_->view();
+  list->setTextElideMode(Qt::ElideNone);
+  int width = list->sizeHintForColumn(0) + 2 * list->frameWidth() + 8;
+  if (list->verticalScrollBar() && combo_->count() > combo_->maxVisibleItems())
+    width += list->verticalScrollBar()->sizeHint().width();
+  list->setMinimumWidth(width);
 }
 
 void QtSearchBoxView::Move(Rect rect) {

@@ -66,6 +66,7 @@ class QtSearchBoxView : public SearchBoxView {
 
  private:
   void Notify(const std::function<void(ToolbarViewEvents&)>& call);
+  void FitListToEntries();
 
   int item_index_;
   ToolbarViewEvents** events_;

@@ -1,0 +1,197 @@
+// Marking the search words in real pages of zan-browser: nested frames,
+// whole words, the marks' markup, clearing, and the Highlight button.
+#include "commands/highlight.h"
+
+#include <QPainter>
+
+#include "browser/command_ids.h"
+#include "tests/qt/search_host_fixture.h"
+
+namespace zan {
+namespace {
+
+using test::WaitUntil;
+
+constexpr char kHighlightDefinition[] = R"(RYX_Toolbar {
+  COMBO { name="q" width="30" }
+  COMBO { name="more" type="edit" width="15" }
+  BUTTON { caption="Highlight" command="Highlight" image="4" }
+  COMMANDS { SERVICECOMMAND { name="Highlight" type="Highlight" caption="yellow" } }
+})";
+
+constexpr char kOuterPage[] = R"html(<!DOCTYPE html><html><head>
+<title>cheap flights</title><script>var note = "cheap flights";</script>
+</head><body><h1>Cheap flights</h1>
+<p>Find cheap flights and cheaper trains; <b>FLIGHTS</b> for less.</p>
+<textarea>cheap flights</textarea>
+<iframe id="f" src="/middle" width="400" height="160"></iframe>
+</body></html>)html";
+constexpr char kMiddlePage[] = R"html(<!DOCTYPE html><html><body>
+<p>Middle: cheap hotels.</p>
+<iframe src="/inner" width="300" height="80"></iframe></body></html>)html";
+constexpr char kInnerPage[] = R"html(<!DOCTYPE html><html><body>
+<p>Inner: flights, flights-and-more, airflights.</p></body></html>)html";
+
+class HighlightTest : public test::SearchHostTest {
+ protected:
+  BrowserWindow* OpenFramedPage() {
+    server.SetPage("/outer", kOuterPage);
+    server.SetPage("/middle", kMiddlePage);
+    server.SetPage("/inner", kInnerPage);
+    BrowserWindow* window = OpenWith(kHighlightDefinition, "outer");
+    EXPECT_TRUE(WaitUntil([&] {
+      return Eval(window,
+                  "(function(){try{return window.frames[0].frames[0]"
+                  ".document.body.textContent;}catch(e){return '';}})()")
+          .toString()
+          .contains("Inner");
+    }));
+    return window;
+  }
+  static QVariant Eval(BrowserWindow* window, const QString& script) {
+    return RunJavaScriptAndWait(window->page(), script);
+  }
+  // The marks in one document: "document", "window.frames[0].document"...
+  static int Marks(BrowserWindow* window, const char* doc) {
+    return Eval(window, QStringLiteral("%1.querySelectorAll('span#RYX').length")
+                            .arg(QLatin1String(doc)))
+        .toInt();
+  }
+  static std::string MarkedTexts(BrowserWindow* window, const char* doc) {
+    return Eval(window,
+                QStringLiteral("Array.prototype.map.call(%1.querySelectorAll("
+                               "'span#RYX'), function(s){return "
+                               "s.textContent;}).join('|')")
+                    .arg(QLatin1String(doc)))
+        .toString()
+        .toStdString();
+  }
+  static void Type(QLineEdit* edit, const char* text) {
+    edit->clear();
+    QTest::keyClicks(edit, text);
+  }
+  int State(BrowserWindow* window) {
+    return window->toolbar_view()->GetButtonState(ButtonCommandId(2));
+  }
+};
+
+constexpr char kOuter[] = "document";
+constexpr char kMiddle[] = "window.frames[0].document";
+constexpr char kInner[] = "window.frames[0].frames[0].document";
+
+TEST_F(HighlightTest, MarksWholeWordsInEveryFrameAndClearsThemAgain) {
+  BrowserWindow* window = OpenFramedPage();
+  QtToolbarView* view = window->toolbar_view();
+  QLineEdit* edit = BoxView(window, 0).edit();
+  // Nothing to mark yet: the button is disabled.
+  EXPECT_EQ(State(window) & kStateEnabled, 0);
+  Type(edit, "c");
+  EXPECT_NE(State(window) & kStateEnabled, 0);
+  Type(edit, "cheap flights");
+
+  view->ClickButton(ButtonCommandId(2));
+  EXPECT_NE(State(window) & kStateChecked, 0);
+  // Whole words, any letter case; titles, scripts and form fields untouched.
+  EXPECT_EQ(MarkedTexts(window, kOuter), "Cheap|flights|cheap|flights|FLIGHTS");
+  EXPECT_EQ(MarkedTexts(window, kMiddle), "cheap");
+  EXPECT_EQ(MarkedTexts(window, kInner), "flights|flights");
+  EXPECT_EQ(Eval(window, "document.title").toString(), "cheap flights");
+  EXPECT_EQ(Eval(window, "document.querySelector('textarea').value").toString(),
+            "cheap flights");
+  EXPECT_EQ(Eval(window,
+                 "document.querySelector('span#RYX')"
+                 ".getAttribute('style')")
+                .toString(),
+            "color:#000000;background-color:yellow;");
+  EXPECT_EQ(Eval(window,
+                 "getComputedStyle(document.querySelector("
+                 "'span#RYX')).backgroundColor")
+                .toString(),
+            "rgb(255, 255, 0)");
+
+  // The picture for the README.
+  window->resize(900, 420);
+  window->show();
+  QTest::qWait(400);
+  EXPECT_TRUE(window->grab().toImage().save(
+      QString::fromStdString(ShotPath("highlight.png"))));
+
+  // A click on the checked button takes every mark away, in every frame,
+  // and leaves the text as it was.
+  view->ClickButton(ButtonCommandId(2));
+  EXPECT_EQ(State(window) & kStateChecked, 0);
+  EXPECT_EQ(Marks(window, kOuter), 0);
+  EXPECT_EQ(Marks(window, kMiddle), 0);
+  EXPECT_EQ(Marks(window, kInner), 0);
+  EXPECT_TRUE(Eval(window,
+                   "document.body.innerHTML.indexOf('<p>Find cheap "
+                   "flights and cheaper trains; <b>FLIGHTS</b> for "
+                   "less.</p>') >= 0")
+                  .toBool());
+  EXPECT_EQ(
+      Eval(window, "document.querySelector('p').childNodes.length").toInt(), 3);
+}
+
+TEST_F(HighlightTest, WordsQuotesTwiceAndTheButtonState) {
+  BrowserWindow* window = OpenFramedPage();
+  ToolbarWindow* toolbar = window->toolbar();
+  QLineEdit* edit = BoxView(window, 0).edit();
+  QLineEdit* more = BoxView(window, 1).edit();
+
+  // A leading double quote is dropped; of two, the second stays.
+  Type(edit, "\"flights cheap\"\"");
+  ExecuteHighlight(*toolbar, "yellow");
+  EXPECT_EQ(MarkedTexts(window, kOuter), "flights|flights|FLIGHTS");
+  EXPECT_EQ(MarkedTexts(window, kInner), "flights|flights");
+
+  // Highlighting again first removes the earlier marks.
+  Type(edit, "cheap");
+  ExecuteHighlight(*toolbar, "#FFFF00");
+  EXPECT_EQ(MarkedTexts(window, kOuter), "Cheap|cheap");
+  EXPECT_EQ(Eval(window,
+                 "document.querySelector('span#RYX')"
+                 ".getAttribute('style')")
+                .toString(),
+            "color:#000000;background-color:#FFFF00;");
+
+  // The same word in two boxes is marked twice: spans within spans, all of
+  // them removed by one clear.
+  Type(more, "cheap");
+  ExecuteHighlight(*toolbar, "yellow");
+  EXPECT_EQ(Marks(window, kOuter), 4);
+  EXPECT_EQ(Eval(window,
+                 "document.querySelectorAll('span#RYX > span#RYX')"
+                 ".length")
+                .toInt(),
+            2);
+  EXPECT_EQ(Marks(window, kMiddle), 2);
+  ResetHighlight(*toolbar);
+  EXPECT_EQ(Marks(window, kOuter), 0);
+  EXPECT_EQ(Marks(window, kMiddle), 0);
+  EXPECT_TRUE(Eval(window,
+                   "document.querySelector('h1').innerHTML === "
+                   "'Cheap flights'")
+                  .toBool());
+
+  // Typing unchecks the button but leaves the marks in the page.
+  ExecuteHighlight(*toolbar, "yellow");
+  EXPECT_NE(State(window) & kStateChecked, 0);
+  QTest::keyClicks(more, "s");
+  EXPECT_EQ(State(window) & kStateChecked, 0);
+  EXPECT_NE(State(window) & kStateEnabled, 0);
+  EXPECT_EQ(Marks(window, kOuter), 4);
+  // Both boxes emptied: disabled.
+  edit->clear();
+  more->clear();
+  QTest::keyClicks(more, " ");
+  EXPECT_EQ(State(window) & kStateEnabled, 0);
+
+  // A new page starts unmarked.
+  window->page()->load(
+      QUrl(QString::fromStdString(server.BaseUrl() + "inner")));
+  ASSERT_TRUE(WaitForTarget(window, "/inner"));
+  EXPECT_EQ(Marks(window, kOuter), 0);
+}
+
+}  // namespace
+}  // namespace zan

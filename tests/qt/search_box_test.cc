@@ -1,0 +1,310 @@
+// The search boxes as real Qt widgets in zan-browser: history, completion,
+// the provider list, drops, Tab and the password box.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QPainter>
+#include <QScreen>
+#include <fstream>
+#include <iterator>
+
+#include "browser/band_object.h"
+#include "browser/command_ids.h"
+#include "tests/qt/search_host_fixture.h"
+
+namespace zan {
+namespace {
+
+using test::WaitUntil;
+
+constexpr char kSearchDefinition[] = R"(RYX_Toolbar {
+  COMBO { name="q" width="30" maxhistlines="3" hint="words" }
+  COMBO { name="provider" width="15"
+          COMBOVALUE { caption="Echo" value="echo" }
+          COMBOVALUE { caption="Post" value="post" } }
+  COMBO { name="pin" type="edit" password="1" width="10" }
+  BUTTON { caption="Find" command="Find" image="1" }
+  BUTTON { caption="Post" command="PostIt" image="1" }
+  COMMANDS {
+    GOTOURL { name="Find" url="{BASE}find?q=%q" }
+    GOTOURL { name="PostIt" url="POST!{BASE}posted?via=%provider" post="q=%q" }
+  }
+})";
+
+class QtSearchBoxTest : public test::SearchHostTest {
+ protected:
+  std::vector<std::string> Entries(QComboBox* combo) {
+    std::vector<std::string> entries;
+    for (int i = 0; i < combo->count(); ++i) {
+      entries.push_back(combo->itemText(i).toStdString());
+    }
+    return entries;
+  }
+  // Opens the box's list and clicks entry `index`.
+  void ChooseFromList(QComboBox* combo, int index) {
+    combo->showPopup();
+    QAbstractItemView* list = combo->view();
+    ASSERT_TRUE(WaitUntil([list] { return list->isVisible(); }, 3000));
+    list->setCurrentIndex(list->model()->index(index, 0));
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_FALSE(list->isVisible());
+  }
+  void Search(QLineEdit* edit, const char* text) {
+    edit->clear();
+    edit->setFocus();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+};
+
+TEST_F(QtSearchBoxTest, EnterSearchesAndKeepsTheHistory) {
+  BrowserWindow* window = OpenWith(kSearchDefinition, "start");
+  QtSearchBoxView& box = BoxView(window, 0);
+  ASSERT_NE(box.combo(), nullptr);
+  ASSERT_NE(box.edit(), nullptr);
+  EXPECT_TRUE(box.combo()->isEditable());
+  EXPECT_EQ(box.combo()->completer(), nullptr);
+
+  Search(box.edit(), "Blue sky");
+  ASSERT_TRUE(WaitForTarget(window, "/find?q=Blue+sky"));
+  Search(box.edit(), "rain");
+  ASSERT_TRUE(WaitForTarget(window, "/find?q=rain"));
+  // The same words in other letter case: one line, as last searched.
+  // (Typed, they would complete to the line's spelling.)
+  box.edit()->setText("BLUE SKY");
+  QTest::keyClick(box.edit(), Qt::Key_Return);
+  ASSERT_TRUE(WaitForTarget(window, "/find?q=BLUE+SKY"));
+  EXPECT_EQ(Entries(box.combo()),
+            (std::vector<std::string>{"BLUE SKY", "rain"}));
+  // Blanks are searched but never kept.
+  Search(box.edit(), "   ");
+  Search(box.edit(), "snow");
+  Search(box.edit(), "wind");
+  ASSERT_TRUE(WaitForTarget(window, "/find?q=wind"));
+  EXPECT_EQ(Entries(box.combo()),
+            (std::vector<std::string>{"wind", "snow", "BLUE SKY"}));
+
+  // Choosing a line searches it and moves it to the top.
+  ChooseFromList(box.combo(), 2);
+  ASSERT_TRUE(WaitForTarget(window, "/find?q=BLUE+SKY"));
+  EXPECT_EQ(box.edit()->text(), "BLUE SKY");
+  EXPECT_EQ(Entries(box.combo()),
+            (std::vector<std::string>{"BLUE SKY", "wind", "snow"}));
+  // Unless the setting says no: then it only fills the box.
+  Settings().SetString("ActivateSearchOnComboSelection", "0");
+  ChooseFromList(box.combo(), 2);
+  QTest::qWait(200);
+  EXPECT_EQ(box.edit()->text(), "snow");
+  EXPECT_EQ(window->page()->url().query(), "q=BLUE+SKY");
+
+  // The last texts and the history come back in a rebuilt toolbar.
+  window->toolbar()->StartToolbar(false);
+  QtSearchBoxView& again = BoxView(window, 0);
+  EXPECT_EQ(Entries(again.combo()),
+            (std::vector<std::string>{"BLUE SKY", "wind", "snow"}));
+  EXPECT_EQ(again.edit()->text(), "BLUE SKY");
+}
+
+TEST_F(QtSearchBoxTest, CompletionFollowsTheKeys) {
+  BrowserWindow* window = OpenWith(kSearchDefinition, "start");
+  SearchBox* logic = window->toolbar()->GetSearchBoxOf(0);
+  logic->AddToHistory("weather berlin");
+  logic->AddToHistory("news today");
+  QLineEdit* edit = BoxView(window, 0).edit();
+  edit->clear();
+  edit->setFocus();
+
+  // A prefix in other letter case completes with the tail selected.
+  QTest::keyClicks(edit, "NE");
+  EXPECT_EQ(edit->text(), "news today");
+  EXPECT_EQ(edit->selectedText(), "ws today");
+  EXPECT_EQ(edit->cursorPosition(), 2);
+  // Typing on replaces the tail and completes again.
+  QTest::keyClicks(edit, "w");
+  EXPECT_EQ(edit->text(), "news today");
+  EXPECT_EQ(edit->selectedText(), "s today");
+  // Delete removes the tail (the text is spelled as the line); nothing
+  // comes back.
+  QTest::keyClick(edit, Qt::Key_Delete);
+  EXPECT_EQ(edit->text(), "new");
+  // A text that no line begins with stays as typed, caret where it was.
+  QTest::keyClicks(edit, "x");
+  EXPECT_EQ(edit->text(), "newx");
+  EXPECT_EQ(edit->cursorPosition(), 4);
+  EXPECT_FALSE(edit->hasSelectedText());
+  edit->setText("wexyz");
+  edit->setCursorPosition(2);
+  QTest::keyClicks(edit, "a");
+  EXPECT_EQ(edit->text(), "weaxyz");
+  EXPECT_EQ(edit->cursorPosition(), 3);
+  // Typing inside a text that then begins a line completes it, but the
+  // caret stays where the user was typing.
+  edit->setText("eather");
+  QTest::keyClick(edit, Qt::Key_Home);
+  QTest::keyClicks(edit, "w");
+  EXPECT_EQ(edit->text(), "weather berlin");
+  EXPECT_EQ(edit->cursorPosition(), 1);
+  EXPECT_FALSE(edit->hasSelectedText());
+  // A pasted prefix is not completed.
+  edit->clear();
+  QApplication::clipboard()->setText("wea");
+  QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(edit->text(), "wea");
+  // With completion switched off, typing only types.
+  Settings().SetString("UseAutoComplete", "0");
+  edit->clear();
+  QTest::keyClicks(edit, "wea");
+  EXPECT_EQ(edit->text(), "wea");
+}
+
+TEST_F(QtSearchBoxTest, ProviderListChoosesTheSearch) {
+  BrowserWindow* window = OpenWith(kSearchDefinition, "start");
+  QtSearchBoxView& provider = BoxView(window, 1);
+  ASSERT_NE(provider.combo(), nullptr);
+  EXPECT_FALSE(provider.combo()->isEditable());
+  EXPECT_EQ(Entries(provider.combo()),
+            (std::vector<std::string>{"Echo", "Post"}));
+  EXPECT_EQ(provider.combo()->currentIndex(), 0);
+
+  // Search-capable items in toolbar order: the buttons Find and Post.
+  ChooseFromList(provider.combo(), 1);
+  ASSERT_TRUE(
+      WaitUntil([&] { return provider.combo()->currentIndex() == 1; }, 3000));
+  EXPECT_EQ(Settings().GetString("LastSearchWith", ""), "1");
+  Search(BoxView(window, 0).edit(), "cheap flights");
+  ASSERT_TRUE(WaitForTarget(window, "/posted?via=post"));
+  bool posted = false;
+  for (const auto& r : server.Requests()) {
+    if (r.target == "/posted?via=post") posted = r.body == "q=cheap+flights";
+  }
+  EXPECT_TRUE(posted);
+
+  // The choice is shown again in a rebuilt toolbar.
+  window->toolbar()->StartToolbar(false);
+  EXPECT_EQ(BoxView(window, 1).combo()->currentIndex(), 1);
+  // Clearing the history leaves the list as it is.
+  window->toolbar()->GetSearchBoxOf(1)->ClearHistory();
+  EXPECT_EQ(Entries(BoxView(window, 1).combo()),
+            (std::vector<std::string>{"Echo", "Post"}));
+}
+
+TEST_F(QtSearchBoxTest, DroppedTextFillsTheBoxAndSearches) {
+  BrowserWindow* window = OpenWith(kSearchDefinition, "start");
+  QLineEdit* edit = BoxView(window, 0).edit();
+  auto drop = [edit](const QString& text) {
+    QMimeData data;
+    data.setText(text);
+    QPoint at = edit->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data,
+                          Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+    QDropEvent dropped(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data,
+                       Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit, &dropped);
+    return dropped.dropAction();
+  };
+  edit->setText("old words");
+  EXPECT_EQ(drop("dropped\nwords"), Qt::CopyAction);
+  ASSERT_TRUE(WaitForTarget(window, "/find?q=dropped+words"));
+  EXPECT_EQ(edit->text(), "dropped words");
+
+  Settings().SetString("RunSearchDragAutomatically", "0");
+  drop("only filled");
+  QTest::qWait(200);
+  EXPECT_EQ(edit->text(), "only filled");
+  EXPECT_EQ(window->page()->url().query(), "q=dropped+words");
+
+  // Something that is not text is refused.
+  QMimeData image;
+  image.setImageData(QImage(4, 4, QImage::Format_RGB32));
+  QDragEnterEvent enter(edit->rect().center(), Qt::CopyAction, &image,
+                        Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(edit, &enter);
+  EXPECT_FALSE(enter.isAccepted());
+}
+
+TEST_F(QtSearchBoxTest, TabWalksTheBoxesAndThePasswordBoxHidesItsText) {
+  BrowserWindow* window = OpenWith(kSearchDefinition, "start");
+  QtSearchBoxView& first = BoxView(window, 0);
+  QtSearchBoxView& second = BoxView(window, 1);
+  QtSearchBoxView& pin = BoxView(window, 2);
+  ASSERT_EQ(pin.combo(), nullptr);
+  EXPECT_EQ(pin.edit()->echoMode(), QLineEdit::Password);
+
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  first.edit()->setFocus();
+  ASSERT_TRUE(first.HasFocus());
+  QTest::keyClick(first.edit(), Qt::Key_Tab);
+  EXPECT_TRUE(second.HasFocus());
+  QTest::keyClick(second.widget(), Qt::Key_Tab);
+  EXPECT_TRUE(pin.HasFocus());
+  EXPECT_TRUE(window->band()->HasFocusIO());
+  QTest::keyClick(pin.widget(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_TRUE(second.HasFocus());
+  // Past the last box the focus leaves the toolbar for the page.
+  pin.edit()->setFocus();
+  QTest::keyClick(pin.edit(), Qt::Key_Tab);
+  EXPECT_FALSE(pin.HasFocus());
+  EXPECT_FALSE(window->band()->HasFocusIO());
+
+  // The box widths are shares of the toolbar's total button width.
+  const int total = window->toolbar()->total_width();
+  EXPECT_EQ(first.widget()->width(), 30 * total / 100);
+  EXPECT_EQ(second.widget()->width(), 15 * total / 100);
+}
+
+// The picture for the README: the default toolbar with a history box whose
+// list is open.
+TEST_F(QtSearchBoxTest, HistoryListPicture) {
+  const char* root = std::getenv("ZAN_SOURCE_DIR");
+  std::ifstream in(std::string(root ? root : ".") + "/site/toolbar/ZAN.tbd");
+  std::string definition((std::istreambuf_iterator<char>(in)),
+                         std::istreambuf_iterator<char>());
+  server.SetPage("/start",
+                 "<!DOCTYPE html><html><body><h1>ZAN search</h1>"
+                 "<p>Type words into the search box.</p></body></html>");
+  BrowserWindow* window = OpenWith(definition, "start");
+  window->resize(1100, 420);
+  window->show();
+  ToolbarModel* model = window->toolbar()->GetModel();
+  ASSERT_NE(model, nullptr);
+  int item = -1;
+  for (size_t i = 0; i < model->items.size(); ++i) {
+    if (model->items[i]->GetName() == "search") item = static_cast<int>(i);
+  }
+  ASSERT_GE(item, 0);
+  SearchBox* logic = window->toolbar()->GetSearchBoxOf(item);
+  for (const char* line : {"weather berlin", "cheap flights to lisbon",
+                           "train times", "cheap flights"}) {
+    logic->AddToHistory(line);
+  }
+  QtSearchBoxView& box = BoxView(window, item);
+  box.edit()->setText("cheap flights");
+  QTest::qWait(300);
+  box.combo()->showPopup();
+  QWidget* popup = box.combo()->view()->window();
+  ASSERT_TRUE(WaitUntil([popup] { return popup->isVisible(); }, 3000));
+  QTest::qWait(200);
+  QImage shot = window->grab().toImage();
+  QPainter painter(&shot);
+  painter.drawPixmap(window->mapFromGlobal(popup->mapToGlobal(QPoint(0, 0))),
+                     popup->grab());
+  painter.end();
+  EXPECT_TRUE(
+      shot.copy(0, 0, shot.width(), 160)
+          .save(QString::fromStdString(ShotPath("search-history.png"))));
+  // Every line shows whole in the open list.
+  QAbstractItemView* list = box.combo()->view();
+  EXPECT_GE(list->width(), list->sizeHintForColumn(0));
+  box.combo()->hidePopup();
+  // A box of sensible size in the default toolbar.
+  EXPECT_GT(box.widget()->width(), 120);
+  EXPECT_LT(box.widget()->width(), window->width() / 3);
+}
+
+}  // namespace
+}  // namespace zan
