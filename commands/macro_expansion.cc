@@ -69,30 +69,6 @@ bool ReplaceFirstBounded(std::string& text, const std::string& pattern,
   return ReplaceFirst(text, pattern, value);
 }
 
-// atoi: leading blanks, an optional sign, decimal digits; saturates.
-int ReadCount(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() &&
-         (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
-    ++i;
-  }
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) {
-      value = static_cast<long long>(INT_MAX) + 1;
-    }
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) value = INT_MAX;
-  return static_cast<int>(value);
-}
-
 void ExpandMailMacros(const SettingsStore& settings, std::string& post) {
   if (post.find("%POP3") == std::string::npos) return;
   // An unusable store leaves the macros as they are.
@@ -171,7 +147,7 @@ void ExpandRandomHex(std::string& url, std::string& post,
   const size_t close = url.find('%', count_start);
   if (close == std::string::npos) return;
   const std::string count_text = url.substr(count_start, close - count_start);
-  unsigned count = static_cast<unsigned>(ReadCount(count_text));
+  unsigned count = static_cast<unsigned>(ReadInteger(count_text));
   if (count > kRandomHexMaxCount) count = kRandomHexFallback;
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string digits;

@@ -44,31 +44,6 @@ std::string ResolveEscapes(std::string_view value) {
   return resolved;
 }
 
-int32_t ReadInteger(std::string_view value) {
-  size_t i = 0;
-  auto is_blank = [](char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
-           c == '\r';
-  };
-  while (i < value.size() && is_blank(value[i])) ++i;
-  bool negative = false;
-  if (i < value.size() && (value[i] == '+' || value[i] == '-')) {
-    negative = value[i] == '-';
-    ++i;
-  }
-  // Accumulate the magnitude in 64 bits and stop growing once it is past
-  // the 32-bit range, so that no amount of digits overflows.
-  constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-  int64_t magnitude = 0;
-  for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-    magnitude = std::min<int64_t>(magnitude * 10 + (value[i] - '0'), kLimit);
-  }
-  const int64_t signed_value = negative ? -magnitude : magnitude;
-  return static_cast<int32_t>(
-      std::clamp<int64_t>(signed_value, std::numeric_limits<int32_t>::min(),
-                          std::numeric_limits<int32_t>::max()));
-}
-
 std::string EscapeForDump(std::string_view value) {
   std::string escaped;
   escaped.reserve(value.size() + 8);

@@ -10,6 +10,7 @@
 
 #include "definition/definition_node.h"
 #include "platform/ui.h"
+#include "settings/string_utils.h"  // ReadInteger, the integer property rule
 
 namespace zan {
 
@@ -40,11 +41,6 @@ class DefinitionLoader {
 // backslash, backslash-n a line feed, backslash-quote a quote, a backslash
 // before any other byte is dropped, a trailing backslash stays.
 std::string ResolveEscapes(std::string_view value);
-
-// Reads an integer value as atoi does: leading white space, an optional sign,
-// then decimal digits up to the first other byte; no digits gives 0. Values
-// beyond the signed 32-bit range saturate at its ends.
-int32_t ReadInteger(std::string_view value);
 
 // The inverse of ResolveEscapes for the dump: quote, line feed and backslash
 // are written as escapes, every other byte unchanged.

@@ -28,26 +28,6 @@ std::optional<uint32_t> DwordOf(const std::optional<RegistryValue>& value) {
 
 }  // namespace
 
-long LeadingNumber(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() &&
-         (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
-          text[i] == '\r' || text[i] == '\v' || text[i] == '\f')) {
-    ++i;
-  }
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > INT_MAX) value = INT_MAX;  // stays in range, no overflow
-  }
-  return static_cast<long>(negative ? -value : value);
-}
-
 std::string MailAccountStore::ScramblePassword(std::string_view password) {
   std::string result(password);
   for (size_t i = 0; i < result.size(); ++i) {

@@ -85,10 +85,6 @@ class MailAccountStore {
   const SettingsStore& settings_;
 };
 
-// The leading decimal number of a text, as the stored intervals and status
-// texts are read: leading blanks, an optional sign, digits; 0 without any.
-long LeadingNumber(std::string_view text);
-
 }  // namespace zan
 
 #endif  // ZAN_MAIL_MAIL_ACCOUNT_STORE_H_

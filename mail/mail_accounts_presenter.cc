@@ -1,5 +1,7 @@
 #include "mail/mail_accounts_presenter.h"
 
+#include "settings/string_utils.h"
+
 namespace zan {
 namespace {
 
@@ -61,7 +63,7 @@ void MailAccountsPresenter::ShowSelected() {
          {C::kServer, C::kUser, C::kPassword, C::kSecure, C::kAutoCheck}) {
       view_.Enable(control, true);
     }
-    bool automatic = LeadingNumber(account.check_interval) >= 1;
+    bool automatic = ReadInteger(account.check_interval) >= 1;
     view_.SetChecked(C::kAutoCheck, automatic);
     for (C control : {C::kEvery, C::kMinutes, C::kInterval, C::kSpin}) {
       view_.Enable(control, automatic);

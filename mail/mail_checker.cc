@@ -2,6 +2,7 @@
 
 #include "mail/mail_indicator.h"
 #include "mail/mailbox_menu.h"
+#include "settings/string_utils.h"
 
 namespace zan {
 
@@ -89,7 +90,7 @@ bool MailChecker::CheckAccount(const std::string& number, bool forced) {
   bool apop = store_.ReadSecureFlag(number) == "1";
 
   if (interval) {
-    long minutes = LeadingNumber(*interval);
+    long minutes = ReadInteger(*interval);
     if (forced || minutes >= 1) {
       if (!IsCheckDue(number, minutes)) return true;
     } else {

@@ -53,7 +53,7 @@ int32_t EvaluateIndicator(ToolbarIndicator& indicator,
       error = true;
       indicator.hint = text;
     }
-    long messages = LeadingNumber(store.ReadStats(number).value_or(""));
+    long messages = ReadInteger(store.ReadStats(number).value_or(""));
     if (messages > 0) total += static_cast<uint64_t>(messages);
   }
   if (error) {

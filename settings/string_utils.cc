@@ -1,8 +1,10 @@
 #include "settings/string_utils.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace zan {
@@ -139,6 +141,31 @@ std::string ModuleDirFileOf(const std::string& module_path,
   const size_t at = dir.find(conflict);
   if (at != std::string::npos) dir.erase(at + 1);
   return dir + file_name;
+}
+
+int32_t ReadInteger(std::string_view text) {
+  size_t i = 0;
+  auto is_blank = [](char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
+           c == '\r';
+  };
+  while (i < text.size() && is_blank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  // Accumulate the magnitude in 64 bits and stop growing once it is past
+  // the 32-bit range, so that no amount of digits overflows.
+  constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+  int64_t magnitude = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    magnitude = std::min<int64_t>(magnitude * 10 + (text[i] - '0'), kLimit);
+  }
+  const int64_t signed_value = negative ? -magnitude : magnitude;
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(signed_value, std::numeric_limits<int32_t>::min(),
+                          std::numeric_limits<int32_t>::max()));
 }
 
 std::string MakePostData(const std::string& text) { return text; }

@@ -1,7 +1,9 @@
 #ifndef ZAN_SETTINGS_STRING_UTILS_H_
 #define ZAN_SETTINGS_STRING_UTILS_H_
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zan {
@@ -45,6 +47,11 @@ std::string ModuleDirFile(const std::string& file_name);
 // The rule of ModuleDirFile for a given module path and path separator.
 std::string ModuleDirFileOf(const std::string& module_path,
                             const std::string& file_name, char separator);
+
+// Reads a number as the C library's atoi does: leading blanks, an optional
+// sign, then decimal digits up to the first other byte; no digits gives 0.
+// Values beyond the 32-bit range saturate at its ends instead of overflowing.
+int32_t ReadInteger(std::string_view text);
 
 // The bytes of a form post: the text's bytes without a terminating zero.
 std::string MakePostData(const std::string& text);

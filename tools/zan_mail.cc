@@ -26,6 +26,7 @@
 #include "platform/posix/tcp_connection_posix.h"
 #include "platform/posix/user_registry.h"
 #include "settings/settings_store.h"
+#include "settings/string_utils.h"
 
 namespace zan {
 namespace {
@@ -94,7 +95,7 @@ std::vector<std::pair<uint32_t, MailAccount>> NumberedAccounts(
 
 int List(const MailAccountStore& store) {
   for (const auto& [number, account] : NumberedAccounts(store)) {
-    long minutes = LeadingNumber(account.check_interval);
+    long minutes = ReadInteger(account.check_interval);
     std::cout << number << "\t" << account.server << "\t" << account.account
               << "\t"
               << (minutes >= 1 ? "every " + std::to_string(minutes) + " min"

@@ -128,19 +128,5 @@ TEST(MailAccountStoreTest, StatusValues) {
   EXPECT_EQ(store.ReadLastCheckTime("2"), std::nullopt);
 }
 
-TEST(MailAccountStoreTest, LeadingNumber) {
-  struct Row {
-    const char* text;
-    long value;
-  };
-  const Row rows[] = {
-      {"10", 10},  {"3 5120", 3}, {"", 0},
-      {"  7x", 7}, {"-4", -4},    {"abc", 0},
-      {"0", 0},    {"+12", 12},   {"99999999999999", 2147483647}};
-  for (const Row& row : rows) {
-    EXPECT_EQ(LeadingNumber(row.text), row.value) << row.text;
-  }
-}
-
 }  // namespace
 }  // namespace zan
