@@ -3,6 +3,8 @@
 #include "commands/highlight.h"
 
 #include <QPainter>
+#include <fstream>
+#include <iterator>
 
 #include "browser/command_ids.h"
 #include "tests/qt/search_host_fixture.h"
@@ -70,8 +72,8 @@ class HighlightTest : public test::SearchHostTest {
     edit->clear();
     QTest::keyClicks(edit, text);
   }
-  int State(BrowserWindow* window) {
-    return window->toolbar_view()->GetButtonState(ButtonCommandId(2));
+  int State(BrowserWindow* window, int item = 2) {
+    return window->toolbar_view()->GetButtonState(ButtonCommandId(item));
   }
 };
 
@@ -108,13 +110,6 @@ TEST_F(HighlightTest, MarksWholeWordsInEveryFrameAndClearsThemAgain) {
                  "'span#RYX')).backgroundColor")
                 .toString(),
             "rgb(255, 255, 0)");
-
-  // The picture for the README.
-  window->resize(900, 420);
-  window->show();
-  QTest::qWait(400);
-  EXPECT_TRUE(window->grab().toImage().save(
-      QString::fromStdString(ShotPath("highlight.png"))));
 
   // A click on the checked button takes every mark away, in every frame,
   // and leaves the text as it was.
@@ -191,6 +186,48 @@ TEST_F(HighlightTest, WordsQuotesTwiceAndTheButtonState) {
       QUrl(QString::fromStdString(server.BaseUrl() + "inner")));
   ASSERT_TRUE(WaitForTarget(window, "/inner"));
   EXPECT_EQ(Marks(window, kOuter), 0);
+}
+
+// The picture for the README: the default toolbar over a page whose search
+// words are marked.
+TEST_F(HighlightTest, HighlightedPagePicture) {
+  const char* root = std::getenv("ZAN_SOURCE_DIR");
+  std::ifstream in(std::string(root ? root : ".") + "/site/toolbar/ZAN.tbd");
+  std::string definition((std::istreambuf_iterator<char>(in)),
+                         std::istreambuf_iterator<char>());
+  server.SetPage("/outer", kOuterPage);
+  server.SetPage("/middle", kMiddlePage);
+  server.SetPage("/inner", kInnerPage);
+  BrowserWindow* window = OpenWith(definition, "outer");
+  window->resize(1100, 420);
+  window->show();
+  ToolbarModel* model = window->toolbar()->GetModel();
+  ASSERT_NE(model, nullptr);
+  const int search = [&] {
+    for (size_t i = 0; i < model->items.size(); ++i) {
+      if (model->items[i]->GetName() == "search") return static_cast<int>(i);
+    }
+    return -1;
+  }();
+  const int button = model->FindItemByCommand("Highlight");
+  ASSERT_GE(search, 0);
+  ASSERT_GE(button, 0);
+  ASSERT_TRUE(WaitUntil([&] {
+    return Eval(window,
+                "window.frames.length === 1 && "
+                "window.frames[0].frames.length === 1")
+        .toBool();
+  }));
+  QLineEdit* edit = BoxView(window, search).edit();
+  edit->setFocus();
+  Type(edit, "cheap flights");
+  EXPECT_NE(State(window, button) & kStateEnabled, 0);
+  window->toolbar_view()->ClickButton(ButtonCommandId(button));
+  EXPECT_NE(State(window, button) & kStateChecked, 0);
+  EXPECT_EQ(Marks(window, kOuter), 5);
+  QTest::qWait(500);
+  EXPECT_TRUE(window->grab().toImage().save(
+      QString::fromStdString(ShotPath("highlight.png"))));
 }
 
 }  // namespace
