@@ -38,10 +38,9 @@ SearchBox::SearchBox(const ToolbarCombo& combo,
     : combo_(combo), view_(std::move(view)), settings_(settings) {}
 
 void SearchBox::Fill(const std::string& last_text) {
-  if (IsEditBox()) {
-    view_->SetText(last_text);
-    return;
-  }
+  // Only a history box shows its last text again; an edit box (maybe a
+  // password field) starts empty.
+  if (IsEditBox()) return;
   if (IsValueList()) {
     view_->SetEntries(ValueListEntries(combo_));
     view_->SetCurrentIndex(LastSearchWith(settings_));

@@ -40,8 +40,9 @@ class SearchBox : public SearchBoxAccess {
     history_listener_ = std::move(listener);
   }
 
-  // Fills the box: the stored history (and the last text) of a history box,
-  // the entries and the stored choice of a value list.
+  // Fills the box: the stored history and the last text of a history box,
+  // the entries and the stored choice of a value list; an edit box stays
+  // empty.
   void Fill(const std::string& last_text);
   // The user chose entry `index` of a value list.
   void OnValueChosen(int index);

@@ -34,6 +34,9 @@ const char kHighlightScript[] = R"JS(
   for (var n = walker.nextNode(); n; n = walker.nextNode()) {
     var p = n.parentNode;
     if (p && skip.test(p.nodeName.toUpperCase())) continue;
+    // Text of drawings (SVG) cannot hold an HTML span.
+    if (p && p.namespaceURI && p.namespaceURI !== 'http://www.w3.org/1999/xhtml')
+      continue;
     nodes.push(n);
   }
   nodes.forEach(function (node) {

@@ -26,6 +26,13 @@ constexpr char kOuterPage[] = R"html(<!DOCTYPE html><html><head>
 </head><body><h1>Cheap flights</h1>
 <p>Find cheap flights and cheaper trains; <b>FLIGHTS</b> for less.</p>
 <textarea>cheap flights</textarea>
+<svg width="120" height="20"><text x="0" y="15">cheap flights</text></svg>
+<iframe id="f" src="/middle" width="400" height="160"></iframe>
+</body></html>)html";
+// The same words without the parts that are never marked, for the picture.
+constexpr char kPicturePage[] = R"html(<!DOCTYPE html><html><body>
+<h1>Cheap flights</h1>
+<p>Find cheap flights and cheaper trains; <b>FLIGHTS</b> for less.</p>
 <iframe id="f" src="/middle" width="400" height="160"></iframe>
 </body></html>)html";
 constexpr char kMiddlePage[] = R"html(<!DOCTYPE html><html><body>
@@ -98,6 +105,11 @@ TEST_F(HighlightTest, MarksWholeWordsInEveryFrameAndClearsThemAgain) {
   EXPECT_EQ(MarkedTexts(window, kMiddle), "cheap");
   EXPECT_EQ(MarkedTexts(window, kInner), "flights|flights");
   EXPECT_EQ(Eval(window, "document.title").toString(), "cheap flights");
+  EXPECT_EQ(Eval(window,
+                 "document.querySelector('svg text').childNodes"
+                 ".length")
+                .toInt(),
+            1);
   EXPECT_EQ(Eval(window, "document.querySelector('textarea').value").toString(),
             "cheap flights");
   EXPECT_EQ(Eval(window,
@@ -195,7 +207,7 @@ TEST_F(HighlightTest, HighlightedPagePicture) {
   std::ifstream in(std::string(root ? root : ".") + "/site/toolbar/ZAN.tbd");
   std::string definition((std::istreambuf_iterator<char>(in)),
                          std::istreambuf_iterator<char>());
-  server.SetPage("/outer", kOuterPage);
+  server.SetPage("/outer", kPicturePage);
   server.SetPage("/middle", kMiddlePage);
   server.SetPage("/inner", kInnerPage);
   BrowserWindow* window = OpenWith(definition, "outer");
