@@ -144,6 +144,23 @@ TEST_F(HighlightTest, WordsQuotesTwiceAndTheButtonState) {
   ToolbarWindow* toolbar = window->toolbar();
   QLineEdit* edit = BoxView(window, 0).edit();
   QLineEdit* more = BoxView(window, 1).edit();
+  int inner_loads = 0;
+
+  // A frame from another origin cannot be reached; it is passed over.
+  Eval(window,
+       "var f = document.createElement('iframe');"
+       "f.src = location.href.replace('127.0.0.1', 'localhost')"
+       ".replace('/outer', '/inner');"
+       "document.body.appendChild(f); true");
+  ASSERT_TRUE(WaitUntil([&] {
+    for (const auto& r : server.Requests()) {
+      if (r.target == "/inner" && ++inner_loads >= 2) return true;
+    }
+    inner_loads = 0;
+    return false;
+  }));
+  QTest::qWait(300);
+  ASSERT_EQ(Eval(window, "window.frames.length").toInt(), 2);
 
   // A leading double quote is dropped; of two, the second stays.
   Type(edit, "\"flights cheap\"\"");
