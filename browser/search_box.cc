@@ -75,7 +75,14 @@ std::optional<std::string> SearchBox::Complete(const std::string& typed) const {
 
 std::string SearchBox::GetValue() {
   std::string text = view_->GetText();
-  if (text.size() > 1023) text.resize(1023);
+  if (text.size() > kMaxSearchValue) {
+    // Cut at a character boundary: the host's texts are UTF-8.
+    size_t end = kMaxSearchValue;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+      --end;
+    }
+    text.resize(end);
+  }
   if (!IsValueList()) return text;
   int index = view_->CurrentIndex();
   if (index >= 0 && index < static_cast<int>(combo_.values.size())) {

@@ -19,6 +19,8 @@ namespace zan {
 // name of a value, and the store refuses longer names. A longer line stays
 // in the list on screen but is not stored, so it is gone after a restart.
 inline constexpr size_t kMaxStoredHistoryLine = kMaxRegistryValueName;
+// The longest text GetValue returns (bytes); longer texts are cut.
+inline constexpr size_t kMaxSearchValue = 1023;
 
 // The window side of a COMBO item: a history box (its list is the search
 // history kept under "History" + name), a value list (its entries are the

@@ -143,6 +143,9 @@ TEST_F(SearchBoxTest, StoringOffAndBoxesWithoutHistory) {
   EXPECT_EQ(Box(1).GetValue(), "two");
   view.boxes[2]->text = std::string(2000, 'x');
   EXPECT_EQ(Box(2).GetValue(), std::string(1023, 'x'));
+  // Never in the middle of a character: "\xC3\xA4" would lose its tail.
+  view.boxes[2]->text = std::string(1022, 'x') + "\xC3\xA4" + "yz";
+  EXPECT_EQ(Box(2).GetValue(), std::string(1022, 'x'));
 }
 
 TEST_F(SearchBoxTest, LinesTooLongForAValueNameLiveUntilTheNextStart) {
