@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QNetworkProxy>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <algorithm>
 #include <cstdlib>
@@ -87,7 +89,10 @@ BrowserApp::BrowserApp(BrowserOptions options,
   resources_ = std::make_unique<ResourceDownloader>(
       *settings_, services_->downloader, *ui_);
   services_->proxy = std::make_unique<RegistryProxySettings>(
-      *registry_, [](const ProxyRecord& record) { ApplyProxy(record); });
+      *registry_, [this](const ProxyRecord& record) {
+        ApplyProxy(record);
+        AskWebEngineForProxy();
+      });
   ApplyProxy(ReadProxyRecord(*registry_));
   services_->mail_handler =
       std::make_unique<XdgMailHandler>(XdgFolders::FromEnvironment());
@@ -140,6 +145,23 @@ ToolbarHooks BrowserApp::MakeHooks(BrowserWindow& window) {
   };
   hooks.unregister_toolbar = [this] { UnregisterToolbar(); };
   return hooks;
+}
+
+void BrowserApp::AskWebEngineForProxy() {
+  // The web engine reads the application proxy again when a request asks it
+  // for its proxy: a request that reaches nothing makes it do so now, and
+  // once that request is over the new setting holds for the next page.
+  if (!profile_) return;
+  if (!proxy_probe_) proxy_probe_ = new QWebEnginePage(profile_, this);
+  QEventLoop wait;
+  QTimer limit;
+  limit.setSingleShot(true);
+  connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
+  connect(proxy_probe_, &QWebEnginePage::loadFinished, &wait,
+          &QEventLoop::quit);
+  limit.start(3000);
+  proxy_probe_->load(QUrl(QStringLiteral("http://127.0.0.1:9/")));
+  wait.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 bool BrowserApp::IsToolbarRegistered() const {

@@ -13,6 +13,7 @@
 #include "platform/browser.h"
 #include "platform/registry.h"
 
+class QWebEnginePage;
 class QWebEngineProfile;
 
 namespace zan {
@@ -108,6 +109,7 @@ class BrowserApp : public QObject, public BrowserFactory {
 
  private:
   void WhenReady(BrowserWindow* window);
+  void AskWebEngineForProxy();
 
   BrowserOptions options_;
   std::unique_ptr<Registry> registry_;
@@ -120,6 +122,7 @@ class BrowserApp : public QObject, public BrowserFactory {
   CommandEnvironment environment_;
   QWebEngineProfile* profile_ = nullptr;
   QtToolbarObject* toolbar_object_ = nullptr;
+  QWebEnginePage* proxy_probe_ = nullptr;
   std::string toolbar_extension_;
   std::vector<QPointer<BrowserWindow>> windows_;
 };

@@ -1,0 +1,341 @@
+// Every service command run from a real toolbar in zan-browser, each with
+// what it visibly does; the registration and the toolbar object of page
+// script.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPointer>
+#include <filesystem>
+
+#include "browser/command_ids.h"
+#include "browser/toolbar_window.h"
+#include "mail/mail_account_store.h"
+#include "platform/qt/qt_accounts_dialog.h"
+#include "platform/qt/qt_menu_popup.h"
+#include "platform/qt/qt_toolbar_view.h"
+#include "platform/qt/qt_ui.h"
+#include "platform/qt/qt_web_channel.h"
+#include "settings/product_constants.h"
+#include "settings/toolbar_registration.h"
+#include "tests/qt/host_fixture.h"
+
+namespace zan {
+namespace {
+
+// Item i of this toolbar is button 1024 + i.
+constexpr char kServicesDefinition[] = R"tbd(RYX_Toolbar {
+  COMBO { name="search" width="20" }
+  BUTTON { caption="Web" command="WebSearch" }
+  BUTTON { caption="Hide" command="Hide" }
+  BUTTON { caption="About" command="About" }
+  BUTTON { caption="Find" command="Search" }
+  BUTTON { caption="Accounts" command="Accounts" }
+  BUTTON { caption="Check" command="Check" }
+  BUTTON { caption="Clear" command="Clear" }
+  BUTTON { caption="Proxy" command="ProxyOn" }
+  BUTTON { caption="Direct" command="ProxyOff" }
+  BUTTON { caption="Popups" command="Popups" }
+  BUTTON { caption="Highlight" command="Highlight" }
+  BUTTON { caption="Uninstall" command="Uninstall" }
+  BUTTON { caption="Update" command="Update" }
+  BUTTON { caption="Colour" command="Colour" }
+  COMMANDS {
+    GOTOURL { name="WebSearch" url="{BASE}find?q=%search" }
+    GOTOURL { name="Colour" url="{BASE}colour?c=%csp(color)" }
+    SERVICECOMMAND { name="Hide" type="HideToolbar" }
+    SERVICECOMMAND { name="About" type="MessageBox" caption="Hello from ZAN" }
+    SERVICECOMMAND { name="Search" type="Search" }
+    SERVICECOMMAND { name="Accounts" type="ConfigurePOP3" }
+    SERVICECOMMAND { name="Check" type="CheckMail" }
+    SERVICECOMMAND { name="Clear" type="ClearHistory" caption="search" }
+    SERVICECOMMAND { name="ProxyOn" type="ChangeProxy" caption="{PROXY}" }
+    SERVICECOMMAND { name="ProxyOff" type="ChangeProxy" caption="" }
+    SERVICECOMMAND { name="Popups" type="TogglePopupBlocking" caption="Blocking on;Blocking off" }
+    SERVICECOMMAND { name="Highlight" type="Highlight" caption="yellow" }
+    SERVICECOMMAND { name="Uninstall" type="Uninstall" }
+    SERVICECOMMAND { name="Update" type="Update" }
+  }
+})tbd";
+
+enum Item {
+  kSearchBox,
+  kWeb,
+  kHide,
+  kAbout,
+  kFind,
+  kAccounts,
+  kCheck,
+  kClear,
+  kProxyOn,
+  kProxyOff,
+  kPopups,
+  kHighlight,
+  kUninstall,
+  kUpdate,
+  kColour,
+};
+
+constexpr char kWordsPage[] = R"html(<!DOCTYPE html><html><body>
+<p>The blue sky, a bluebird and more blue water.</p>
+<script>function popup() { window.open('/popped'); }</script>
+</body></html>)html";
+
+class ServicesTest : public test::HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    ASSERT_TRUE(proxy.ok());
+    std::string def = kServicesDefinition;
+    def.replace(def.find("{PROXY}"), 7,
+                proxy.BaseUrl().substr(7, proxy.BaseUrl().size() - 8));
+    UseDefinition(def);
+    server.SetPage("/words", kWordsPage);
+  }
+
+  void TearDown() override {
+    unsetenv("ZAN_SITE_URL");
+    HostTest::TearDown();
+  }
+
+  void Click(Item item) {
+    window->toolbar_view()->ClickButton(ButtonCommandId(item));
+  }
+  const std::vector<std::string>& Boxes() { return app->ui().shown(); }
+  int Marks() {
+    return std::stoi(
+        "0" + Eval(window, QStringLiteral("String(document.querySelectorAll("
+                                          "'span#RYX').length)")));
+  }
+
+  test::EchoHttpServer proxy;
+  BrowserWindow* window = nullptr;
+};
+
+TEST_F(ServicesTest, MessageSearchHighlightHistoryAndPopups) {
+  window = Open(server.BaseUrl() + "words");
+  ToolbarWindow* toolbar = window->toolbar();
+
+  Click(kAbout);
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().back(), "ZAN: Hello from ZAN");
+
+  // Highlight marks the words of the search box in the page; a click on the
+  // checked button takes the marks away again.
+  SearchBox* box = toolbar->GetSearchBoxOf(kSearchBox);
+  box->view().SetText("blue");
+  toolbar->OnSearchBoxChanged(kSearchBox);
+  const int highlight = ButtonCommandId(kHighlight);
+  EXPECT_TRUE(window->toolbar_view()->GetButtonState(highlight) &
+              kStateEnabled);
+  Click(kHighlight);
+  EXPECT_EQ(Marks(), 2);
+  EXPECT_TRUE(window->toolbar_view()->IsButtonChecked(highlight));
+  Click(kHighlight);
+  EXPECT_EQ(Marks(), 0);
+  EXPECT_FALSE(window->toolbar_view()->IsButtonChecked(highlight));
+
+  // Search runs the search command with the box's words.
+  box->view().SetText("blue sky");
+  Click(kFind);
+  ASSERT_TRUE(WaitForPath(window, "/find"));
+  EXPECT_EQ(window->page()->url().query().toStdString(), "q=blue+sky");
+
+  // ClearHistory empties the box's history and deletes the key.
+  box = toolbar->GetSearchBoxOf(kSearchBox);
+  box->AddToHistory("older words");
+  ASSERT_FALSE(box->history().empty());
+  Click(kClear);
+  EXPECT_TRUE(toolbar->GetSearchBoxOf(kSearchBox)->history().empty());
+  EXPECT_EQ(settings->OpenProductKey()->OpenKey("search"), nullptr);
+
+  // The popup blocker goes on and says so; a page's popup is then refused.
+  Click(kPopups);
+  EXPECT_EQ(Boxes().back(), "ZAN: Blocking on");
+  EXPECT_EQ(settings->GetDword("PopupBlockingEnabled", 0), 1u);
+  window->page()->load(
+      QUrl(QString::fromStdString(server.BaseUrl() + "words")));
+  ASSERT_TRUE(WaitForPath(window, "/words"));
+  const int blocked = window->blocked_popups();
+  Eval(window, QStringLiteral("popup(); ''"));
+  ASSERT_TRUE(test::WaitUntil(
+      [&] { return window->blocked_popups() == blocked + 1; }, 5000));
+  EXPECT_EQ(app->windows().size(), 1u);
+  Click(kPopups);
+  EXPECT_EQ(Boxes().back(), "ZAN: Blocking off");
+  EXPECT_EQ(settings->GetDword("PopupBlockingEnabled", 1), 0u);
+
+  // HideToolbar closes the band in this window.
+  ASSERT_TRUE(window->band_widget()->isVisible());
+  Click(kHide);
+  EXPECT_FALSE(window->band_widget()->isVisible());
+  EXPECT_FALSE(window->band_shown());
+}
+
+TEST_F(ServicesTest, MailAccountsAndCheckMail) {
+  window = Open(server.BaseUrl() + "words");
+  bool seen = false;
+  test::WhenDialogShows<QtAccountsDialog>([&](QtAccountsDialog& d) {
+    seen = true;
+    EXPECT_EQ(d.parentWidget(), window);
+    QTest::mouseClick(d.Control(AccountsControl::kAdd), Qt::LeftButton);
+    QTest::mouseClick(d.Control(AccountsControl::kOk), Qt::LeftButton);
+  });
+  Click(kAccounts);
+  ASSERT_TRUE(seen);
+  MailAccountStore store(*settings);
+  ASSERT_EQ(store.AccountCount(), 1u);
+  EXPECT_EQ(store.ReadServer("1").value_or(""), "new server 1");
+
+  // CheckMail checks every account now, even one checked a moment ago:
+  // here against a port that refuses at once, which leaves an error.
+  store.SaveAccounts({{"127.0.0.1", "user1", "secret", "10", "0"}});
+  store.WriteLastCheckTime("1", static_cast<uint32_t>(time(nullptr)));
+  window->toolbar()->mail_checker()->set_port(1);
+  Click(kCheck);
+  EXPECT_NE(store.ReadError("1"), "");
+  EXPECT_EQ(store.ReadBusy("1").value_or(0), 0u);
+}
+
+TEST_F(ServicesTest, ChangeProxyReachesTheWebEngineAtOnce) {
+  window = Open(server.BaseUrl() + "words");
+  const QUrl far(QStringLiteral("http://zan-proxy-check.invalid/through"));
+  Click(kProxyOn);
+  window->page()->load(far);
+  ASSERT_TRUE(test::WaitUntil([&] {
+    for (const auto& r : proxy.Requests()) {
+      if (r.target == "http://zan-proxy-check.invalid/through") return true;
+    }
+    return false;
+  })) << "the proxy saw no request";
+  ASSERT_TRUE(test::WaitUntil([&] { return window->page_loaded(); }));
+
+  Click(kProxyOff);
+  const size_t seen_by_proxy = proxy.Requests().size();
+  window->page()->load(
+      QUrl(QString::fromStdString(server.BaseUrl() + "direct")));
+  ASSERT_TRUE(WaitForPath(window, "/direct"));
+  EXPECT_EQ(CountRequests("/direct"), 1);
+  window->page()->load(far);
+  ASSERT_TRUE(test::WaitUntil([&] { return window->page_loaded(); }));
+  EXPECT_EQ(proxy.Requests().size(), seen_by_proxy);
+}
+
+TEST_F(ServicesTest, UpdateRebuildsTheToolbarFromFreshFiles) {
+  setenv("ZAN_SITE_URL", server.BaseUrl().c_str(), 1);
+  std::string fresh = WithBase(kServicesDefinition);
+  fresh.replace(fresh.find("  COMMANDS {"), 0,
+                "  BUTTON { caption=\"Fresh\" command=\"Colour\" }\n");
+  server.SetPage("/ZAN.tbd", fresh);
+  window = Open(server.BaseUrl() + "words");
+  const int before = window->toolbar_view()->ButtonCount();
+  Click(kUpdate);
+  ASSERT_TRUE(WaitForPath(window, "/update.html"));
+  EXPECT_EQ(CountRequests("/ZAN.tbd"), 1);
+  EXPECT_EQ(window->toolbar_view()->ButtonCount(), before + 1);
+  EXPECT_EQ(window->toolbar_view()->ButtonText(before), "Fresh");
+  EXPECT_EQ(settings->GetString("GlobalUpdateFlag", ""), "0");
+  // The same window, its new toolbar working.
+  EXPECT_EQ(app->windows().size(), 1u);
+  window->toolbar_view()->ClickButton(ButtonCommandId(kFind));
+  EXPECT_TRUE(WaitForPath(window, "/find"));
+}
+
+TEST_F(ServicesTest, RegistrationShowsTheBandAndUninstallRemovesIt) {
+  BrowserOptions options;
+  options.require_registration = true;
+  MakeApp(options);
+  // Not registered: the window has no toolbar band.
+  BrowserWindow* plain = Open(server.BaseUrl() + "words");
+  EXPECT_FALSE(plain->band_widget()->isVisible());
+  EXPECT_FALSE(plain->toolbar_assembled());
+
+  setenv("ZAN_SITE_URL", server.BaseUrl().c_str(), 1);
+  ASSERT_TRUE(app->RegisterToolbar());
+  EXPECT_TRUE(app->IsToolbarRegistered());
+  ASSERT_EQ(app->windows().size(), 2u);
+  window = app->windows().back();
+  ASSERT_TRUE(WaitForPath(window, "/index.html"));
+  EXPECT_TRUE(window->band_widget()->isVisible());
+  EXPECT_EQ(window->toolbar_view()->ButtonCount(), kColour + 1);
+
+  // An installer's update: registering again opens the update page.
+  settings->SetString("ToolBarUpdateInProgress", "1");
+  ASSERT_TRUE(app->RegisterToolbar());
+  ASSERT_TRUE(WaitForPath(app->windows().back(), "/update.html"));
+  EXPECT_EQ(settings->GetString("ToolBarUpdateInProgress", ""), "0");
+  app->windows().back()->close();
+
+  // Uninstall answered with No changes nothing.
+  Click(kUninstall);
+  EXPECT_EQ(Boxes().back(), AlertTitle() + ": " + UninstallPrompt());
+  EXPECT_TRUE(app->IsToolbarRegistered());
+
+  // Answered with Yes in the real box: the window closes, everything goes,
+  // and a window without the band shows the uninstall page.
+  settings->SetDword("PopupBlockingEnabled", 1);
+  app->ui().set_unattended(false);
+  test::WhenDialogShows<QMessageBox>(
+      [](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
+  QPointer<BrowserWindow> guard(window);
+  Click(kUninstall);
+  app->ui().set_unattended(true);
+  unsetenv("ZAN_SITE_URL");
+  ASSERT_TRUE(test::WaitUntil([&] { return guard.isNull(); }));
+  EXPECT_FALSE(app->IsToolbarRegistered());
+  EXPECT_EQ(settings->GetDword("PopupBlockingEnabled", 7), 7u);
+  BrowserWindow* last = app->windows().back();
+  ASSERT_TRUE(WaitForPath(last, "/uninstall.html"));
+  EXPECT_FALSE(last->band_widget()->isVisible());
+}
+
+TEST_F(ServicesTest, PageScriptSetsClientSideProperties) {
+  window = Open(server.BaseUrl() + "words");
+  auto run = [&](const char* call) {
+    Eval(window,
+         QStringLiteral("window.__r = undefined;"
+                        "CreateToolbarObject('RYX.ZAN').then(function(o)"
+                        "{ if (!o) { window.__r = 'none'; return; }"
+                        "  return o.SetClientSideProperty(%1)"
+                        "    .then(function(ok) { window.__r = String(ok); });"
+                        "}); ''")
+             .arg(QLatin1String(call)));
+    std::string result;
+    EXPECT_TRUE(test::WaitUntil(
+        [&] {
+          result = Eval(window, QStringLiteral("String(window.__r)"));
+          return result != "undefined";
+        },
+        5000));
+    return result;
+  };
+  // The class is not registered yet: script cannot create it.
+  EXPECT_EQ(run("'color', 'red'"), "none");
+  ToolbarRegistration(*registry, nullptr, "/opt/zan/zan.so")
+      .RegisterClassEntries();
+  EXPECT_EQ(run("'color', 'red'"), "true");
+  EXPECT_EQ(settings->GetString("CSP_color", ""), "red");
+  EXPECT_EQ(run("'count', 5"), "true");
+  EXPECT_EQ(settings->GetString("CSP_count", ""), "5");
+  EXPECT_EQ(run("'ratio', 2.5"), "true");
+  EXPECT_EQ(settings->GetString("CSP_ratio", ""), "2.5");
+  EXPECT_EQ(run("'flag', true"), "true");
+  EXPECT_EQ(settings->GetString("CSP_flag", ""), "True");
+  EXPECT_EQ(run("'', 'nothing'"), "true");
+  EXPECT_EQ(settings->GetString("CSP_", "absent"), "absent");
+  EXPECT_EQ(run("'gone', null"), "false");
+  EXPECT_EQ(settings->GetString("CSP_gone", "absent"), "absent");
+  EXPECT_EQ(run("'color', 'green'"), "true");
+
+  // "%csp(" reads what the page stored.
+  Click(kColour);
+  ASSERT_TRUE(WaitForPath(window, "/colour"));
+  EXPECT_EQ(window->page()->url().query().toStdString(), "c=green");
+  EXPECT_EQ(app->toolbar_object()->IsCreatable(QStringLiteral("RYX.ZAN.1")),
+            true);
+  EXPECT_EQ(app->toolbar_object()->IsCreatable(QStringLiteral("Other.Thing")),
+            false);
+}
+
+}  // namespace
+}  // namespace zan
