@@ -187,6 +187,10 @@ TEST_F(QtSearchBoxTest, ProviderListChoosesTheSearch) {
   window->toolbar()->GetSearchBoxOf(1)->ClearHistory();
   EXPECT_EQ(Entries(BoxView(window, 1).combo()),
             (std::vector<std::string>{"Echo", "Post"}));
+  // The arrow keys on the closed list choose as well.
+  QTest::keyClick(BoxView(window, 1).combo(), Qt::Key_Up);
+  EXPECT_EQ(Settings().GetString("LastSearchWith", ""), "0");
+  EXPECT_EQ(window->toolbar()->GetSearchBoxOf(1)->GetValue(), "echo");
 }
 
 TEST_F(QtSearchBoxTest, DroppedTextFillsTheBoxAndSearches) {
