@@ -101,7 +101,8 @@ QtAccountsDialog::QtAccountsDialog(const SettingsStore& settings, Ui& ui,
   font.setFamilies({QStringLiteral("MS Sans Serif"),
                     QStringLiteral("DejaVu Sans Condensed"),
                     QStringLiteral("DejaVu Sans")});
-  font.setStretch(QFont::SemiCondensed);
+  // Narrow faces come closest to the classic font's metrics.
+  font.setStretch(QFont::Condensed);
   font.setPixelSize(11);
   setFont(font);
   setFixedSize(DialogRect(0, 0, 313, 159).size());
@@ -148,6 +149,15 @@ QtAccountsDialog::QtAccountsDialog(const SettingsStore& settings, Ui& ui,
   cancel_->setAutoDefault(false);
   add_->setAutoDefault(false);
   delete_->setAutoDefault(false);
+
+  // A text wider than its place in the template (fonts differ from the
+  // classic dialog font) widens its control rather than being cut off.
+  const int right = width() - 4;
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{secure_, auto_check_, minutes_}) {
+    int wanted = std::min(w->sizeHint().width(), right - w->x());
+    if (wanted > w->width()) w->resize(wanted, w->height());
+  }
 
   presenter_ = std::make_unique<MailAccountsPresenter>(store_, *this, ui);
   MailAccountsPresenter* p = presenter_.get();
