@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job: builds the project and starts zan-browser, the browser window
-# with the ZAN toolbar, on the embedded default site. Without a display it
+# with the ZAN toolbar, on the embedded default site. The first run registers
+# the toolbar (the band shows only while it is registered). Without a display it
 # runs under xvfb-run, takes a screenshot with the main menu open and says
 # where the picture is.
 set -euo pipefail
@@ -26,7 +27,7 @@ export QT_LOGGING_RULES="${QT_LOGGING_RULES:-qt.webenginecontext.info=false}"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "== zan-browser (close the window to end)"
-  exec "$browser" "$@"
+  exec "$browser" --register-if-needed "$@"
 fi
 
 shot="$PWD/build/zan-browser.png"
@@ -34,5 +35,6 @@ shot="$PWD/build/zan-browser.png"
 export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---disable-gpu --log-level=3}"
 echo "== zan-browser under xvfb-run (no display): screenshot with the ZAN menu open"
 xvfb-run -a -s "-screen 0 1280x800x24" \
-  "$browser" --print-toolbar --open-menu 0 --screenshot "$shot" --quit-after 60000 "$@"
+  "$browser" --register-if-needed --print-toolbar --open-menu 0 --screenshot "$shot" \
+  --quit-after 60000 "$@"
 echo "The picture is at $shot"
