@@ -613,10 +613,18 @@ void QtToolbarView::TrackPopupMenu(const PopupMenu& menu, Point screen_point) {
 void QtToolbarView::StartTimer(int timer_id, int interval_ms) {
   KillTimer(timer_id);
   int qt_id = startTimer(interval_ms);
-  if (qt_id) timers_.insert(qt_id, timer_id);
+  if (qt_id) {
+    timers_.insert(qt_id, timer_id);
+    periods_.insert(timer_id, interval_ms);
+  }
+}
+
+int QtToolbarView::TimerPeriod(int timer_id) const {
+  return periods_.value(timer_id, 0);
 }
 
 void QtToolbarView::KillTimer(int timer_id) {
+  periods_.remove(timer_id);
   for (auto it = timers_.begin(); it != timers_.end();) {
     if (it.value() == timer_id) {
       killTimer(it.key());

@@ -64,6 +64,9 @@ class QtToolbarView : public QWidget, public ToolbarView {
   void TrackPopupMenu(const PopupMenu& menu, Point screen_point) override;
   void StartTimer(int timer_id, int interval_ms) override;
   void KillTimer(int timer_id) override;
+  // The period of the running toolbar timer `timer_id`; 0 when it does not
+  // run.
+  int TimerPeriod(int timer_id) const;
   void SetWaitCursor(bool wait) override;
   void FocusParent() override;
   Color ButtonFaceColor() const override;
@@ -128,7 +131,8 @@ class QtToolbarView : public QWidget, public ToolbarView {
   int dropped_ = -1;
   int ideal_width_ = 0;
   QPointer<QtMenuPopup> active_menu_;
-  QHash<int, int> timers_;  // Qt timer id -> toolbar timer id
+  QHash<int, int> timers_;   // Qt timer id -> toolbar timer id
+  QHash<int, int> periods_;  // running toolbar timer id -> period in ms
 };
 
 }  // namespace zan

@@ -103,6 +103,9 @@ TEST_F(MailIndicatorTest, AccountsCheckedByTheTimerShowInTheIndicatorAndMenu) {
   EXPECT_EQ(Hint(), "2 messages wait");
   EXPECT_EQ(window->toolbar_view()->ButtonText(0), "Mail");
 
+  // Both timers run on the toolbar.
+  EXPECT_EQ(window->toolbar_view()->TimerPeriod(kMailCheckTimerId), 15000);
+  EXPECT_EQ(window->toolbar_view()->TimerPeriod(kBlinkTimerId), 500);
   // The envelope blinks on the real 500 ms timer: off, then on again.
   ASSERT_TRUE(test::WaitUntil([&] { return Image() == -1; }, 3000));
   ASSERT_TRUE(test::WaitUntil([&] { return Image() == 8; }, 3000));
@@ -134,6 +137,7 @@ TEST_F(MailIndicatorTest, AccountsCheckedByTheTimerShowInTheIndicatorAndMenu) {
   window->PostToolbarMessage(kRefreshIndicatorsMessage);
   ASSERT_TRUE(test::WaitUntil([&] { return Hint() == "No mail for you"; }));
   EXPECT_EQ(Image(), 6);
+  EXPECT_EQ(window->toolbar_view()->TimerPeriod(kBlinkTimerId), 0);
   QTest::qWait(700);  // no more blinking
   EXPECT_EQ(Image(), 6);
 
@@ -180,6 +184,29 @@ TEST_F(MailIndicatorTest, AccountsCheckedByTheTimerShowInTheIndicatorAndMenu) {
     EXPECT_EQ(r.method, "POST");
     EXPECT_EQ(r.body, "server=127.0.0.1&user=user1");
   }
+}
+
+TEST_F(MailIndicatorTest, OtherWindowsFollowTheAccountsDialog) {
+  UseDefinition(kMailDefinition);
+  window = Open("");
+  BrowserWindow* other = app->NewWindow(QUrl());
+  ASSERT_EQ(other->toolbar()->GetTooltip(ButtonCommandId(0)),
+            "No POP3 accounts configured");
+  // Checks of this window reach nothing (port 1 refuses at once).
+  window->toolbar()->mail_checker()->set_port(1);
+  other->toolbar()->mail_checker()->set_port(1);
+  test::WhenDialogShows<QtAccountsDialog>([](QtAccountsDialog& d) {
+    QTest::mouseClick(d.Control(C::kAdd), Qt::LeftButton);
+    auto* server = qobject_cast<QLineEdit*>(d.Control(C::kServer));
+    server->selectAll();
+    QTest::keyClicks(server, "127.0.0.1");
+    QTest::mouseClick(d.Control(C::kOk), Qt::LeftButton);
+  });
+  window->toolbar()->OnMenuCommand(MenuCommandId(1, 0));
+  EXPECT_TRUE(test::WaitUntil([&] {
+    return other->toolbar()->GetTooltip(ButtonCommandId(0)) !=
+           "No POP3 accounts configured";
+  }));
 }
 
 TEST_F(MailIndicatorTest, ChecksStopWithTheWindow) {
