@@ -98,6 +98,9 @@ PropertyArgument QtToolbarObject::ArgumentOf(const QJsonObject& wrapped) {
 bool QtToolbarObject::SetClientSideProperty(const QJsonObject& name,
                                             const QJsonObject& value) {
   ++calls_;
+  // Script that talks to the channel directly gets no further than script
+  // that creates the object: nothing while the class is not registered.
+  if (!IsCreatable(QStringLiteral("RYX.ZAN"))) return false;
   return zan::SetClientSideProperty(SettingsStore(registry_), ArgumentOf(name),
                                     ArgumentOf(value));
 }

@@ -29,7 +29,8 @@ class QtToolbarObject : public QObject {
   // two ProgIDs, registered under the classes root.
   Q_INVOKABLE bool IsCreatable(const QString& prog_id) const;
   // Each argument comes as {t: typeof value, v: value}; objects arrive as
-  // their text. Returns false when an argument has no text (null).
+  // their text. Returns false, storing nothing, when an argument has no
+  // text (null) or the class is not registered.
   Q_INVOKABLE bool SetClientSideProperty(const QJsonObject& name,
                                          const QJsonObject& value);
 

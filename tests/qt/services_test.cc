@@ -116,9 +116,18 @@ TEST_F(ServicesTest, MessageSearchHighlightHistoryAndPopups) {
   window = Open(server.BaseUrl() + "words");
   ToolbarWindow* toolbar = window->toolbar();
 
+  // A real message box, captioned with the product name.
+  app->ui().set_unattended(false);
+  QString box_text, box_title;
+  test::WhenDialogShows<QMessageBox>([&](QMessageBox& box) {
+    box_text = box.text();
+    box_title = box.windowTitle();
+    box.button(QMessageBox::Ok)->click();
+  });
   Click(kAbout);
-  ASSERT_FALSE(Boxes().empty());
-  EXPECT_EQ(Boxes().back(), "ZAN: Hello from ZAN");
+  app->ui().set_unattended(true);
+  EXPECT_EQ(box_text, QStringLiteral("Hello from ZAN"));
+  EXPECT_EQ(box_title, QStringLiteral("ZAN"));
 
   // Highlight marks the words of the search box in the page; a click on the
   // checked button takes the marks away again.
@@ -326,6 +335,15 @@ TEST_F(ServicesTest, PageScriptSetsClientSideProperties) {
   EXPECT_EQ(run("'gone', null"), "false");
   EXPECT_EQ(settings->GetString("CSP_gone", "absent"), "absent");
   EXPECT_EQ(run("'color', 'green'"), "true");
+  // Script that goes around CreateToolbarObject is held to the same rule.
+  ToolbarRegistration(*registry, nullptr, "/opt/zan/zan.so")
+      .UnregisterClassEntries();
+  QJsonObject name{{"t", "string"}, {"v", "color"}};
+  QJsonObject value{{"t", "string"}, {"v", "blue"}};
+  EXPECT_FALSE(app->toolbar_object()->SetClientSideProperty(name, value));
+  EXPECT_EQ(settings->GetString("CSP_color", ""), "green");
+  ToolbarRegistration(*registry, nullptr, "/opt/zan/zan.so")
+      .RegisterClassEntries();
 
   // "%csp(" reads what the page stored.
   Click(kColour);
