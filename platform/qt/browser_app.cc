@@ -214,9 +214,15 @@ BrowserWindow* BrowserApp::Run() {
       break;
     case RegistrationRequest::kRegister:
       registered = RegisterToolbar();
+      if (registered) std::cout << "zan-browser: the toolbar is registered\n";
       break;
     case RegistrationRequest::kRegisterIfNeeded:
-      if (!IsToolbarRegistered()) registered = RegisterToolbar();
+      if (!IsToolbarRegistered()) {
+        registered = RegisterToolbar();
+        if (registered) {
+          std::cout << "zan-browser: the toolbar is registered (first run)\n";
+        }
+      }
       break;
     case RegistrationRequest::kUnregister:
       if (UnregisterToolbar()) {
