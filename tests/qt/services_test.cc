@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <filesystem>
 
 #include "browser/command_ids.h"
@@ -353,6 +354,61 @@ TEST_F(ServicesTest, PageScriptSetsClientSideProperties) {
             true);
   EXPECT_EQ(app->toolbar_object()->IsCreatable(QStringLiteral("Other.Thing")),
             false);
+}
+
+}  // namespace
+}  // namespace zan
+
+namespace zan {
+namespace {
+
+// Runs zan-browser with `args` on the test's registry and module folder;
+// its standard output.
+std::string RunProgram(const test::TempDir& home, const QStringList& args) {
+  QProcess program;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("ZAN_REGISTRY"),
+             QString::fromStdString(home.File("registry.db")));
+  env.insert(QStringLiteral("ZAN_HOME"), QString::fromStdString(home.path()));
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  program.setProcessEnvironment(env);
+  const char* build = std::getenv("ZAN_BINARY_DIR");
+  program.start(QString::fromUtf8(build ? build : ".") +
+                    QStringLiteral("/platform/qt/zan-browser"),
+                args);
+  if (!program.waitForFinished(30000)) {
+    program.kill();
+    program.waitForFinished(5000);
+    ADD_FAILURE() << "zan-browser did not end";
+  }
+  EXPECT_EQ(program.exitCode(), 0);
+  return program.readAllStandardOutput().toStdString();
+}
+
+TEST(ProgramRegistrationTest, RegisterShowsTheToolbarAndUnregisterRemovesIt) {
+  test::TempDir home;
+  const QStringList listing = {QStringLiteral("--print-toolbar"),
+                               QStringLiteral("--quit-after"),
+                               QStringLiteral("300")};
+  // Not registered: no toolbar in the window.
+  std::string out = RunProgram(home, listing);
+  EXPECT_EQ(out.find("1024\t"), std::string::npos) << out;
+
+  out = RunProgram(home, QStringList{QStringLiteral("--register")} + listing);
+  EXPECT_NE(out.find("the toolbar is registered"), std::string::npos) << out;
+  EXPECT_NE(out.find("1024\t"), std::string::npos) << out;
+  // Registered once, the toolbar shows in every window; no second
+  // registration.
+  out = RunProgram(
+      home, QStringList{QStringLiteral("--register-if-needed")} + listing);
+  EXPECT_EQ(out.find("registered"), std::string::npos) << out;
+  EXPECT_NE(out.find("1024\t"), std::string::npos) << out;
+
+  out = RunProgram(home, QStringList{QStringLiteral("--unregister")} + listing);
+  EXPECT_NE(out.find("no longer registered"), std::string::npos) << out;
+  EXPECT_EQ(out.find("1024\t"), std::string::npos) << out;
+  // The downloaded definition went with the registration.
+  EXPECT_FALSE(std::filesystem::exists(home.File("ZAN.tbd")));
 }
 
 }  // namespace
