@@ -1,115 +1,30 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QWebEngineView>
-#include <cstdlib>
-#include <fstream>
-#include <functional>
+#include <string>
 
 #include "browser/command_ids.h"
-#include "browser/toolbar_window.h"
-#include "platform/posix/sqlite_registry.h"
-#include "platform/qt/browser_app.h"
-#include "platform/qt/browser_window.h"
-#include "platform/qt/qt_html_document.h"
-#include "platform/qt/qt_menu_popup.h"
-#include "platform/qt/qt_toolbar_view.h"
-#include "platform/qt/qt_web_page.h"
 #include "settings/product_constants.h"
-#include "settings/settings_store.h"
-#include "tests/qt/echo_http_server.h"
-#include "tests/support/temp_dir.h"
+#include "settings/string_utils.h"
+#include "tests/qt/host_fixture.h"
 
 namespace zan {
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int timeout_ms = 15000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeout_ms) return false;
-    QTest::qWait(20);
-  }
-  return true;
-}
+using test::WaitUntil;
 
-std::string ReplaceAllText(std::string text, const std::string& from,
-                           const std::string& to) {
-  for (size_t at = text.find(from); at != std::string::npos;
-       at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
-
-class BrowserHostTest : public ::testing::Test {
+class BrowserHostTest : public test::HostTest {
  protected:
-  void SetUp() override {
-    setenv("ZAN_HOME", home.path().c_str(), 1);
-    ASSERT_TRUE(server.ok());
-    registry_owned = SqliteRegistry::Open(home.File("registry.db"));
-    ASSERT_TRUE(registry_owned);
-  }
-  void TearDown() override {
-    app.reset();
-    QTest::qWait(50);
-  }
-
-  // Writes the definition into the module folder and keeps start-up from
-  // fetching a fresh copy.
-  void UseDefinition(const std::string& text) {
-    std::ofstream(home.File("ZAN.tbd"))
-        << ReplaceAllText(text, "{BASE}", server.BaseUrl());
-    SettingsStore(*registry_owned).SetString("UpdateAutomatically", "0");
-  }
-
-  BrowserWindow* Open(const std::string& url) {
-    BrowserOptions options;
-    options.unattended = true;
-    registry = registry_owned.get();
-    app = std::make_unique<BrowserApp>(options, std::move(registry_owned));
-    BrowserWindow* window = app->NewWindow(
-        url.empty() ? QUrl() : QUrl(QString::fromStdString(url)));
-    if (!url.empty()) {
-      EXPECT_TRUE(WaitFor([window] { return window->page_loaded(); }));
-    }
-    return window;
-  }
-
   std::string PageText(BrowserWindow* window, const char* id) {
-    return RunJavaScriptAndWait(
-               window->page(),
-               QStringLiteral("(function(){var e=document.getElementById('%1');"
-                              "return e?e.textContent:'';})()")
-                   .arg(QLatin1String(id)))
-        .toString()
-        .toStdString();
+    return Eval(window, QStringLiteral(
+                            "(function(){var e=document.getElementById('%1');"
+                            "return e?e.textContent:'';})()")
+                            .arg(QLatin1String(id)));
   }
-
-  bool WaitForPath(BrowserWindow* window, const QString& path) {
-    return WaitFor([&] {
-      return window->page()->url().path() == path && window->page_loaded();
-    });
-  }
-
-  int CountRequests(const std::string& prefix) {
-    int n = 0;
-    for (const auto& r : server.Requests()) {
-      if (r.target.rfind(prefix, 0) == 0) ++n;
-    }
-    return n;
-  }
-
-  test::TempDir home;
-  test::EchoHttpServer server;
-  std::unique_ptr<SqliteRegistry> registry_owned;
-  Registry* registry = nullptr;
-  std::unique_ptr<BrowserApp> app;
 };
 
 constexpr char kTestDefinition[] = R"(RYX_Toolbar {
@@ -132,7 +47,7 @@ constexpr char kTestDefinition[] = R"(RYX_Toolbar {
 TEST_F(BrowserHostTest, StartsOnTheDefaultSite) {
   BrowserWindow* window = Open("");
   window->page()->load(app->HomeUrl());
-  ASSERT_TRUE(WaitFor([window] { return window->page_loaded(); }));
+  ASSERT_TRUE(WaitUntil([window] { return window->page_loaded(); }));
   ToolbarModel* model = window->toolbar()->GetModel();
   ASSERT_NE(model, nullptr);
   EXPECT_GE(model->items.size(), 5u);
@@ -160,7 +75,7 @@ TEST_F(BrowserHostTest, ButtonsNavigateAndPostTheSearch) {
   window->toolbar()->GetSearchBoxOf(0)->view().SetText("blue sky");
   window->toolbar_view()->ClickButton(ButtonCommandId(2));
   ASSERT_TRUE(WaitForPath(window, "/search"));
-  ASSERT_TRUE(WaitFor([&] { return CountRequests("/search") == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return CountRequests("/search") == 1; }));
   auto requests = server.Requests();
   auto post = std::find_if(requests.begin(), requests.end(),
                            [](const auto& r) { return r.target == "/search"; });
@@ -206,10 +121,10 @@ TEST_F(BrowserHostTest, DynamicPanesFollowThePage) {
   BrowserWindow* window = Open(server.BaseUrl() + "first");
   PaneView* by_url = window->toolbar()->GetPane(4);
   ASSERT_NE(by_url, nullptr);
-  ASSERT_TRUE(WaitFor([by_url] {
+  ASSERT_TRUE(WaitUntil([by_url] {
     return by_url->CurrentUrl().find("first") != std::string::npos;
   }));
-  ASSERT_TRUE(WaitFor([this] { return CountRequests("/pane?d=") >= 1; }));
+  ASSERT_TRUE(WaitUntil([this] { return CountRequests("/pane?d=") >= 1; }));
   QTest::qWait(300);
   const int domain_loads = CountRequests("/pane?d=");
 
@@ -217,19 +132,19 @@ TEST_F(BrowserHostTest, DynamicPanesFollowThePage) {
   window->page()->load(
       QUrl(QString::fromStdString(server.BaseUrl() + "second")));
   ASSERT_TRUE(WaitForPath(window, "/second"));
-  ASSERT_TRUE(WaitFor([by_url] {
+  ASSERT_TRUE(WaitUntil([by_url] {
     return by_url->CurrentUrl().find("second") != std::string::npos;
   }));
   QTest::qWait(500);
   EXPECT_EQ(CountRequests("/pane?d="), domain_loads);
 
   // Another host name is another domain.
-  std::string other =
-      ReplaceAllText(server.BaseUrl(), "127.0.0.1", "localhost");
+  std::string other = server.BaseUrl();
+  ReplaceAll(other, "127.0.0.1", "localhost");
   window->page()->load(QUrl(QString::fromStdString(other + "third")));
   ASSERT_TRUE(WaitForPath(window, "/third"));
   EXPECT_TRUE(
-      WaitFor([&] { return CountRequests("/pane?d=") == domain_loads + 1; }));
+      WaitUntil([&] { return CountRequests("/pane?d=") == domain_loads + 1; }));
 }
 
 constexpr char kPopupPage[] =
@@ -243,43 +158,43 @@ constexpr char kPopupPage[] =
 
 TEST_F(BrowserHostTest, PopupBlockerCancelsNewWindowsUnlessCtrlIsHeld) {
   UseDefinition(kTestDefinition);
-  SettingsStore(*registry_owned).SetDword("PopupBlockingEnabled", 1);
+  settings->SetDword("PopupBlockingEnabled", 1);
   server.SetPage("/popups", kPopupPage);
   BrowserWindow* window = Open(server.BaseUrl() + "popups");
   // The script's window.open was refused.
-  EXPECT_TRUE(WaitFor([window] { return window->blocked_popups() >= 1; }));
+  EXPECT_TRUE(WaitUntil([window] { return window->blocked_popups() >= 1; }));
   EXPECT_EQ(app->windows().size(), 1u);
 
   QWidget* target = window->web_view()->focusProxy();
   ASSERT_NE(target, nullptr);
   const int blocked = window->blocked_popups();
   QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(50, 50));
-  EXPECT_TRUE(WaitFor(
+  EXPECT_TRUE(WaitUntil(
       [window, blocked] { return window->blocked_popups() > blocked; }));
   EXPECT_EQ(app->windows().size(), 1u);
 
   // CTRL lets the link's window through.
   QTest::mouseClick(target, Qt::LeftButton, Qt::ControlModifier,
                     QPoint(50, 50));
-  EXPECT_TRUE(WaitFor([this] { return app->windows().size() == 2u; }));
+  EXPECT_TRUE(WaitUntil([this] { return app->windows().size() == 2u; }));
 
   // And a window that a click's script opens.
   QTest::mouseClick(target, Qt::LeftButton, Qt::ControlModifier,
                     QPoint(50, 200));
-  EXPECT_TRUE(WaitFor([this] { return app->windows().size() == 3u; }));
+  EXPECT_TRUE(WaitUntil([this] { return app->windows().size() == 3u; }));
   EXPECT_EQ(CountRequests("/opened-by-script"), 0);
 }
 
 TEST_F(BrowserHostTest, GoToUrlWithBlankTargetFollowsTheBlocker) {
   UseDefinition(kTestDefinition);
-  SettingsStore(*registry_owned).SetDword("PopupBlockingEnabled", 1);
+  settings->SetDword("PopupBlockingEnabled", 1);
   BrowserWindow* window = Open(server.BaseUrl() + "start");
   // No key is held: a plain click sets the modifier state.
   QTest::mouseClick(window->band_widget(), Qt::LeftButton, {}, QPoint(2, 2));
   window->Navigate(server.BaseUrl() + "elsewhere", "_blank", "", "");
   EXPECT_EQ(window->blocked_popups(), 1);
   EXPECT_EQ(app->windows().size(), 1u);
-  SettingsStore(*registry).SetDword("PopupBlockingEnabled", 0);
+  settings->SetDword("PopupBlockingEnabled", 0);
   window->Navigate(server.BaseUrl() + "elsewhere", "_blank", "", "");
   ASSERT_EQ(app->windows().size(), 2u);
   BrowserWindow* second = app->windows()[1];
@@ -314,7 +229,7 @@ TEST_F(BrowserHostTest, HoveredButtonTextTurnsBlue) {
   ASSERT_TRUE(rect);
   QTest::mouseMove(view, QPoint(rect->left + rect->Width() / 2, 10));
   ASSERT_TRUE(
-      WaitFor([&] { return CountColor(view->grab().toImage(), blue) > 0; }));
+      WaitUntil([&] { return CountColor(view->grab().toImage(), blue) > 0; }));
 }
 
 constexpr char kFramedPage[] = R"html(<!DOCTYPE html><html><body>
@@ -332,10 +247,10 @@ TEST_F(BrowserHostTest, DocumentMarksWordsInThePageAndItsFrames) {
   ASSERT_NE(document, nullptr);
   EXPECT_EQ(document->GetUrl(), server.BaseUrl() + "framed");
   EXPECT_EQ(document->GetDomain(), "127.0.0.1");
-  ASSERT_TRUE(WaitFor([document] { return document->GetFrameCount() == 1; }));
+  ASSERT_TRUE(WaitUntil([document] { return document->GetFrameCount() == 1; }));
   HtmlDocument* frame = document->GetFrame(0);
   ASSERT_NE(frame, nullptr);
-  ASSERT_TRUE(WaitFor([frame] {
+  ASSERT_TRUE(WaitUntil([frame] {
     auto url = frame->GetUrl();
     return url && url->find("/inner") != std::string::npos;
   }));
@@ -436,20 +351,20 @@ bool ChooseMenuEntry(BrowserWindow* window, int item_index,
   });
   driver.start();
   window->OpenMenuOf(item_index);
-  WaitFor([&] { return done && view->ActiveMenu() == nullptr; });
+  WaitUntil([&] { return done && view->ActiveMenu() == nullptr; });
   return found;
 }
 
 TEST_F(BrowserHostTest, UpdateFromTheMenuRebuildsTheToolbar) {
   BrowserWindow* window = Open("");
   window->page()->load(app->HomeUrl());
-  ASSERT_TRUE(WaitFor([window] { return window->page_loaded(); }));
+  ASSERT_TRUE(WaitUntil([window] { return window->page_loaded(); }));
   const int buttons = window->toolbar_view()->ButtonCount();
   ASSERT_TRUE(ChooseMenuEntry(window, 0, "Update the toolbar"));
   ASSERT_TRUE(WaitForPath(
       window, QUrl(QString::fromStdString(SiteUpdateUrl())).path()));
   EXPECT_EQ(window->toolbar_view()->ButtonCount(), buttons);
-  EXPECT_EQ(SettingsStore(*registry).GetString("GlobalUpdateFlag", ""), "0");
+  EXPECT_EQ(settings->GetString("GlobalUpdateFlag", ""), "0");
   // The rebuilt toolbar still answers.
   ASSERT_TRUE(ChooseMenuEntry(window, 0, "ZAN home page"));
   EXPECT_TRUE(WaitForPath(window, app->HomeUrl().path()));

@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "browser/command_ids.h"
-#include "tests/qt/search_host_fixture.h"
+#include "tests/qt/host_fixture.h"
 
 namespace zan {
 namespace {
@@ -41,7 +41,7 @@ constexpr char kMiddlePage[] = R"html(<!DOCTYPE html><html><body>
 constexpr char kInnerPage[] = R"html(<!DOCTYPE html><html><body>
 <p>Inner: flights, flights-and-more, airflights.</p></body></html>)html";
 
-class HighlightTest : public test::SearchHostTest {
+class HighlightTest : public test::HostTest {
  protected:
   BrowserWindow* OpenFramedPage() {
     server.SetPage("/outer", kOuterPage);

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -13,12 +14,17 @@
 #include <memory>
 #include <string>
 
+#include "browser/toolbar_window.h"
 #include "platform/posix/sqlite_registry.h"
 #include "platform/qt/browser_app.h"
 #include "platform/qt/browser_window.h"
 #include "platform/qt/qt_html_document.h"
+#include "platform/qt/qt_menu_popup.h"
+#include "platform/qt/qt_search_box.h"
+#include "platform/qt/qt_toolbar_view.h"
 #include "platform/qt/qt_web_page.h"
 #include "settings/settings_store.h"
+#include "settings/string_utils.h"
 #include "tests/qt/echo_http_server.h"
 #include "tests/support/temp_dir.h"
 
@@ -84,11 +90,7 @@ class HostTest : public ::testing::Test {
   }
 
   std::string WithBase(std::string text) const {
-    const std::string from = "{BASE}", to = server.BaseUrl();
-    for (size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size())) {
-      text.replace(at, from.size(), to);
-    }
+    ReplaceAll(text, "{BASE}", server.BaseUrl());
     return text;
   }
 
@@ -113,10 +115,34 @@ class HostTest : public ::testing::Test {
         .toStdString();
   }
 
+  // Uses the definition and opens a window on `path` below the server's
+  // address.
+  BrowserWindow* OpenWith(const std::string& definition,
+                          const std::string& path) {
+    UseDefinition(definition);
+    return Open(server.BaseUrl() + path);
+  }
+
   bool WaitForPath(BrowserWindow* window, const QString& path) {
     return WaitUntil([&] {
       return window->page()->url().path() == path && window->page_loaded();
     });
+  }
+
+  // Waits for the page at `target`: the path and, when there is one, "?"
+  // and the query.
+  bool WaitForTarget(BrowserWindow* window, const std::string& target) {
+    return WaitUntil([&] {
+      QUrl url = window->page()->url();
+      std::string now = url.path().toStdString();
+      if (url.hasQuery()) now += "?" + url.query().toStdString();
+      return now == target && window->page_loaded();
+    });
+  }
+
+  QtSearchBoxView& BoxView(BrowserWindow* window, int item) {
+    return dynamic_cast<QtSearchBoxView&>(
+        window->toolbar()->GetSearchBoxOf(item)->view());
   }
 
   int CountRequests(const std::string& prefix) const {
@@ -125,6 +151,12 @@ class HostTest : public ::testing::Test {
       if (r.target.rfind(prefix, 0) == 0) ++n;
     }
     return n;
+  }
+
+  // Where screenshots go: the build tree.
+  static std::string ShotPath(const std::string& name) {
+    const char* dir = std::getenv("ZAN_BINARY_DIR");
+    return std::string(dir ? dir : ".") + "/" + name;
   }
 
   TempDir home;

@@ -11,7 +11,7 @@
 
 #include "browser/band_object.h"
 #include "browser/command_ids.h"
-#include "tests/qt/search_host_fixture.h"
+#include "tests/qt/host_fixture.h"
 
 namespace zan {
 namespace {
@@ -32,7 +32,7 @@ constexpr char kSearchDefinition[] = R"(RYX_Toolbar {
   }
 })";
 
-class QtSearchBoxTest : public test::SearchHostTest {
+class QtSearchBoxTest : public test::HostTest {
  protected:
   std::vector<std::string> Entries(QComboBox* combo) {
     std::vector<std::string> entries;
@@ -92,7 +92,7 @@ TEST_F(QtSearchBoxTest, EnterSearchesAndKeepsTheHistory) {
   EXPECT_EQ(Entries(box.combo()),
             (std::vector<std::string>{"BLUE SKY", "wind", "snow"}));
   // Unless the setting says no: then it only fills the box.
-  Settings().SetString("ActivateSearchOnComboSelection", "0");
+  settings->SetString("ActivateSearchOnComboSelection", "0");
   ChooseFromList(box.combo(), 2);
   QTest::qWait(200);
   EXPECT_EQ(box.edit()->text(), "snow");
@@ -152,7 +152,7 @@ TEST_F(QtSearchBoxTest, CompletionFollowsTheKeys) {
   QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(edit->text(), "wea");
   // With completion switched off, typing only types.
-  Settings().SetString("UseAutoComplete", "0");
+  settings->SetString("UseAutoComplete", "0");
   edit->clear();
   QTest::keyClicks(edit, "wea");
   EXPECT_EQ(edit->text(), "wea");
@@ -171,7 +171,7 @@ TEST_F(QtSearchBoxTest, ProviderListChoosesTheSearch) {
   ChooseFromList(provider.combo(), 1);
   ASSERT_TRUE(
       WaitUntil([&] { return provider.combo()->currentIndex() == 1; }, 3000));
-  EXPECT_EQ(Settings().GetString("LastSearchWith", ""), "1");
+  EXPECT_EQ(settings->GetString("LastSearchWith", ""), "1");
   Search(BoxView(window, 0).edit(), "cheap flights");
   ASSERT_TRUE(WaitForTarget(window, "/posted?via=post"));
   bool posted = false;
@@ -189,7 +189,7 @@ TEST_F(QtSearchBoxTest, ProviderListChoosesTheSearch) {
             (std::vector<std::string>{"Echo", "Post"}));
   // The arrow keys on the closed list choose as well.
   QTest::keyClick(BoxView(window, 1).combo(), Qt::Key_Up);
-  EXPECT_EQ(Settings().GetString("LastSearchWith", ""), "0");
+  EXPECT_EQ(settings->GetString("LastSearchWith", ""), "0");
   EXPECT_EQ(window->toolbar()->GetSearchBoxOf(1)->GetValue(), "echo");
 }
 
@@ -215,7 +215,7 @@ TEST_F(QtSearchBoxTest, DroppedTextFillsTheBoxAndSearches) {
   ASSERT_TRUE(WaitForTarget(window, "/find?q=dropped+words"));
   EXPECT_EQ(edit->text(), "dropped words");
 
-  Settings().SetString("RunSearchDragAutomatically", "0");
+  settings->SetString("RunSearchDragAutomatically", "0");
   drop("only filled");
   QTest::qWait(200);
   EXPECT_EQ(edit->text(), "only filled");
