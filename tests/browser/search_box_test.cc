@@ -2,56 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "browser/command_ids.h"
-#include "browser/toolbar_window.h"
-#include "commands/macro_state.h"
-#include "platform/posix/sqlite_registry.h"
-#include "tests/browser/recording_toolbar_view.h"
-#include "tests/support/scripted_ui.h"
-#include "tests/support/temp_dir.h"
+#include "tests/browser/toolbar_window_fixture.h"
 
 namespace zan {
 namespace {
 
-using test::RecordingToolbarView;
-
-// Resource files from the product site folder of the source tree.
-class SiteResources : public ResourceSource {
- public:
-  bool DownloadResource(std::string& name) override {
-    const char* root = std::getenv("ZAN_SOURCE_DIR");
-    std::string path = std::string(root ? root : ".") + "/site/toolbar/" + name;
-    if (!std::filesystem::exists(path)) return false;
-    name = path;
-    return true;
-  }
-};
-
-class SearchBoxTest : public ::testing::Test {
+class SearchBoxTest : public test::ToolbarWindowFixture {
  protected:
-  SearchBoxTest() {
-    env.registry = registry.get();
-    env.ui = &ui;
-    env.random = &random;
-    env.last_combo_values = &combos;
-    env.last_page_url = &last_page;
-    ToolbarHooks hooks;
-    hooks.run_command = [this](ToolbarControl&, int index, bool,
-                               const std::string&) { runs.push_back(index); };
-    toolbar = std::make_unique<ToolbarWindow>(view, env, resources, hooks);
-  }
-
-  void Load(const std::string& text) {
-    ASSERT_TRUE(toolbar->model_holder().LoadDefinitionFromBytes(text, ui));
-    toolbar->GetModel()->RebuildReferenceLists();
-    toolbar->AssembleToolbar();
-  }
-  const SettingsStore& settings() { return toolbar->settings(); }
   // The history as stored: the value names of "History" + name, in order.
   std::vector<std::string> Stored(const std::string& name) {
     std::vector<std::string> names;
@@ -63,19 +26,12 @@ class SearchBoxTest : public ::testing::Test {
   }
   SearchBox& Box(int item) { return *toolbar->GetSearchBoxOf(item); }
   int ButtonState(int item) { return view.GetButtonState(1024 + item); }
-
-  test::TempDir dir;
-  std::unique_ptr<SqliteRegistry> registry =
-      SqliteRegistry::Open(dir.File("registry.db"));
-  test::ScriptedUi ui;
-  StdRandomSource random;
-  LastComboValues combos;
-  LastPageUrl last_page;
-  CommandEnvironment env;
-  SiteResources resources;
-  RecordingToolbarView view;
-  std::vector<int> runs;
-  std::unique_ptr<ToolbarWindow> toolbar;
+  // The indexes of the commands run.
+  std::vector<int> RunCommands() const {
+    std::vector<int> commands;
+    for (const test::CommandRun& run : runs) commands.push_back(run.command);
+    return commands;
+  }
 };
 
 TEST_F(SearchBoxTest, HistoryOrderLimitsAndLetterCase) {
@@ -212,7 +168,7 @@ TEST_F(SearchBoxTest, ChosenProviderRunsTheMatchingSearchItem) {
     EXPECT_EQ(view.boxes[1]->index, row.chosen);
     runs.clear();
     toolbar->RunSearchCommand();
-    EXPECT_EQ(runs, std::vector<int>{row.command}) << row.chosen;
+    EXPECT_EQ(RunCommands(), std::vector<int>{row.command}) << row.chosen;
   }
   // Choosing a provider does not search by itself.
   runs.clear();
@@ -264,8 +220,7 @@ TEST_F(SearchBoxTest, HighlightButtonFollowsTheSearchWords) {
 }
 
 TEST_F(SearchBoxTest, DefaultToolbarBoxesTakeAShareOfTheToolbar) {
-  const char* root = std::getenv("ZAN_SOURCE_DIR");
-  std::ifstream in(std::string(root ? root : ".") + "/site/toolbar/ZAN.tbd");
+  std::ifstream in(test::SiteDir() + "/ZAN.tbd");
   std::stringstream text;
   text << in.rdbuf();
   Load(text.str());

@@ -2,88 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <tuple>
+#include <string>
+#include <vector>
 
 #include "browser/band_object.h"
 #include "browser/command_ids.h"
-#include "commands/macro_state.h"
-#include "platform/posix/sqlite_registry.h"
-#include "tests/browser/recording_toolbar_view.h"
+#include "tests/browser/toolbar_window_fixture.h"
 #include "tests/support/fake_document.h"
-#include "tests/support/recording_browser.h"
-#include "tests/support/scripted_ui.h"
-#include "tests/support/temp_dir.h"
 
 namespace zan {
 namespace {
 
-using test::RecordingToolbarView;
+using test::CommandRun;
+using test::SiteDir;
 
-std::string SiteDir() {
-  const char* root = std::getenv("ZAN_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/site/toolbar";
-}
-
-// Resource files from one folder; missing files fail.
-class FolderResources : public ResourceSource {
- public:
-  explicit FolderResources(std::string dir) : dir_(std::move(dir)) {}
-  bool DownloadResource(std::string& name) override {
-    std::string path = dir_ + "/" + name;
-    if (!std::filesystem::exists(path)) return false;
-    name = path;
-    return true;
-  }
-
- private:
-  std::string dir_;
-};
-
-struct CommandRun {
-  int command;
-  bool reset;
-  bool operator==(const CommandRun&) const = default;
-};
-
-class ToolbarWindowTest : public ::testing::Test {
+class ToolbarWindowTest : public test::ToolbarWindowFixture {
  protected:
-  ToolbarWindowTest() {
-    env.registry = registry.get();
-    env.ui = &ui;
-    env.random = &random;
-    env.last_combo_values = &combos;
-    env.last_page_url = &last_page;
-    ToolbarHooks hooks;
-    hooks.run_command = [this](ToolbarControl&, int index, bool reset,
-                               const std::string&) {
-      runs.push_back(CommandRun{index, reset});
-    };
-    toolbar = std::make_unique<ToolbarWindow>(view, env, resources, hooks);
-    toolbar->SetBrowser(&browser);
-  }
-
-  void Load(const std::string& text) {
-    ASSERT_TRUE(toolbar->model_holder().LoadDefinitionFromBytes(text, ui));
-    toolbar->GetModel()->RebuildReferenceLists();
-    toolbar->AssembleToolbar();
-  }
-  const SettingsStore& settings() { return toolbar->settings(); }
-
-  test::TempDir dir;
-  std::unique_ptr<SqliteRegistry> registry =
-      SqliteRegistry::Open(dir.File("registry.db"));
-  test::ScriptedUi ui;
-  StdRandomSource random;
-  LastComboValues combos;
-  LastPageUrl last_page;
-  CommandEnvironment env;
-  FolderResources resources{SiteDir()};
-  RecordingToolbarView view;
-  test::RecordingBrowser browser;
-  std::vector<CommandRun> runs;
-  std::unique_ptr<ToolbarWindow> toolbar;
+  ToolbarWindowTest() { toolbar->SetBrowser(&browser); }
 };
 
 constexpr char kThreeItems[] = R"(RYX_Toolbar {
