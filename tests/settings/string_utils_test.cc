@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "settings/browser_utils.h"
+#include "tests/support/recording_browser.h"
 
 namespace zan {
 namespace {
@@ -122,50 +123,28 @@ TEST(MakePostDataTest, BytesWithoutTerminator) {
   EXPECT_EQ(MakePostData(std::string("a\0b", 3)).size(), 3u);
 }
 
-class RecordingBrowser : public Browser {
- public:
-  void Navigate(const std::string& url, const std::string& frame,
-                const std::string& post, const std::string& headers) override {
-    calls.push_back("navigate " + url + "|" + frame + "|" + post + "|" +
-                    headers);
-  }
-  void ShowBar(const std::string& id, bool show) override {
-    calls.push_back("bar " + id + (show ? " show" : " hide"));
-  }
-  void SetStatusText(const std::string&) override {}
-  void Quit() override {}
-  HtmlDocument* GetCurrentDocument() override { return nullptr; }
-  std::vector<std::string> calls;
-};
-
-class OneWindowFactory : public BrowserFactory {
- public:
-  Browser* OpenBrowserWindow() override {
-    ++opened;
-    return available ? &window : nullptr;
-  }
-  RecordingBrowser window;
-  bool available = true;
-  int opened = 0;
-};
-
 TEST(BrowserUtilsTest, OpenAndShowBars) {
-  OneWindowFactory factory;
+  test::RecordingBrowserFactory factory;
   Browser* browser = nullptr;
   EXPECT_TRUE(OpenBrowserWindow(browser, factory));
-  EXPECT_EQ(browser, &factory.window);
+  ASSERT_EQ(factory.windows.size(), 1u);
+  EXPECT_EQ(browser, factory.windows[0].get());
   // Only a null browser gets a new window.
   EXPECT_FALSE(OpenBrowserWindow(browser, factory));
-  EXPECT_EQ(factory.opened, 1);
+  EXPECT_EQ(factory.open_count, 1);
 
   ShowExplorerBarAt(*browser, "{ID}", "file:///x/index.html", true);
   ShowExplorerBar(*browser, "{ID}", false);
-  EXPECT_EQ(factory.window.calls,
-            (std::vector<std::string>{"bar {ID} show",
-                                      "navigate file:///x/index.html|||",
-                                      "bar {ID} hide"}));
+  const test::RecordingBrowser& window = *factory.windows[0];
+  EXPECT_EQ(window.calls,
+            (std::vector<std::string>{"ShowBar", "Navigate", "ShowBar"}));
+  EXPECT_EQ(window.bar_changes, (std::vector<test::RecordingBrowser::BarChange>{
+                                    {"{ID}", true}, {"{ID}", false}}));
+  EXPECT_EQ(window.navigations,
+            (std::vector<test::RecordingBrowser::Navigation>{
+                {"file:///x/index.html", "", "", ""}}));
 
-  factory.available = false;
+  factory.fail = true;
   Browser* none = nullptr;
   EXPECT_FALSE(OpenBrowserWindow(none, factory));
   EXPECT_EQ(none, nullptr);

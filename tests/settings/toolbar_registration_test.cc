@@ -6,34 +6,13 @@
 
 #include "platform/posix/sqlite_registry.h"
 #include "settings/product_constants.h"
+#include "tests/support/recording_browser.h"
 #include "tests/support/temp_dir.h"
 
 namespace zan {
 namespace {
 
-class RecordingBrowser : public Browser {
- public:
-  void Navigate(const std::string& url, const std::string&, const std::string&,
-                const std::string&) override {
-    calls.push_back("navigate " + url);
-  }
-  void ShowBar(const std::string& id, bool show) override {
-    calls.push_back("bar " + id + (show ? " show" : " hide"));
-  }
-  void SetStatusText(const std::string&) override {}
-  void Quit() override {}
-  HtmlDocument* GetCurrentDocument() override { return nullptr; }
-  std::vector<std::string> calls;
-};
-
-class RecordingFactory : public BrowserFactory {
- public:
-  Browser* OpenBrowserWindow() override {
-    windows.push_back(std::make_unique<RecordingBrowser>());
-    return windows.back().get();
-  }
-  std::vector<std::unique_ptr<RecordingBrowser>> windows;
-};
+using test::RecordingBrowser;
 
 constexpr char kModule[] = "/opt/zan/zan-browser";
 
@@ -75,7 +54,7 @@ class ToolbarRegistrationTest : public ::testing::Test {
   test::TempDir dir_;
   std::unique_ptr<SqliteRegistry> registry_;
   std::unique_ptr<SettingsStore> store_;
-  RecordingFactory browsers_;
+  test::RecordingBrowserFactory browsers_;
   std::unique_ptr<ToolbarRegistration> registration_;
 };
 
@@ -124,10 +103,11 @@ TEST_F(ToolbarRegistrationTest, RegisterWritesEveryEntryAndShowsTheIndexPage) {
   EXPECT_EQ(store_->GetString("ToolBarUpdateFlag", ""), "0");
   EXPECT_EQ(store_->GetString("ToolBarUpdateInProgress", ""), "0");
   ASSERT_EQ(browsers_.windows.size(), 1u);
-  EXPECT_EQ(browsers_.windows[0]->calls,
-            (std::vector<std::string>{
-                "bar " + id + " show",
-                "navigate http://127.0.0.1:9/toolbar/index.html"}));
+  const RecordingBrowser& window = *browsers_.windows[0];
+  EXPECT_EQ(window.calls, (std::vector<std::string>{"ShowBar", "Navigate"}));
+  EXPECT_EQ(window.bar_changes,
+            (std::vector<RecordingBrowser::BarChange>{{id, true}}));
+  EXPECT_EQ(window.navigations[0].url, "http://127.0.0.1:9/toolbar/index.html");
   // Locked was absent: it ends as 0.
   EXPECT_EQ(Locked(), std::string(4, '\0'));
 }
@@ -137,8 +117,10 @@ TEST_F(ToolbarRegistrationTest, RegisterAfterAnUpdateShowsTheUpdatePage) {
   SetLocked(1);
   registration_->RegisterToolbar();
   ASSERT_EQ(browsers_.windows.size(), 1u);
-  EXPECT_EQ(browsers_.windows[0]->calls.back(),
-            "navigate http://127.0.0.1:9/toolbar/update.html");
+  const RecordingBrowser& window = *browsers_.windows[0];
+  EXPECT_EQ(window.calls.back(), "Navigate");
+  EXPECT_EQ(window.navigations.back().url,
+            "http://127.0.0.1:9/toolbar/update.html");
   EXPECT_EQ(store_->GetString("ToolBarUpdateInProgress", ""), "0");
   EXPECT_EQ(Locked(), std::string("\1\0\0\0", 4));
 }
@@ -215,10 +197,12 @@ TEST_F(ToolbarRegistrationTest, UnregisterRemovesFilesAndSettings) {
   EXPECT_NE(registry_->OpenKey(hkcr, "CLSID"), nullptr);
 
   ASSERT_EQ(browsers_.windows.size(), 1u);
-  EXPECT_EQ(browsers_.windows[0]->calls,
-            (std::vector<std::string>{
-                "bar " + id + " hide",
-                "navigate http://127.0.0.1:9/toolbar/uninstall.html"}));
+  const RecordingBrowser& window = *browsers_.windows[0];
+  EXPECT_EQ(window.calls, (std::vector<std::string>{"ShowBar", "Navigate"}));
+  EXPECT_EQ(window.bar_changes,
+            (std::vector<RecordingBrowser::BarChange>{{id, false}}));
+  EXPECT_EQ(window.navigations[0].url,
+            "http://127.0.0.1:9/toolbar/uninstall.html");
   EXPECT_EQ(Locked(), std::string("\1\0\0\0", 4));
 }
 
