@@ -31,14 +31,6 @@ namespace {
 
 constexpr int kAccounts = 20;
 
-class NoToolbar : public MailToolbar {
- public:
-  void StartTimer(int, int) override {}
-  void KillTimer(int) override {}
-  void ShowIndicator(const ToolbarIndicator&) override {}
-  void RunCommand(int, const std::string&) override {}
-};
-
 void BM_ForcedPassOverTwentyAccounts(benchmark::State& state) {
   std::string unavailable = DovecotServer::Unavailable();
   if (!unavailable.empty()) {
@@ -70,7 +62,7 @@ void BM_ForcedPassOverTwentyAccounts(benchmark::State& state) {
   PosixTcpConnectionFactory connections;
   PlainMessagePump pump;
   SystemClock clock;
-  NoToolbar toolbar;
+  NoMailToolbar toolbar;
   MailChecker checker(store, connections, pump, clock, toolbar);
   checker.set_port(server->port());
 

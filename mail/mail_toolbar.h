@@ -34,6 +34,16 @@ class MailToolbar {
   virtual void RunCommand(int command_index, const std::string& parameter) = 0;
 };
 
+// The toolbar side that a check without a toolbar (a command-line check, a
+// benchmark) does not have: every call does nothing.
+class NoMailToolbar : public MailToolbar {
+ public:
+  void StartTimer(int, int) override {}
+  void KillTimer(int) override {}
+  void ShowIndicator(const ToolbarIndicator&) override {}
+  void RunCommand(int, const std::string&) override {}
+};
+
 }  // namespace zan
 
 #endif  // ZAN_MAIL_MAIL_TOOLBAR_H_

@@ -199,47 +199,38 @@ bool Pop3Session::Login(const std::string& user, const std::string& password,
     ReportError("Socket not created!");
     return false;
   }
-  std::string answer;
   if (apop) {
     if (apop_timestamp_.empty()) {
       ReportError("Apop error!");
       return false;
     }
-    if (HasLineBreak(user)) {
-      ReportError("Username or Password error!");
+    if (!LoginStep(user,
+                   "apop " + user + " " + ApopDigest(apop_timestamp_, password),
+                   "Username or Password error!")) {
       return false;
     }
-    std::string line =
-        "apop " + user + " " + ApopDigest(apop_timestamp_, password) + "\r\n";
-    if (!SendCommand(line)) return false;
-    if (!WaitResponse("\r\n", &answer)) return false;
-    if (IsRefusal(answer)) {
-      ReportError("Username or Password error!");
-      return false;
-    }
-  } else {
-    if (HasLineBreak(user)) {
-      ReportError("User Name error!");
-      return false;
-    }
-    if (!SendCommand("user " + user + "\r\n")) return false;
-    if (!WaitResponse("\r\n", &answer)) return false;
-    if (IsRefusal(answer)) {
-      ReportError("User Name error!");
-      return false;
-    }
-    if (HasLineBreak(password)) {
-      ReportError("User or Password error!");
-      return false;
-    }
-    if (!SendCommand("pass " + password + "\r\n")) return false;
-    if (!WaitResponse("\r\n", &answer)) return false;
-    if (IsRefusal(answer)) {
-      ReportError("User or Password error!");
-      return false;
-    }
+  } else if (!LoginStep(user, "user " + user, "User Name error!") ||
+             !LoginStep(password, "pass " + password,
+                        "User or Password error!")) {
+    return false;
   }
   logged_in_ = true;
+  return true;
+}
+
+bool Pop3Session::LoginStep(const std::string& argument,
+                            const std::string& line, const std::string& error) {
+  if (HasLineBreak(argument)) {
+    ReportError(error);
+    return false;
+  }
+  if (!SendCommand(line + "\r\n")) return false;
+  std::string answer;
+  if (!WaitResponse("\r\n", &answer)) return false;
+  if (IsRefusal(answer)) {
+    ReportError(error);
+    return false;
+  }
   return true;
 }
 

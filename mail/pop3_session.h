@@ -67,6 +67,11 @@ class Pop3Session {
   void FailureExit();
   void SignalResponse();
   bool SendCommand(const std::string& line);
+  // One login command: sends `line` and a line break and reads the answer.
+  // Reports `error` and fails when `argument` (the part of `line` that the
+  // caller passed in) holds a line break or when the server refuses.
+  bool LoginStep(const std::string& argument, const std::string& line,
+                 const std::string& error);
   bool WaitForConnect(const std::shared_ptr<ConnectAttempt>& attempt);
   void DropConnection();
 

@@ -65,15 +65,6 @@ std::optional<long> ParseNumber(const std::string& text, long lowest,
   return value;
 }
 
-// The toolbar side that a check without a browser does not have.
-class NoToolbar : public MailToolbar {
- public:
-  void StartTimer(int, int) override {}
-  void KillTimer(int) override {}
-  void ShowIndicator(const ToolbarIndicator&) override {}
-  void RunCommand(int, const std::string&) override {}
-};
-
 // The accounts with their numbers in the store; accounts that cannot be
 // read are left out, as the dialog leaves them out.
 std::vector<std::pair<uint32_t, MailAccount>> NumberedAccounts(
@@ -189,7 +180,7 @@ int Check(const MailAccountStore& store, const std::vector<std::string>& args) {
   PosixTcpConnectionFactory connections;
   PlainMessagePump pump;
   SystemClock clock;
-  NoToolbar toolbar;
+  NoMailToolbar toolbar;
   bool all_good = true;
   {
     MailChecker checker(store, connections, pump, clock, toolbar);

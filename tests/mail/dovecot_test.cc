@@ -4,9 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "mail/mail_checker.h"
@@ -42,28 +40,11 @@ class DovecotTest : public ::testing::Test {
     ASSERT_NE(server_, nullptr) << why_;
   }
 
-  std::string ErrorOf(const std::string& account) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = errors_.find(account);
-    return it == errors_.end() ? std::string() : it->second;
-  }
-  Pop3Session::ErrorSink Sink() {
-    return [this](const std::string& account, const std::string& text) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (text.empty()) {
-        errors_.erase(account);
-      } else {
-        errors_[account] = text;
-      }
-    };
-  }
-
   static DovecotServer* server_;
   static std::string why_;
   PosixTcpConnectionFactory connections_{5000};
   PlainMessagePump pump_;
-  std::mutex mutex_;
-  std::map<std::string, std::string> errors_;
+  ErrorRecord errors_;
 };
 
 DovecotServer* DovecotTest::server_ = nullptr;
@@ -91,7 +72,7 @@ TEST_F(DovecotTest, LoginsAndStat) {
       {"user3", "wrong", true, false, "Username or Password error!"},
   };
   for (const Row& row : rows) {
-    Pop3Session session(connections_, pump_, Sink());
+    Pop3Session session(connections_, pump_, errors_.Sink());
     session.SetAccountNumber("1");
     ASSERT_TRUE(session.Connect("127.0.0.1", server_->port())) << row.user;
     EXPECT_FALSE(session.apop_timestamp().empty());
@@ -102,9 +83,9 @@ TEST_F(DovecotTest, LoginsAndStat) {
       ASSERT_TRUE(session.Stat(&status)) << session.LastError();
       EXPECT_EQ(status, row.status_or_error) << row.user;
       session.Close();
-      EXPECT_EQ(ErrorOf("1"), "") << row.user;
+      EXPECT_EQ(errors_.ErrorOf("1"), "") << row.user;
     } else {
-      EXPECT_EQ(ErrorOf("1"), row.status_or_error) << row.user;
+      EXPECT_EQ(errors_.ErrorOf("1"), row.status_or_error) << row.user;
     }
   }
 }

@@ -1,13 +1,16 @@
 #ifndef ZAN_TESTS_MAIL_MAIL_FAKES_H_
 #define ZAN_TESTS_MAIL_MAIL_FAKES_H_
 
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "definition/toolbar_model.h"
 #include "mail/mail_account_store.h"
 #include "mail/mail_toolbar.h"
+#include "mail/pop3_session.h"
 #include "platform/clock.h"
 #include "platform/posix/sqlite_registry.h"
 #include "settings/settings_store.h"
@@ -99,6 +102,31 @@ inline std::unique_ptr<ToolbarModel> ModelWithIndicator(
   model->RebuildReferenceLists();
   return model;
 }
+
+// Keeps the error values the session writes, as the registry would: an
+// empty text deletes the account's value.
+class ErrorRecord {
+ public:
+  Pop3Session::ErrorSink Sink() {
+    return [this](const std::string& account, const std::string& text) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (text.empty()) {
+        errors_.erase(account);
+      } else {
+        errors_[account] = text;
+      }
+    };
+  }
+  std::string ErrorOf(const std::string& account) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = errors_.find(account);
+    return it == errors_.end() ? std::string() : it->second;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, std::string> errors_;
+};
 
 }  // namespace zan
 

@@ -4,8 +4,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <map>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,37 +11,13 @@
 #include "mail/apop_digest.h"
 #include "platform/posix/message_pump_posix.h"
 #include "platform/posix/tcp_connection_posix.h"
+#include "tests/mail/mail_fakes.h"
 #include "tests/support/scripted_pop3_server.h"
 
 namespace zan {
 namespace {
 
 using Server = ScriptedPop3Server;
-
-// Keeps the error values the session writes, as the registry would: an
-// empty text deletes the account's value.
-class ErrorRecord {
- public:
-  Pop3Session::ErrorSink Sink() {
-    return [this](const std::string& account, const std::string& text) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (text.empty()) {
-        errors_.erase(account);
-      } else {
-        errors_[account] = text;
-      }
-    };
-  }
-  std::string ErrorOf(const std::string& account) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = errors_.find(account);
-    return it == errors_.end() ? std::string() : it->second;
-  }
-
- private:
-  std::mutex mutex_;
-  std::map<std::string, std::string> errors_;
-};
 
 class Pop3SessionTest : public ::testing::Test {
  protected:
