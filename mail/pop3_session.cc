@@ -234,7 +234,7 @@ bool Pop3Session::LoginStep(const std::string& argument,
   return true;
 }
 
-bool Pop3Session::Stat(std::string* status) {
+bool Pop3Session::CheckLoggedIn() {
   if (!connected_) {
     ReportError("Socket not created!");
     return false;
@@ -243,6 +243,11 @@ bool Pop3Session::Stat(std::string* status) {
     ReportError("Not Connected!");
     return false;
   }
+  return true;
+}
+
+bool Pop3Session::Stat(std::string* status) {
+  if (!CheckLoggedIn()) return false;
   if (!SendCommand("stat\r\n")) return false;
   std::string answer;
   if (!WaitResponse("\r\n", &answer)) return false;
@@ -255,14 +260,7 @@ bool Pop3Session::Stat(std::string* status) {
 }
 
 bool Pop3Session::Quit() {
-  if (!connected_) {
-    ReportError("Socket not created!");
-    return false;
-  }
-  if (!logged_in_) {
-    ReportError("Not Connected!");
-    return false;
-  }
+  if (!CheckLoggedIn()) return false;
   bool sent = connection_ && connection_->Send("quit\r\n");
   if (!sent) ReportError("Socket error!");
   connected_ = false;

@@ -67,6 +67,9 @@ class Pop3Session {
   void FailureExit();
   void SignalResponse();
   bool SendCommand(const std::string& line);
+  // False, with "Socket not created!" or "Not Connected!" reported, unless
+  // the session is connected and logged in.
+  bool CheckLoggedIn();
   // One login command: sends `line` and a line break and reads the answer.
   // Reports `error` and fails when `argument` (the part of `line` that the
   // caller passed in) holds a line break or when the server refuses.
