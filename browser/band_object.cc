@@ -25,15 +25,13 @@ BandObject::BandObject(ToolbarWindow& toolbar, const SettingsStore& settings,
 
 bool BandObject::BeforeNavigate2(std::optional<std::string_view> target_frame) {
   if (!connected_) return false;
-  uint32_t setting = settings_.GetDword(std::string(kPopupBlockingSetting), 0);
-  return ShouldCancelNavigation(setting, ctrl_down_ && ctrl_down_(),
-                                target_frame);
+  return zan::BeforeNavigate2(settings_, ctrl_down_ && ctrl_down_(),
+                              target_frame);
 }
 
 bool BandObject::NewWindow2() {
   if (!connected_) return false;
-  uint32_t setting = settings_.GetDword(std::string(kPopupBlockingSetting), 0);
-  return ShouldCancelNewWindow(setting, ctrl_down_ && ctrl_down_());
+  return zan::NewWindow2(settings_, ctrl_down_ && ctrl_down_());
 }
 
 void BandObject::DownloadComplete(bool has_document) {
