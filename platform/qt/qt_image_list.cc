@@ -18,10 +18,24 @@ QPixmap Keyed(const QImage& image, QRgb key) {
   return QPixmap::fromImage(argb);
 }
 
+QPixmap MakeDisabled(const QPixmap& image) {
+  QImage img = image.toImage().convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < img.height(); ++y) {
+    QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+    for (int x = 0; x < img.width(); ++x) {
+      int g = qGray(line[x]);
+      g = 128 + g / 2;
+      line[x] = qRgba(g, g, g, qAlpha(line[x]) * 3 / 4);
+    }
+  }
+  return QPixmap::fromImage(img);
+}
+
 }  // namespace
 
 bool QtImageList::Load(const QString& file, int image_width) {
   images_.clear();
+  disabled_.clear();
   QImage strip(file);
   if (strip.isNull() || image_width <= 0) return false;
   QRgb key = strip.pixel(0, 0);
@@ -34,6 +48,7 @@ bool QtImageList::Load(const QString& file, int image_width) {
 
 bool QtImageList::LoadSingle(const QString& file) {
   images_.clear();
+  disabled_.clear();
   QImage image(file);
   if (image.isNull()) return false;
   images_.push_back(Keyed(image, image.pixel(0, 0)));
@@ -60,16 +75,10 @@ QPixmap QtImageList::Silhouette(int index, const QColor& color) const {
 QPixmap QtImageList::Disabled(int index) const {
   const QPixmap* image = Image(index);
   if (!image) return QPixmap();
-  QImage img = image->toImage().convertToFormat(QImage::Format_ARGB32);
-  for (int y = 0; y < img.height(); ++y) {
-    QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < img.width(); ++x) {
-      int g = qGray(line[x]);
-      g = 128 + g / 2;
-      line[x] = qRgba(g, g, g, qAlpha(line[x]) * 3 / 4);
-    }
-  }
-  return QPixmap::fromImage(img);
+  disabled_.resize(images_.size());
+  QPixmap& grey = disabled_[static_cast<size_t>(index)];
+  if (grey.isNull()) grey = MakeDisabled(*image);
+  return grey;
 }
 
 }  // namespace zan

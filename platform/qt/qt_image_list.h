@@ -23,11 +23,14 @@ class QtImageList {
   const QPixmap* Image(int index) const;
   // The image as a flat silhouette in one colour.
   QPixmap Silhouette(int index, const QColor& color) const;
-  // The image in grey, for disabled buttons.
+  // The image in grey, for disabled buttons; made once per image and kept,
+  // since toolbars ask for it at every paint.
   QPixmap Disabled(int index) const;
 
  private:
   std::vector<QPixmap> images_;
+  // Grey forms made so far, by image index; null where not yet asked for.
+  mutable std::vector<QPixmap> disabled_;
 };
 
 }  // namespace zan
