@@ -124,8 +124,7 @@ void SearchBox::WriteHistory() {
     if (auto history = product->CreateKey(key)) {
       for (const std::string& line : history_) {
         if (line.size() > kMaxStoredHistoryLine) continue;
-        history->SetValue(line, RegistryValue{RegistryType::kDword,
-                                              std::string("\1\0\0\0", 4)});
+        history->SetValue(line, DwordValue(1));
       }
     }
   }

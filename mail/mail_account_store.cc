@@ -8,15 +8,6 @@ namespace {
 constexpr char kScrambleKey[] = "MHR461QX%@58TTB";
 constexpr size_t kScrambleKeyLength = sizeof kScrambleKey - 1;
 
-RegistryValue DwordValue(uint32_t value) {
-  RegistryValue stored;
-  stored.type = RegistryType::kDword;
-  for (int i = 0; i < 4; ++i) {
-    stored.data.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-  }
-  return stored;
-}
-
 std::optional<uint32_t> DwordOf(const std::optional<RegistryValue>& value) {
   if (!value || value->data.size() < 4) return std::nullopt;
   uint32_t result = 0;

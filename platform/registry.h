@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace zan {
 
@@ -22,6 +23,15 @@ struct RegistryValue {
 
   bool operator==(const RegistryValue&) const = default;
 };
+
+// A REG_DWORD value: `value` as four little-endian bytes.
+inline RegistryValue DwordValue(uint32_t value) {
+  std::string data(4, '\0');
+  for (int i = 0; i < 4; ++i) {
+    data[static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  }
+  return {RegistryType::kDword, std::move(data)};
+}
 
 // Longest value name the store accepts (characters); a longer one is refused.
 inline constexpr size_t kMaxRegistryValueName = 16383;

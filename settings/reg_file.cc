@@ -226,11 +226,7 @@ bool ParseData(const std::string& data, Operation& op) {
       if (digit < 0) return false;
       number = number << 4 | static_cast<uint32_t>(digit);
     }
-    std::string bytes(4, '\0');
-    for (int i = 0; i < 4; ++i) {
-      bytes[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
-    }
-    op.value = {RegistryType::kDword, bytes};
+    op.value = DwordValue(number);
     return true;
   }
   uint32_t type = static_cast<uint32_t>(RegistryType::kBinary);

@@ -97,8 +97,7 @@ bool ResourceDownloader::DownloadResource(std::string& name) {
   const bool fetched = Fetch(url, local);
   if (auto history = settings_.OpenProductSubKey(
           SettingsStore::HistoryKeyName("ResourceFiles"))) {
-    history->SetValue(local,
-                      {RegistryType::kDword, std::string("\1\0\0\0", 4)});
+    history->SetValue(local, DwordValue(1));
   }
 
   if (fetched) {

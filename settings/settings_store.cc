@@ -75,11 +75,7 @@ uint32_t SettingsStore::GetDword(const std::string& name,
 void SettingsStore::SetDword(const std::string& name, uint32_t value) const {
   auto key = OpenProductKey();
   if (!key) return;
-  std::string data(4, '\0');
-  for (int i = 0; i < 4; ++i) {
-    data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-  }
-  key->SetValue(name, {RegistryType::kDword, std::move(data)});
+  key->SetValue(name, DwordValue(value));
 }
 
 bool SettingsStore::GetFlag(const std::string& name, bool default_on) const {

@@ -29,14 +29,6 @@ RegistryValue Sz(const std::string& text) {
   return {RegistryType::kString, text + std::string(1, '\0')};
 }
 
-RegistryValue Dword(uint32_t value) {
-  std::string data(4, '\0');
-  for (int i = 0; i < 4; ++i) {
-    data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-  }
-  return {RegistryType::kDword, data};
-}
-
 // Sets the default value of `path` under `root`, creating the key.
 bool SetDefault(RegistryKey& root, const std::string& path,
                 const std::string& text) {
@@ -152,7 +144,7 @@ uint32_t ToolbarRegistration::UnlockToolbars() {
         locked = locked << 8 | static_cast<unsigned char>(value->data[i]);
       }
     }
-    key->SetValue("Locked", Dword(0));
+    key->SetValue("Locked", DwordValue(0));
   }
   return locked;
 }
@@ -160,7 +152,7 @@ uint32_t ToolbarRegistration::UnlockToolbars() {
 void ToolbarRegistration::RestoreLocked(uint32_t locked) {
   if (auto key =
           registry_.CreateKey(RegistryHive::kCurrentUser, kBrowserToolbarKey)) {
-    key->SetValue("Locked", Dword(locked));
+    key->SetValue("Locked", DwordValue(locked));
   }
 }
 

@@ -10,12 +10,6 @@ RegistryValue StringValue(const std::string& text) {
   return RegistryValue{RegistryType::kString, text + std::string(1, '\0')};
 }
 
-RegistryValue DwordValue(uint32_t value) {
-  std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(value >> (8 * i));
-  return RegistryValue{RegistryType::kDword, bytes};
-}
-
 std::optional<std::string> ReadText(RegistryKey& key, const std::string& name) {
   std::optional<RegistryValue> value = key.QueryValue(name);
   if (!value) return std::nullopt;
