@@ -1,35 +1,13 @@
 #include "mail/pop3_session.h"
 
-#include <chrono>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 #include "mail/apop_digest.h"
 
 namespace zan {
 namespace {
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-bool EndsWithNoCase(std::string_view text, std::string_view ending) {
-  return !ending.empty() && text.size() >= ending.size() &&
-         EqualsNoCase(text.substr(text.size() - ending.size()), ending);
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view start) {
-  return text.size() >= start.size() &&
-         EqualsNoCase(text.substr(0, start.size()), start);
-}
 
 // A line break inside an argument would end the command early and let the
 // rest of the argument be taken as a command of its own.
@@ -39,6 +17,20 @@ bool HasLineBreak(std::string_view text) {
 
 bool IsRefusal(const std::string& answer) {
   return !answer.empty() && answer[0] == '-';
+}
+
+// The answer without "+OK " and its line end ("3 5120" for "+OK 3 5120"),
+// empty when nothing is left.
+std::string StatusText(const std::string& answer) {
+  size_t end = answer.size();
+  if (end >= 2 && answer.compare(end - 2, 2, "\r\n") == 0) {
+    end -= 2;
+  } else if (end >= 1 && answer[end - 1] == '\n') {
+    end -= 1;  // a server that ends its lines with a line feed alone
+  } else {
+    end = end >= 2 ? end - 2 : 0;
+  }
+  return end > 4 ? answer.substr(4, end - 4) : std::string();
 }
 
 }  // namespace
@@ -59,7 +51,8 @@ Pop3Session::Pop3Session(TcpConnectionFactory& connections, MessagePump& pump,
                          ErrorSink error_sink)
     : connections_(connections),
       pump_(pump),
-      error_sink_(std::move(error_sink)) {}
+      error_sink_(std::move(error_sink)),
+      reader_(pump, *this) {}
 
 Pop3Session::~Pop3Session() {
   // Leaving at shutdown is no event of the account last checked: its stored
@@ -93,6 +86,16 @@ void Pop3Session::ReportError(const std::string& text) {
   if (error_sink_ && !silent_) error_sink_(account, text);
 }
 
+void Pop3Session::NoteError(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  last_error_ = text;
+}
+
+void Pop3Session::OnConnectionLost() {
+  connected_ = false;
+  logged_in_ = false;
+}
+
 void Pop3Session::DropConnection() {
   if (connection_) {
     connection_->Close();
@@ -109,12 +112,6 @@ bool Pop3Session::Connect(const std::string& host, uint16_t port) {
   connected_ = false;
   logged_in_ = false;
   apop_timestamp_.clear();
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    response_.clear();
-    response_ready_ = false;
-    response_overflow_ = false;
-  }
   DropConnection();
 
   auto attempt = std::make_shared<ConnectAttempt>();
@@ -165,7 +162,7 @@ bool Pop3Session::Connect(const std::string& host, uint16_t port) {
 
   connection_ = attempt->connection;
   connected_ = true;
-  reader_ = std::thread(&Pop3Session::ReceiveThread, this, connection_);
+  reader_.Start(connection_);
   std::string greeting;
   if (!WaitResponse("\r\n", &greeting)) return false;
   apop_timestamp_ = ApopTimestamp(greeting);
@@ -255,16 +252,19 @@ bool Pop3Session::Stat(std::string* status) {
     ReportError("Get Stat error!");
     return false;
   }
-  *status = answer.size() > 6 ? answer.substr(4, answer.size() - 6) : "";
+  *status = StatusText(answer);
   return true;
 }
 
 bool Pop3Session::Quit() {
   if (!CheckLoggedIn()) return false;
-  bool sent = connection_ && connection_->Send("quit\r\n");
-  if (!sent) ReportError("Socket error!");
+  // The flags drop before the line goes out: the server's farewell and its
+  // close may reach the reader at once, and must not count as a broken
+  // connection.
   connected_ = false;
   logged_in_ = false;
+  bool sent = connection_ && connection_->Send("quit\r\n");
+  if (!sent) ReportError("Socket error!");
   return sent;
 }
 
@@ -277,161 +277,11 @@ bool Pop3Session::Close() {
   return true;
 }
 
-void Pop3Session::StopReceiveThread() {
-  if (!reader_.joinable()) return;
-  if (connection_) connection_->Stop();
-  reader_.join();
-}
+void Pop3Session::StopReceiveThread() { reader_.Stop(); }
 
 bool Pop3Session::WaitResponse(const std::string& terminator,
                                std::string* response) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    terminator_ = terminator;
-  }
-  bool ok = false;
-  for (;;) {
-    if (!pump_.DispatchPending()) {
-      // The loop is asked to quit: the wait ends at once, as if an empty
-      // answer had come; the request stays for the thread's own loop.
-      response->clear();
-      ok = true;
-      break;
-    }
-    bool ready;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      ready = response_ready_;
-    }
-    if (!ready) {
-      bool arrived = pump_.WaitForInput(kResponseTimeoutMs);
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ready = response_ready_;
-      }
-      if (!ready) {
-        if (arrived || receiving_) continue;
-        ReportError("Connection TimeOut!");
-        ok = false;
-        break;
-      }
-    }
-    bool empty = false;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (response_overflow_) {
-        ok = false;  // the reader has reported why
-      } else if (response_.empty()) {
-        empty = true;
-      } else {
-        *response = response_;
-        ok = true;
-      }
-    }
-    if (empty) {
-      ReportError("Receive Buffer is empty!");
-      ok = false;
-    }
-    break;
-  }
-  std::lock_guard<std::mutex> lock(mutex_);
-  std::string().swap(response_);
-  response_ready_ = false;
-  response_overflow_ = false;
-  return ok;
-}
-
-void Pop3Session::SignalResponse() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    response_ready_ = true;
-  }
-  pump_.Wake();
-}
-
-void Pop3Session::FailureExit() {
-  connected_ = false;
-  logged_in_ = false;
-  SignalResponse();
-  receiving_ = false;
-}
-
-bool Pop3Session::ReadBurst(TcpConnection& connection) {
-  char chunk[kChunkSize + 1];
-  for (;;) {
-    // A short pause lets the rest of a burst arrive before it is read.
-    std::this_thread::sleep_for(std::chrono::milliseconds(3));
-    long count = connection.Read(chunk, kChunkSize);
-    if (count == TcpConnection::kReadWouldBlock) break;
-    if (count == TcpConnection::kReadError) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      last_error_ = "Socket Read Error!";
-      return false;
-    }
-    if (count == 0) {
-      ReportError("Connection Closed!");
-      return false;
-    }
-    bool overflow = false;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (response_.size() + static_cast<size_t>(count) > kMaxResponseBytes) {
-        response_overflow_ = true;
-        overflow = true;
-      } else {
-        response_.append(chunk, static_cast<size_t>(count));
-      }
-    }
-    if (overflow) {
-      ReportError("Memory Error!");
-      return false;
-    }
-    if (static_cast<size_t>(count) < kChunkSize) break;
-  }
-  // The whole response is tested, so that a terminator split between two
-  // reads still completes it.
-  bool complete;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    complete = EndsWithNoCase(response_, terminator_) ||
-               StartsWithNoCase(response_, "-ERR");
-  }
-  if (complete) SignalResponse();
-  return true;
-}
-
-void Pop3Session::ReceiveThread(std::shared_ptr<TcpConnection> connection) {
-  // From here on the connection counts as good.
-  ReportError("");
-  for (;;) {
-    receiving_ = false;
-    TcpConnection::ReadyState state = connection->WaitReadable();
-    receiving_ = true;
-    switch (state) {
-      case TcpConnection::ReadyState::kStopped:
-        ReportError("");
-        receiving_ = false;
-        return;
-      case TcpConnection::ReadyState::kNetworkDown:
-        ReportError("The network subsystem has failed!");
-        FailureExit();
-        return;
-      case TcpConnection::ReadyState::kClosed:
-        ReportError("Connection Closed!");
-        FailureExit();
-        return;
-      case TcpConnection::ReadyState::kReadable:
-        if (!connected_) {
-          receiving_ = false;
-          return;
-        }
-        if (!ReadBurst(*connection)) {
-          FailureExit();
-          return;
-        }
-        break;
-    }
-  }
+  return reader_.WaitResponse(terminator, response);
 }
 
 }  // namespace zan

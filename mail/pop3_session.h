@@ -8,35 +8,30 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
+#include "mail/pop3_reader.h"
 #include "platform/message_pump.h"
 #include "platform/tcp_connection.h"
 
 namespace zan {
 
 // The POP3 client of the new-mail indicator: connect, log in (USER/PASS or
-// APOP), STAT, leave. Commands are sent from the user-interface thread; a
-// reader thread per connection collects each answer into a response buffer
-// and signals when it is complete, while the waiting user-interface thread
-// keeps dispatching its events. Every failure is reported with a fixed text
-// that becomes the error of the account being checked.
-class Pop3Session {
+// APOP), STAT, leave. Commands are sent from the user-interface thread; the
+// answers come through a Pop3Reader, whose wait keeps the user-interface
+// thread's events flowing. Every failure is reported with a fixed text that
+// becomes the error of the account being checked.
+class Pop3Session : private Pop3ReaderOwner {
  public:
   // Receives each reported text with the number of the account it belongs
   // to; an empty text means "no error". Called from either thread.
   using ErrorSink = std::function<void(const std::string& account_number,
                                        const std::string& text)>;
 
-  static constexpr size_t kChunkSize = 2048;
-  static constexpr int kResponseTimeoutMs = 3000;
-  // A POP3 status answer is one short line; a server that sends more than
-  // this without completing its answer is cut off.
-  static constexpr size_t kMaxResponseBytes = 64 * 1024;
+  static constexpr int kResponseTimeoutMs = Pop3Reader::kSliceMs;
 
   Pop3Session(TcpConnectionFactory& connections, MessagePump& pump,
               ErrorSink error_sink);
-  ~Pop3Session();
+  ~Pop3Session() override;
   Pop3Session(const Pop3Session&) = delete;
   Pop3Session& operator=(const Pop3Session&) = delete;
 
@@ -51,21 +46,19 @@ class Pop3Session {
   bool Close();
   bool WaitResponse(const std::string& terminator, std::string* response);
   void StopReceiveThread();
-  void ReportError(const std::string& text);
+  void ReportError(const std::string& text) override;
 
-  bool IsConnected() const { return connected_; }
+  bool IsConnected() const override { return connected_; }
   bool IsLoggedIn() const { return logged_in_; }
   std::string LastError() const;
   const std::string& apop_timestamp() const { return apop_timestamp_; }
+  const Pop3Reader& reader() const { return reader_; }
 
  private:
   struct ConnectAttempt;
 
-  void ReceiveThread(std::shared_ptr<TcpConnection> connection);
-  // Reads one burst; false when the reader must take its failure exit.
-  bool ReadBurst(TcpConnection& connection);
-  void FailureExit();
-  void SignalResponse();
+  void NoteError(const std::string& text) override;
+  void OnConnectionLost() override;
   bool SendCommand(const std::string& line);
   // False, with "Socket not created!" or "Not Connected!" reported, unless
   // the session is connected and logged in.
@@ -83,20 +76,15 @@ class Pop3Session {
   ErrorSink error_sink_;
 
   std::shared_ptr<TcpConnection> connection_;
-  std::thread reader_;
+  Pop3Reader reader_;
   std::atomic<bool> connected_{false};
   std::atomic<bool> logged_in_{false};
-  std::atomic<bool> receiving_{false};
   std::atomic<bool> silent_{false};
   std::string apop_timestamp_;
 
   mutable std::mutex mutex_;  // everything below
   std::string account_number_;
   std::string last_error_;
-  std::string terminator_ = "\r\n";
-  std::string response_;
-  bool response_ready_ = false;  // the manual-reset response event
-  bool response_overflow_ = false;
 };
 
 }  // namespace zan
