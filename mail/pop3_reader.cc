@@ -43,8 +43,8 @@ bool IsComplete(std::string_view response, std::string_view terminator) {
 
 }  // namespace
 
-Pop3Reader::Pop3Reader(MessagePump& pump, Pop3ReaderOwner& owner)
-    : pump_(pump), owner_(owner) {}
+Pop3Reader::Pop3Reader(MessagePump& pump, Pop3ReaderOwner& owner, int slice_ms)
+    : pump_(pump), owner_(owner), slice_ms_(slice_ms) {}
 
 Pop3Reader::~Pop3Reader() { Stop(); }
 
@@ -95,7 +95,7 @@ bool Pop3Reader::WaitResponse(const std::string& terminator,
       break;
     }
     if (!IsResponseReady()) {
-      bool arrived = pump_.WaitForInput(kSliceMs);
+      bool arrived = pump_.WaitForInput(slice_ms_);
       if (!IsResponseReady()) {
         if (arrived || receiving_) continue;
         owner_.ReportError("Connection TimeOut!");

@@ -43,7 +43,10 @@ class Pop3Reader {
   // this without the answer being taken is cut off.
   static constexpr size_t kMaxResponseBytes = 64 * 1024;
 
-  Pop3Reader(MessagePump& pump, Pop3ReaderOwner& owner);
+  // `slice_ms` is the length of one wait slice; only the fuzz target, which
+  // has no time to lose on answers that never end, shortens it.
+  Pop3Reader(MessagePump& pump, Pop3ReaderOwner& owner,
+             int slice_ms = kSliceMs);
   ~Pop3Reader();
   Pop3Reader(const Pop3Reader&) = delete;
   Pop3Reader& operator=(const Pop3Reader&) = delete;
@@ -78,6 +81,7 @@ class Pop3Reader {
 
   MessagePump& pump_;
   Pop3ReaderOwner& owner_;
+  const int slice_ms_;
   std::shared_ptr<TcpConnection> connection_;
   std::thread thread_;
   std::atomic<bool> receiving_{false};

@@ -48,11 +48,11 @@ struct Pop3Session::ConnectAttempt {
 };
 
 Pop3Session::Pop3Session(TcpConnectionFactory& connections, MessagePump& pump,
-                         ErrorSink error_sink)
+                         ErrorSink error_sink, int slice_ms)
     : connections_(connections),
       pump_(pump),
       error_sink_(std::move(error_sink)),
-      reader_(pump, *this) {}
+      reader_(pump, *this, slice_ms) {}
 
 Pop3Session::~Pop3Session() {
   // Leaving at shutdown is no event of the account last checked: its stored

@@ -30,7 +30,7 @@ class Pop3Session : private Pop3ReaderOwner {
   static constexpr int kResponseTimeoutMs = Pop3Reader::kSliceMs;
 
   Pop3Session(TcpConnectionFactory& connections, MessagePump& pump,
-              ErrorSink error_sink);
+              ErrorSink error_sink, int slice_ms = kResponseTimeoutMs);
   ~Pop3Session() override;
   Pop3Session(const Pop3Session&) = delete;
   Pop3Session& operator=(const Pop3Session&) = delete;
