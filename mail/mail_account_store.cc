@@ -98,6 +98,19 @@ std::string MailAccountStore::ReadSecureFlag(const std::string& number) const {
   return ReadString("UseSPA" + number).value_or("0");
 }
 
+MailSecurity MailAccountStore::ReadSecurity(const std::string& number) const {
+  std::optional<std::string> text = ReadString("POP3Security" + number);
+  return SecurityOfText(text ? &*text : nullptr);
+}
+
+uint16_t MailAccountStore::ReadPort(const std::string& number) const {
+  std::optional<uint32_t> port = ReadDword("POP3Port" + number);
+  if (!port || *port == 0 || *port > 65535) {
+    return DefaultPortOf(ReadSecurity(number));
+  }
+  return static_cast<uint16_t>(*port);
+}
+
 std::vector<MailAccount> MailAccountStore::LoadAccounts() const {
   std::vector<MailAccount> accounts;
   uint32_t count = AccountCount();
@@ -109,7 +122,8 @@ std::vector<MailAccount> MailAccountStore::LoadAccounts() const {
     std::optional<std::string> interval = ReadInterval(number);
     if (!password || !user || !server || !interval) continue;
     accounts.push_back(MailAccount{*server, *user, *password, *interval,
-                                   ReadSecureFlag(number)});
+                                   ReadSecureFlag(number), ReadSecurity(number),
+                                   ReadPort(number)});
   }
   return accounts;
 }
@@ -137,6 +151,13 @@ void MailAccountStore::SaveAccounts(
     WriteString(*key, "POP3Server" + number, account.server);
     WriteString(*key, "CheckInterval" + number, account.check_interval);
     WriteString(*key, "UseSPA" + number, account.secure_authentication);
+    // A plain account on port 110 is stored as it always was.
+    if (account.security != MailSecurity::kNone ||
+        account.port != kPop3Port) {
+      WriteString(*key, "POP3Security" + number,
+                  SecurityText(account.security));
+      key->SetValue("POP3Port" + number, DwordValue(account.port));
+    }
   }
 }
 

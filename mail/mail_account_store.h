@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "mail/mail_security.h"
 #include "platform/registry.h"
 #include "settings/settings_store.h"
 
@@ -20,6 +21,8 @@ struct MailAccount {
   std::string password;               // plain; scrambled only in the registry
   std::string check_interval = "10";  // decimal minutes; below 1: no timer
   std::string secure_authentication = "0";  // "1": APOP
+  MailSecurity security = MailSecurity::kNone;
+  uint16_t port = kPop3Port;
 
   bool operator==(const MailAccount&) const = default;
 };
@@ -57,6 +60,11 @@ class MailAccountStore {
   std::optional<std::string> ReadInterval(const std::string& number) const;
   // "UseSPA%u"; "0" when missing.
   std::string ReadSecureFlag(const std::string& number) const;
+  // "POP3Security%u" (see SecurityOfText()); none when missing.
+  MailSecurity ReadSecurity(const std::string& number) const;
+  // "POP3Port%u"; the default port of the account's security when missing
+  // or not a port.
+  uint16_t ReadPort(const std::string& number) const;
 
   // Status values.
   std::optional<uint32_t> ReadBusy(const std::string& number) const;

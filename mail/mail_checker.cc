@@ -88,6 +88,8 @@ bool MailChecker::CheckAccount(const std::string& number, bool forced) {
   std::optional<std::string> server = store_.ReadServer(number);
   std::optional<std::string> interval = store_.ReadInterval(number);
   bool apop = store_.ReadSecureFlag(number) == "1";
+  MailSecurity security = store_.ReadSecurity(number);
+  uint16_t port = port_override_.value_or(store_.ReadPort(number));
 
   if (interval) {
     long minutes = ReadInteger(*interval);
@@ -104,7 +106,7 @@ bool MailChecker::CheckAccount(const std::string& number, bool forced) {
   } else if (!store_.TakeBusy(number)) {
     return true;  // another instance took the account a moment ago
   }
-  if (!session_.Connect(*server, port_)) {
+  if (!session_.Connect(*server, port, security)) {
     store_.WriteBusy(number, 0);
     return false;
   }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,6 @@ namespace zan {
 // results in the toolbar's POP3 indicators.
 class MailChecker {
  public:
-  static constexpr uint16_t kPop3Port = 110;
   // A busy mark older than this (by the account's last check time) was left
   // by an instance that ended during its check.
   static constexpr int64_t kStaleBusySeconds = 10 * 60;
@@ -33,8 +33,8 @@ class MailChecker {
 
   // The loaded toolbar whose indicators and commands are used; may be null.
   void SetModel(ToolbarModel* model) { model_ = model; }
-  // The port connected to; 110 unless a tool or a test says otherwise.
-  void set_port(uint16_t port) { port_ = port; }
+  // A port that replaces every account's own (for tools and tests).
+  void set_port(uint16_t port) { port_override_ = port; }
 
   void StartMailTimers();
   // Handles every timer id of the toolbar control (and the forced pass).
@@ -63,7 +63,7 @@ class MailChecker {
   MailToolbar& toolbar_;
   Pop3Session session_;
   ToolbarModel* model_ = nullptr;
-  uint16_t port_ = kPop3Port;
+  std::optional<uint16_t> port_override_;
   bool check_timer_running_ = false;
   bool blink_timer_running_ = false;
   bool pass_running_ = false;

@@ -1,10 +1,13 @@
 #include "mail/pop3_session.h"
 
+#include <algorithm>
+#include <chrono>
 #include <string_view>
 #include <thread>
 #include <utility>
 
 #include "mail/apop_digest.h"
+#include "platform/tls_layer.h"
 
 namespace zan {
 namespace {
@@ -44,6 +47,15 @@ struct Pop3Session::ConnectAttempt {
   bool done = false;
   TcpConnection::ConnectResult result =
       TcpConnection::ConnectResult::kConnectFailed;
+  MessagePump* pump = nullptr;
+};
+
+// One TLS handshake, run away from the user-interface thread.
+struct Pop3Session::HandshakeAttempt {
+  std::mutex mutex;
+  bool done = false;
+  TlsConnection::HandshakeResult result =
+      TlsConnection::HandshakeResult::kFailed;
   MessagePump* pump = nullptr;
 };
 
@@ -103,7 +115,8 @@ void Pop3Session::DropConnection() {
   }
 }
 
-bool Pop3Session::Connect(const std::string& host, uint16_t port) {
+bool Pop3Session::Connect(const std::string& host, uint16_t port,
+                          MailSecurity security) {
   if (connected_) {
     Close();
   } else {
@@ -160,13 +173,123 @@ bool Pop3Session::Connect(const std::string& host, uint16_t port) {
       return false;
   }
 
-  connection_ = attempt->connection;
+  std::shared_ptr<TcpConnection> connection = attempt->connection;
+  if (security == MailSecurity::kTls && !Secure(host, &connection)) {
+    // Nothing but the handshake has gone over the connection.
+    attempt->connection->Close();
+    return false;
+  }
+  connection_ = connection;
   connected_ = true;
   reader_.Start(connection_);
   std::string greeting;
-  if (!WaitResponse("\r\n", &greeting)) return false;
+  if (!WaitResponse("\r\n", &greeting)) {
+    // A plain account stays connected until the next connect; one that
+    // asked for security gives the connection up at once.
+    if (security != MailSecurity::kNone) Abandon(LastError());
+    return false;
+  }
+  if (security == MailSecurity::kStls && !StartTls(host)) return false;
   apop_timestamp_ = ApopTimestamp(greeting);
   return true;
+}
+
+void Pop3Session::Abandon(const std::string& text) {
+  // The reader clears the account's error when it stops; the text is
+  // reported after it.
+  reader_.Stop();
+  DropConnection();
+  connected_ = false;
+  logged_in_ = false;
+  ReportError(text);
+}
+
+bool Pop3Session::StartTls(const std::string& host) {
+  if (!SendCommand("stls\r\n")) {
+    Abandon(LastError());
+    return false;
+  }
+  std::string answer;
+  if (!WaitResponse("\r\n", &answer)) {
+    Abandon(LastError());
+    return false;
+  }
+  if (answer.compare(0, 3, "+OK") != 0) {
+    Abandon("STLS not supported!");
+    return false;
+  }
+  // Whatever came with the answer is dropped with it; the handshake reads
+  // the connection itself, so the reader steps aside until it is done.
+  reader_.Stop();
+  connection_->Resume();
+  std::shared_ptr<TcpConnection> secured = connection_;
+  if (!Secure(host, &secured)) {
+    Abandon(LastError());
+    return false;
+  }
+  connection_ = secured;
+  reader_.Start(connection_);
+  return true;
+}
+
+bool Pop3Session::Secure(const std::string& host,
+                         std::shared_ptr<TcpConnection>* connection) {
+  TlsLayer* tls = connections_.Tls();
+  std::shared_ptr<TlsConnection> secured;
+  if (tls) secured = tls->Wrap(*connection, host);
+  if (!secured) {
+    ReportError("TLS Handshake error!");
+    return false;
+  }
+  auto attempt = std::make_shared<HandshakeAttempt>();
+  attempt->pump = &pump_;
+  std::thread worker([attempt, secured] {
+    TlsConnection::HandshakeResult result = secured->Handshake();
+    std::lock_guard<std::mutex> lock(attempt->mutex);
+    attempt->result = result;
+    attempt->done = true;
+    if (attempt->pump) attempt->pump->Wake();
+  });
+  bool finished = WaitForHandshake(attempt);
+  if (!finished) secured->CancelConnect();
+  // A cancelled handshake ends at once.
+  worker.join();
+  if (!finished) {
+    ReportError("TLS Handshake error!");
+    return false;
+  }
+  switch (attempt->result) {
+    case TlsConnection::HandshakeResult::kSecured:
+      *connection = secured;
+      return true;
+    case TlsConnection::HandshakeResult::kCertificateRejected:
+      ReportError("Certificate error!");
+      return false;
+    case TlsConnection::HandshakeResult::kFailed:
+    case TlsConnection::HandshakeResult::kCancelled:
+      break;
+  }
+  ReportError("TLS Handshake error!");
+  return false;
+}
+
+bool Pop3Session::WaitForHandshake(
+    const std::shared_ptr<HandshakeAttempt>& attempt) {
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::milliseconds(kHandshakeLimitMs);
+  for (;;) {
+    if (!pump_.DispatchPending()) return false;
+    {
+      std::lock_guard<std::mutex> lock(attempt->mutex);
+      if (attempt->done) return true;
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now())
+                    .count();
+    if (left <= 0) return false;
+    pump_.WaitForInput(static_cast<int>(
+        std::min<long long>(left, static_cast<long long>(kResponseTimeoutMs))));
+  }
 }
 
 bool Pop3Session::WaitForConnect(

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "mail/mail_security.h"
 #include "mail/pop3_reader.h"
 #include "platform/message_pump.h"
 #include "platform/tcp_connection.h"
@@ -28,6 +29,8 @@ class Pop3Session : private Pop3ReaderOwner {
                                        const std::string& text)>;
 
   static constexpr int kResponseTimeoutMs = Pop3Reader::kSliceMs;
+  // The longest a TLS handshake may take.
+  static constexpr int kHandshakeLimitMs = 10000;
 
   Pop3Session(TcpConnectionFactory& connections, MessagePump& pump,
               ErrorSink error_sink, int slice_ms = kResponseTimeoutMs);
@@ -38,7 +41,13 @@ class Pop3Session : private Pop3ReaderOwner {
   // The account whose error value the reports of this session write.
   void SetAccountNumber(const std::string& number);
 
-  bool Connect(const std::string& host, uint16_t port);
+  // With `security` other than none, the connection is secured before any
+  // credentials can be sent: TLS from the first byte, or STLS right after
+  // the greeting. When that fails, Connect() fails ("TLS Handshake error!",
+  // "Certificate error!", "STLS not supported!") and the connection is
+  // closed; it never goes on in plain text.
+  bool Connect(const std::string& host, uint16_t port,
+               MailSecurity security = MailSecurity::kNone);
   bool Login(const std::string& user, const std::string& password, bool apop);
   // On success `status` is the answer without "+OK " and its line end.
   bool Stat(std::string* status);
@@ -56,6 +65,7 @@ class Pop3Session : private Pop3ReaderOwner {
 
  private:
   struct ConnectAttempt;
+  struct HandshakeAttempt;
 
   void NoteError(const std::string& text) override;
   void OnConnectionLost() override;
@@ -69,6 +79,15 @@ class Pop3Session : private Pop3ReaderOwner {
   bool LoginStep(const std::string& argument, const std::string& line,
                  const std::string& error);
   bool WaitForConnect(const std::shared_ptr<ConnectAttempt>& attempt);
+  // Secures `*connection` (no reader on it) with a handshake off this
+  // thread; on success `*connection` is the TLS connection.
+  bool Secure(const std::string& host,
+              std::shared_ptr<TcpConnection>* connection);
+  bool WaitForHandshake(const std::shared_ptr<HandshakeAttempt>& attempt);
+  // STLS on the connected session, then the handshake.
+  bool StartTls(const std::string& host);
+  // Gives the connection up and reports `text` for the account.
+  void Abandon(const std::string& text);
   void DropConnection();
 
   TcpConnectionFactory& connections_;

@@ -48,6 +48,9 @@ class TcpConnection {
   // stop wins over pending data. Once stopped, it keeps answering kStopped.
   virtual ReadyState WaitReadable() = 0;
   virtual void Stop() = 0;
+  // Undoes Stop(), so that a new reader may wait on the connection (after
+  // the old one has ended).
+  virtual void Resume() = 0;
 
   // Reads up to `size` bytes without blocking: the count read (> 0), 0 at
   // the end of the stream, kReadWouldBlock or kReadError.
@@ -57,11 +60,15 @@ class TcpConnection {
   virtual void Close() = 0;
 };
 
+class TlsLayer;
+
 // Makes a fresh connection object for each connect.
 class TcpConnectionFactory {
  public:
   virtual ~TcpConnectionFactory() = default;
   virtual std::unique_ptr<TcpConnection> Create() = 0;
+  // The TLS layer for these connections; null where there is none.
+  virtual TlsLayer* Tls() { return nullptr; }
 };
 
 }  // namespace zan

@@ -2,6 +2,7 @@
 //
 //   zan-mail list
 //   zan-mail add --server HOST --user NAME [--apop] [--interval MINUTES]
+//       [--starttls | --tls] [--port PORT]
 //       (the password is the first line of standard input)
 //   zan-mail remove N
 //   zan-mail check [--force] [--port PORT]
@@ -36,11 +37,16 @@ int Usage() {
       << "usage: zan-mail list\n"
          "       zan-mail add --server HOST --user NAME [--apop] "
          "[--interval MINUTES]\n"
+         "                [--starttls | --tls] [--port PORT]\n"
          "                (reads the password from standard input)\n"
          "       zan-mail remove N\n"
          "       zan-mail check [--force] [--port PORT]\n"
          "MINUTES is 0 (no automatic check) or 10 to 180; the default is "
          "10.\n"
+         "--starttls upgrades the connection with STLS (port 110 by "
+         "default),\n--tls speaks TLS from the first byte (port 995 by "
+         "default); without them\nthe account is plain text on port 110. "
+         "check --port replaces every account's port.\n"
          "check runs one pass over the accounts that are due (all of them "
          "with --force)\nand exits 0 when every account was checked without "
          "error, 1 otherwise.\n";
@@ -78,10 +84,24 @@ std::vector<std::pair<uint32_t, MailAccount>> NumberedAccounts(
     auto server = store.ReadServer(number);
     auto interval = store.ReadInterval(number);
     if (!password || !user || !server || !interval) continue;
-    accounts.push_back({n, MailAccount{*server, *user, *password, *interval,
-                                       store.ReadSecureFlag(number)}});
+    accounts.push_back(
+        {n, MailAccount{*server, *user, *password, *interval,
+                        store.ReadSecureFlag(number),
+                        store.ReadSecurity(number), store.ReadPort(number)}});
   }
   return accounts;
+}
+
+std::string SecurityName(MailSecurity security) {
+  switch (security) {
+    case MailSecurity::kNone:
+      return "plain";
+    case MailSecurity::kStls:
+      return "starttls";
+    case MailSecurity::kTls:
+      return "tls";
+  }
+  return "tls";
 }
 
 int List(const MailAccountStore& store) {
@@ -93,6 +113,7 @@ int List(const MailAccountStore& store) {
                                : std::string("manual"))
               << "\t"
               << (account.secure_authentication == "1" ? "apop" : "user/pass")
+              << "\t" << SecurityName(account.security) << " " << account.port
               << "\n";
   }
   return 0;
@@ -100,11 +121,21 @@ int List(const MailAccountStore& store) {
 
 int Add(const MailAccountStore& store, const std::vector<std::string>& args) {
   MailAccount account;
+  std::optional<long> port;
+  bool starttls = false;
+  bool tls = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     bool has_value = i + 1 < args.size();
     if (arg == "--apop") {
       account.secure_authentication = "1";
+    } else if (arg == "--starttls") {
+      starttls = true;
+    } else if (arg == "--tls") {
+      tls = true;
+    } else if (arg == "--port" && has_value) {
+      port = ParseNumber(args[++i], 1, 65535);
+      if (!port) return Fail("--port must be a number from 1 to 65535");
     } else if (arg == "--server" && has_value) {
       account.server = args[++i];
     } else if (arg == "--user" && has_value) {
@@ -120,6 +151,12 @@ int Add(const MailAccountStore& store, const std::vector<std::string>& args) {
     }
   }
   if (account.server.empty() || account.account.empty()) return Usage();
+  if (starttls && tls) return Fail("--starttls and --tls exclude each other");
+  account.security = tls        ? MailSecurity::kTls
+                     : starttls ? MailSecurity::kStls
+                                : MailSecurity::kNone;
+  account.port =
+      port ? static_cast<uint16_t>(*port) : DefaultPortOf(account.security);
   for (const std::string* field : {&account.server, &account.account}) {
     if (field->size() > MailAccountStore::kMaxStringBytes - 1) {
       return Fail("server and user name are at most 999 characters");
@@ -142,7 +179,8 @@ int Add(const MailAccountStore& store, const std::vector<std::string>& args) {
   accounts.push_back(account);
   store.SaveAccounts(accounts);
   std::cout << accounts.size() << "\t" << account.server << "\t"
-            << account.account << "\n";
+            << account.account << "\t" << SecurityName(account.security) << " "
+            << account.port << "\n";
   return 0;
 }
 
@@ -165,7 +203,7 @@ int Remove(const MailAccountStore& store, const std::string& which) {
 
 int Check(const MailAccountStore& store, const std::vector<std::string>& args) {
   bool force = false;
-  uint16_t port = MailChecker::kPop3Port;
+  std::optional<uint16_t> port;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--force") {
       force = true;
@@ -184,7 +222,7 @@ int Check(const MailAccountStore& store, const std::vector<std::string>& args) {
   bool all_good = true;
   {
     MailChecker checker(store, connections, pump, clock, toolbar);
-    checker.set_port(port);
+    if (port) checker.set_port(*port);
     if (force) {
       checker.CheckMailNow();
     } else {

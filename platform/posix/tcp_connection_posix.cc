@@ -12,6 +12,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/posix/openssl_tls_layer.h"
+
 namespace zan {
 namespace {
 
@@ -185,6 +187,15 @@ void PosixTcpConnection::Stop() {
   Poke();
 }
 
+void PosixTcpConnection::Resume() {
+  if (wake_read_ >= 0) {
+    char drain[64];
+    while (read(wake_read_, drain, sizeof drain) > 0) {
+    }
+  }
+  stopped_ = false;
+}
+
 long PosixTcpConnection::Read(char* buffer, size_t size) {
   int fd;
   {
@@ -208,6 +219,17 @@ void PosixTcpConnection::Close() {
     close(socket_);
     socket_ = -1;
   }
+}
+
+PosixTcpConnectionFactory::PosixTcpConnectionFactory(int connect_timeout_ms)
+    : connect_timeout_ms_(connect_timeout_ms) {}
+
+PosixTcpConnectionFactory::~PosixTcpConnectionFactory() = default;
+
+TlsLayer* PosixTcpConnectionFactory::Tls() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!tls_) tls_ = std::make_unique<OpenSslTlsLayer>();
+  return tls_.get();
 }
 
 }  // namespace zan

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "platform/tcp_connection.h"
+#include "platform/tls_layer.h"
 
 namespace zan {
 
@@ -24,6 +25,7 @@ class PosixTcpConnection : public TcpConnection {
   bool Send(std::string_view data) override;
   ReadyState WaitReadable() override;
   void Stop() override;
+  void Resume() override;
   long Read(char* buffer, size_t size) override;
   void Close() override;
 
@@ -39,16 +41,22 @@ class PosixTcpConnection : public TcpConnection {
   std::atomic<bool> cancelled_{false};
 };
 
+// Plain connections, and TLS over them through OpenSSL (made on first use,
+// so the trust store named by SSL_CERT_FILE / SSL_CERT_DIR at that moment
+// is the one used).
 class PosixTcpConnectionFactory : public TcpConnectionFactory {
  public:
-  explicit PosixTcpConnectionFactory(int connect_timeout_ms = 30000)
-      : connect_timeout_ms_(connect_timeout_ms) {}
+  explicit PosixTcpConnectionFactory(int connect_timeout_ms = 30000);
+  ~PosixTcpConnectionFactory() override;
   std::unique_ptr<TcpConnection> Create() override {
     return std::make_unique<PosixTcpConnection>(connect_timeout_ms_);
   }
+  TlsLayer* Tls() override;
 
  private:
   int connect_timeout_ms_;
+  std::mutex mutex_;
+  std::unique_ptr<TlsLayer> tls_;
 };
 
 }  // namespace zan

@@ -176,8 +176,8 @@ TEST_F(DovecotTest, ZanMailCheck) {
   ToolRun list = RunShell(tool + " list");
   EXPECT_EQ(list.exit_code, 0);
   EXPECT_EQ(list.output,
-            "1\t127.0.0.1\tuser1\tevery 10 min\tuser/pass\n"
-            "2\tlocalhost\tuser3\tmanual\tapop\n");
+            "1\t127.0.0.1\tuser1\tevery 10 min\tuser/pass\tplain 110\n"
+            "2\tlocalhost\tuser3\tmanual\tapop\tplain 110\n");
 
   ToolRun check = RunShell(tool + " check --force --port " + port);
   EXPECT_EQ(check.exit_code, 0) << check.output;

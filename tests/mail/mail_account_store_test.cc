@@ -79,6 +79,42 @@ TEST(MailAccountStoreTest, SaveRewritesTheWholeKey) {
   EXPECT_TRUE(store.LoadAccounts().empty());
 }
 
+TEST(MailAccountStoreTest, SecurityAndPort) {
+  StoreOnDisk disk;
+  const MailAccountStore& store = disk.store();
+  MailAccount stls = Account("s", "u1", "p");
+  stls.security = MailSecurity::kStls;
+  MailAccount tls = Account("t", "u2", "p");
+  tls.security = MailSecurity::kTls;
+  tls.port = 995;
+  MailAccount odd_port = Account("o", "u3", "p");
+  odd_port.port = 1110;
+  std::vector<MailAccount> accounts = {stls, tls, odd_port,
+                                       Account("plain", "u4", "p")};
+  store.SaveAccounts(accounts);
+  EXPECT_EQ(store.LoadAccounts(), accounts);
+  EXPECT_EQ(disk.Key()->QueryValue("POP3Security1")->data,
+            std::string("1\0", 2));
+  EXPECT_EQ(disk.Key()->QueryValue("POP3Security2")->data,
+            std::string("2\0", 2));
+  // A plain account on port 110 is stored as an older version stores it.
+  EXPECT_FALSE(disk.Key()->QueryValue("POP3Security4"));
+  EXPECT_FALSE(disk.Key()->QueryValue("POP3Port4"));
+
+  // Values this version does not know never weaken an account; a port that
+  // is no port falls back to the default of the account's security.
+  auto key = disk.Key();
+  RegistryValue text{RegistryType::kString, std::string("ssl\0", 4)};
+  key->SetValue("POP3Security3", text);
+  key->SetValue("POP3Port3", DwordValue(70000));
+  EXPECT_EQ(store.ReadSecurity("3"), MailSecurity::kTls);
+  EXPECT_EQ(store.ReadPort("3"), 995);
+  key->DeleteValue("POP3Security2");
+  key->DeleteValue("POP3Port2");
+  EXPECT_EQ(store.ReadSecurity("2"), MailSecurity::kNone);
+  EXPECT_EQ(store.ReadPort("2"), 110);
+}
+
 TEST(MailAccountStoreTest, LoadSkipsAccountsWithMissingValues) {
   StoreOnDisk disk;
   const MailAccountStore& store = disk.store();

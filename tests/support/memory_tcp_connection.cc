@@ -114,6 +114,11 @@ void MemoryTcpConnection::Stop() {
   link_->changed_.notify_all();
 }
 
+void MemoryTcpConnection::Resume() {
+  std::lock_guard<std::mutex> lock(link_->mutex_);
+  link_->stopped_ = false;
+}
+
 long MemoryTcpConnection::Read(char* buffer, size_t size) {
   long result;
   {

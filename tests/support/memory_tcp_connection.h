@@ -77,6 +77,7 @@ class MemoryTcpConnection : public TcpConnection {
   bool Send(std::string_view data) override;
   ReadyState WaitReadable() override;
   void Stop() override;
+  void Resume() override;
   long Read(char* buffer, size_t size) override;
   void Close() override;
 

@@ -1,0 +1,54 @@
+#ifndef ZAN_PLATFORM_POSIX_OPENSSL_TLS_CONNECTION_H_
+#define ZAN_PLATFORM_POSIX_OPENSSL_TLS_CONNECTION_H_
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/tls_layer.h"
+
+typedef struct ssl_st SSL;
+typedef struct bio_method_st BIO_METHOD;
+typedef struct ssl_ctx_st SSL_CTX;
+
+namespace zan {
+
+// One TLS client over a plain TcpConnection. The OpenSSL object is shared
+// by the sending thread and the reader, one call at a time under a lock;
+// its records go through a BIO that calls the plain connection's Send()
+// and non-blocking Read().
+class OpenSslTlsConnection : public TlsConnection {
+ public:
+  // Null when OpenSSL cannot make the client.
+  static std::unique_ptr<OpenSslTlsConnection> Create(
+      SSL_CTX* context, BIO_METHOD* method,
+      std::shared_ptr<TcpConnection> plain, const std::string& host);
+  ~OpenSslTlsConnection() override;
+  OpenSslTlsConnection(const OpenSslTlsConnection&) = delete;
+  OpenSslTlsConnection& operator=(const OpenSslTlsConnection&) = delete;
+
+  HandshakeResult Handshake() override;
+  ConnectResult Connect(const std::string& host, uint16_t port) override;
+  void CancelConnect() override;
+  bool Send(std::string_view data) override;
+  ReadyState WaitReadable() override;
+  void Stop() override;
+  void Resume() override;
+  long Read(char* buffer, size_t size) override;
+  void Close() override;
+
+ private:
+  explicit OpenSslTlsConnection(std::shared_ptr<TcpConnection> plain);
+
+  std::shared_ptr<TcpConnection> plain_;
+  std::mutex mutex_;  // the OpenSSL object
+  SSL* ssl_ = nullptr;
+  std::atomic<bool> cancelled_{false};
+  std::atomic<bool> stopped_{false};
+  std::atomic<bool> secured_{false};
+};
+
+}  // namespace zan
+
+#endif  // ZAN_PLATFORM_POSIX_OPENSSL_TLS_CONNECTION_H_
