@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 namespace zan {
@@ -83,7 +84,8 @@ std::string DovecotServer::Unavailable() {
 }
 
 std::unique_ptr<DovecotServer> DovecotServer::Start(
-    const std::vector<Mailbox>& mailboxes, std::string* why) {
+    const std::vector<Mailbox>& mailboxes, std::string* why,
+    const TlsFiles* tls) {
   std::string unavailable = Unavailable();
   if (!unavailable.empty()) {
     *why = unavailable;
@@ -100,6 +102,11 @@ std::unique_ptr<DovecotServer> DovecotServer::Start(
   fs::path dir(server->folder_);
   chmod(pattern, 0755);
   server->port_ = FreeLoopbackPort();
+  if (tls) {
+    do {
+      server->tls_port_ = FreeLoopbackPort();
+    } while (server->tls_port_ == server->port_);
+  }
 
   std::string users;
   for (const Mailbox& box : mailboxes) {
@@ -125,9 +132,10 @@ std::unique_ptr<DovecotServer> DovecotServer::Start(
       d +
       "/state\n"
       "log_path = " +
-      d +
-      "/dovecot.log\n"
-      "ssl = no\n"
+      d + "/dovecot.log\n" +
+      (tls ? "ssl = yes\nssl_cert = <" + tls->certificate + "\nssl_key = <" +
+                 tls->key + "\nssl_min_protocol = TLSv1.2\n"
+           : std::string("ssl = no\n")) +
       "disable_plaintext_auth = no\n"
       "auth_mechanisms = plain apop\n"
       "auth_failure_delay = 0\n"
@@ -144,7 +152,8 @@ std::unique_ptr<DovecotServer> DovecotServer::Start(
       "    mode = 0\n  }\n}\n"
       "service pop3-login {\n  inet_listener pop3 {\n    port = " +
       std::to_string(server->port_) +
-      "\n  }\n  inet_listener pop3s {\n    port = 0\n  }\n}\n";
+      "\n  }\n  inet_listener pop3s {\n    port = " +
+      std::to_string(server->tls_port_) + "\n  }\n}\n";
   WriteFile(dir / "dovecot.conf", config);
   std::error_code ignored;
   fs::remove_all(dir / "run", ignored);
@@ -182,6 +191,12 @@ std::unique_ptr<DovecotServer> DovecotServer::Start(
   }
   *why = "dovecot did not greet within 10 s";
   return nullptr;
+}
+
+std::string DovecotServer::Log() const {
+  std::ifstream in(folder_ + "/dovecot.log", std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)),
+                     std::istreambuf_iterator<char>());
 }
 
 DovecotServer::~DovecotServer() {
