@@ -27,6 +27,9 @@ void MailAccountsPresenter::OnInitDialog() {
   view_.SetTextLimit(AccountsControl::kPassword, 400);
   view_.SetTextLimit(AccountsControl::kInterval, 3);
   view_.SetSpinRange(kLowestInterval, kHighestInterval);
+  for (const char* choice : kSecurityChoices) {
+    view_.AddChoice(AccountsControl::kSecurity, choice);
+  }
   Select(accounts_.empty() ? -1 : 0);
   view_.AddTooltip(AccountsControl::kAdd, "Add POP3 Account");
   view_.AddTooltip(AccountsControl::kDelete, "Delete selected account");
@@ -49,18 +52,20 @@ void MailAccountsPresenter::ShowSelected() {
   updating_ = true;
   using C = AccountsControl;
   if (selection_ < 0) {
-    for (C control : {C::kServer, C::kUser, C::kPassword, C::kInterval,
-                      C::kSecure, C::kEvery, C::kMinutes, C::kSpin}) {
+    for (C control :
+         {C::kServer, C::kUser, C::kPassword, C::kInterval, C::kSecure,
+          C::kEvery, C::kMinutes, C::kSpin, C::kSecurity, C::kSecurityLabel}) {
       view_.Enable(control, false);
     }
     for (C control : {C::kServer, C::kUser, C::kPassword, C::kInterval}) {
       view_.SetText(control, "");
     }
     view_.SetChecked(C::kSecure, false);
+    view_.SetChoice(C::kSecurity, -1);
   } else {
     const MailAccount& account = accounts_[selection_];
-    for (C control :
-         {C::kServer, C::kUser, C::kPassword, C::kSecure, C::kAutoCheck}) {
+    for (C control : {C::kServer, C::kUser, C::kPassword, C::kSecure,
+                      C::kAutoCheck, C::kSecurity, C::kSecurityLabel}) {
       view_.Enable(control, true);
     }
     bool automatic = ReadInteger(account.check_interval) >= 1;
@@ -73,6 +78,7 @@ void MailAccountsPresenter::ShowSelected() {
     view_.SetText(C::kPassword, account.password);
     view_.SetText(C::kInterval, account.check_interval);
     view_.SetChecked(C::kSecure, account.secure_authentication == "1");
+    view_.SetChoice(C::kSecurity, static_cast<int>(account.security));
   }
   updating_ = false;
 }
@@ -130,6 +136,16 @@ void MailAccountsPresenter::OnAutoCheckToggled(bool checked) {
   account->check_interval = checked ? "10" : "0";
   modified_ = true;
   ShowSelected();
+}
+
+void MailAccountsPresenter::OnSecurityChosen(int index) {
+  MailAccount* account = Editable();
+  if (!account || index < 0 || index > 2) return;
+  MailSecurity security = static_cast<MailSecurity>(index);
+  if (security == account->security) return;
+  account->security = security;
+  account->port = DefaultPortOf(security);
+  modified_ = true;
 }
 
 void MailAccountsPresenter::OnAdd() {

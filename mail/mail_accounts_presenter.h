@@ -25,6 +25,8 @@ enum class AccountsControl : int {
   kSpin = 1139,
   kAutoCheck = 1140,
   kMinutes = 1141,
+  kSecurity = 1142,       // drop-down list: plain, STLS, TLS
+  kSecurityLabel = 1143,  // "Sicherheit"
 };
 
 // The widgets of the dialog "POP3 Konten Konfigurieren", as the host
@@ -44,6 +46,10 @@ class MailAccountsView {
   virtual void SetSpinRange(int lowest, int highest) = 0;
   virtual void Enable(AccountsControl control, bool enabled) = 0;
   virtual void SetChecked(AccountsControl control, bool checked) = 0;
+  // Appends one entry to a drop-down list.
+  virtual void AddChoice(AccountsControl control, const std::string& text) = 0;
+  // Shows entry `index` of a drop-down list (-1: none).
+  virtual void SetChoice(AccountsControl control, int index) = 0;
   virtual void AddTooltip(AccountsControl control, const std::string& text) = 0;
   // Closes the dialog with kOk or kCancel.
   virtual void EndDialog(AccountsControl button) = 0;
@@ -58,6 +64,8 @@ class MailAccountsPresenter {
   static constexpr size_t kMaxFieldLength = 99;
   static constexpr int kLowestInterval = 10;
   static constexpr int kHighestInterval = 180;
+  // The entries of the security list, in the order of MailSecurity.
+  static constexpr const char* kSecurityChoices[] = {"Keine", "STLS", "TLS"};
 
   // Loads the accounts.
   MailAccountsPresenter(const MailAccountStore& store, MailAccountsView& view,
@@ -73,6 +81,9 @@ class MailAccountsPresenter {
   void OnIntervalChanged(const std::string& text);
   void OnSecureToggled(bool checked);
   void OnAutoCheckToggled(bool checked);
+  // Entry `index` of the security list: the account's security, and the
+  // port that goes with it (110, 110 or 995).
+  void OnSecurityChosen(int index);
   void OnOk();
   void OnCancel();
 

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_accounts_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,7 +114,9 @@ QtAccountsDialog::QtAccountsDialog(const SettingsStore& settings, Ui& ui,
   delete_ = new QPushButton(QStringLiteral("Loschen"), this);
   delete_->setGeometry(DialogRect(130, 15, 40, 11));
   list_ = new QListWidget(this);
-  list_->setGeometry(DialogRect(15, 27, 142, 102));
+  // The list leaves room below it for the account's security, so that no
+  // other control moves.
+  list_->setGeometry(DialogRect(15, 27, 142, 86));
   list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
 
@@ -139,6 +142,9 @@ QtAccountsDialog::QtAccountsDialog(const SettingsStore& settings, Ui& ui,
   up_down_ = new QtUpDown(interval_, this);
   up_down_->setGeometry(DialogRect(224, 118, 10, 12));
   minutes_ = AddLabel("minuten", DialogRect(240, 120, 25, 8));
+  security_label_ = AddLabel("Sicherheit", DialogRect(15, 119, 38, 8));
+  security_ = new QComboBox(this);
+  security_->setGeometry(DialogRect(56, 117, 101, 12));
 
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setGeometry(DialogRect(89, 138, 50, 14));
@@ -179,6 +185,8 @@ QtAccountsDialog::QtAccountsDialog(const SettingsStore& settings, Ui& ui,
           [p](bool checked) { p->OnSecureToggled(checked); });
   connect(auto_check_, &QCheckBox::clicked, this,
           [p](bool checked) { p->OnAutoCheckToggled(checked); });
+  connect(security_, &QComboBox::currentIndexChanged, this,
+          [p](int index) { p->OnSecurityChosen(index); });
 
   presenter_->OnInitDialog();
   // Centred over the owner, or over the screen without one.
@@ -221,6 +229,10 @@ QWidget* QtAccountsDialog::Control(AccountsControl control) const {
       return auto_check_;
     case C::kMinutes:
       return minutes_;
+    case C::kSecurity:
+      return security_;
+    case C::kSecurityLabel:
+      return security_label_;
   }
   return nullptr;
 }
@@ -278,6 +290,19 @@ void QtAccountsDialog::Enable(AccountsControl control, bool enabled) {
 void QtAccountsDialog::SetChecked(AccountsControl control, bool checked) {
   if (auto* box = qobject_cast<QCheckBox*>(Control(control))) {
     box->setChecked(checked);
+  }
+}
+
+void QtAccountsDialog::AddChoice(AccountsControl control,
+                                 const std::string& text) {
+  if (auto* box = qobject_cast<QComboBox*>(Control(control))) {
+    box->addItem(QString::fromUtf8(text.c_str()));
+  }
+}
+
+void QtAccountsDialog::SetChoice(AccountsControl control, int index) {
+  if (auto* box = qobject_cast<QComboBox*>(Control(control))) {
+    box->setCurrentIndex(index);
   }
 }
 

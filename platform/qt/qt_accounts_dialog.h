@@ -10,6 +10,7 @@
 #include "mail/mail_accounts_presenter.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -75,6 +76,8 @@ class QtAccountsDialog : public QDialog, public MailAccountsView {
   void SetSpinRange(int lowest, int highest) override;
   void Enable(AccountsControl control, bool enabled) override;
   void SetChecked(AccountsControl control, bool checked) override;
+  void AddChoice(AccountsControl control, const std::string& text) override;
+  void SetChoice(AccountsControl control, int index) override;
   void AddTooltip(AccountsControl control, const std::string& text) override;
   void EndDialog(AccountsControl button) override;
 
@@ -97,6 +100,8 @@ class QtAccountsDialog : public QDialog, public MailAccountsView {
   QLineEdit* interval_ = nullptr;
   QCheckBox* secure_ = nullptr;
   QCheckBox* auto_check_ = nullptr;
+  QLabel* security_label_ = nullptr;
+  QComboBox* security_ = nullptr;
   QLabel* every_ = nullptr;
   QLabel* minutes_ = nullptr;
   QtUpDown* up_down_ = nullptr;

@@ -39,6 +39,16 @@ class FakeAccountsView : public MailAccountsView {
   void SetChecked(C control, bool checked_now) override {
     checked[control] = checked_now;
   }
+  void AddChoice(C control, const std::string& text) override {
+    choices[control].push_back(text);
+  }
+  // Like a native list, a choice set by the program is reported back.
+  void SetChoice(C control, int index) override {
+    chosen[control] = index;
+    if (presenter && control == C::kSecurity) {
+      presenter->OnSecurityChosen(index);
+    }
+  }
   void AddTooltip(C control, const std::string& text) override {
     tooltips[control] = text;
   }
@@ -78,6 +88,8 @@ class FakeAccountsView : public MailAccountsView {
   std::map<C, bool> enabled;
   std::map<C, bool> checked;
   std::map<C, std::string> tooltips;
+  std::map<C, std::vector<std::string>> choices;
+  std::map<C, int> chosen;
   std::optional<C> ended_with;
 };
 
@@ -129,6 +141,39 @@ TEST_F(MailAccountsPresenterTest, OpensWithTheStoredAccounts) {
   }
   EXPECT_TRUE(view_.enabled[C::kServer]);
   EXPECT_EQ(store().LoadAccounts(), presenter_->accounts());
+}
+
+TEST_F(MailAccountsPresenterTest, SecurityChoice) {
+  MailAccount tls{"pop.a.org", "anna", "pw", "30", "1"};
+  tls.security = MailSecurity::kTls;
+  tls.port = 1995;
+  store().SaveAccounts({tls, {"pop.b.org", "bert", "", "0", "0"}});
+  Open();
+  EXPECT_EQ(view_.choices[C::kSecurity],
+            (std::vector<std::string>{"Keine", "STLS", "TLS"}));
+  EXPECT_EQ(view_.chosen[C::kSecurity], 2);
+  EXPECT_TRUE(view_.enabled[C::kSecurity]);
+  // Showing the account changed nothing, its own port included.
+  EXPECT_FALSE(presenter_->modified());
+  presenter_->OnSecurityChosen(2);
+  EXPECT_EQ(presenter_->accounts()[0].port, 1995);
+
+  presenter_->OnSelectionChanged(1);
+  EXPECT_EQ(view_.chosen[C::kSecurity], 0);
+  presenter_->OnSecurityChosen(1);
+  EXPECT_EQ(presenter_->accounts()[1].security, MailSecurity::kStls);
+  EXPECT_EQ(presenter_->accounts()[1].port, 110);
+  presenter_->OnSecurityChosen(2);
+  EXPECT_EQ(presenter_->accounts()[1].port, 995);
+  presenter_->OnSecurityChosen(7);
+  EXPECT_EQ(presenter_->accounts()[1].security, MailSecurity::kTls);
+  presenter_->OnOk();
+  EXPECT_EQ(store().LoadAccounts(), presenter_->accounts());
+
+  presenter_->OnSelectionChanged(-1);
+  EXPECT_FALSE(view_.enabled[C::kSecurity]);
+  EXPECT_FALSE(view_.enabled[C::kSecurityLabel]);
+  EXPECT_EQ(view_.chosen[C::kSecurity], -1);
 }
 
 TEST_F(MailAccountsPresenterTest, AddEditAndSave) {

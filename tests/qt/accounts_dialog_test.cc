@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -64,7 +65,9 @@ TEST_F(AccountsDialogTest, TextsLayoutAndTooltips) {
   const Row rows[] = {
       {C::kAdd, "Hinzufugen", 85, 15, 40, 11},
       {C::kDelete, "Loschen", 130, 15, 40, 11},
-      {C::kList, nullptr, 15, 27, 142, 102},
+      {C::kList, nullptr, 15, 27, 142, 86},
+      {C::kSecurityLabel, "Sicherheit", 15, 119, 38, 8},
+      {C::kSecurity, nullptr, 56, 117, 101, 12},
       {C::kServer, nullptr, 167, 26, 125, 12},
       {C::kUser, nullptr, 167, 51, 126, 12},
       {C::kPassword, nullptr, 167, 75, 126, 12},
@@ -118,7 +121,7 @@ TEST_F(AccountsDialogTest, TextsLayoutAndTooltips) {
   // No account: every field disabled and empty.
   EXPECT_EQ(dialog.list()->count(), 0);
   for (C c : {C::kServer, C::kUser, C::kPassword, C::kInterval, C::kSecure,
-              C::kEvery, C::kMinutes, C::kSpin}) {
+              C::kEvery, C::kMinutes, C::kSpin, C::kSecurity}) {
     EXPECT_FALSE(dialog.Control(c)->isEnabled()) << static_cast<int>(c);
   }
 }
@@ -174,6 +177,14 @@ TEST_F(AccountsDialogTest, AddEditStepAndSave) {
   EXPECT_TRUE(dialog.Control(C::kSpin)->isEnabled());
   Click(dialog.up_down()->up());
   Click(Box(dialog, C::kSecure));
+  // The security list, chosen by keyboard as a user would.
+  auto* security = qobject_cast<QComboBox*>(dialog.Control(C::kSecurity));
+  ASSERT_NE(security, nullptr);
+  EXPECT_EQ(security->currentText(), QStringLiteral("Keine"));
+  security->setFocus();
+  QTest::keyClick(security, Qt::Key_Down);
+  QTest::keyClick(security, Qt::Key_Down);
+  EXPECT_EQ(security->currentText(), QStringLiteral("TLS"));
 
   // Nothing is stored before OK.
   EXPECT_EQ(store->AccountCount(), 0u);
@@ -182,7 +193,10 @@ TEST_F(AccountsDialogTest, AddEditStepAndSave) {
   EXPECT_FALSE(dialog.isVisible());
   std::vector<MailAccount> saved = store->LoadAccounts();
   ASSERT_EQ(saved.size(), 1u);
-  EXPECT_EQ(saved[0], (MailAccount{"127.0.0.1", "user1", "secret", "11", "1"}));
+  MailAccount expected{"127.0.0.1", "user1", "secret", "11", "1"};
+  expected.security = MailSecurity::kTls;
+  expected.port = 995;
+  EXPECT_EQ(saved[0], expected);
 }
 
 TEST_F(AccountsDialogTest, SelectDeleteAndCancel) {
