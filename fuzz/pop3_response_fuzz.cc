@@ -5,8 +5,10 @@
 // only whole, well-formed command lines are sent, and that nothing is left
 // running after Close.
 //
-// Input: the first byte chooses the login (bit 0: APOP) and the size of the
-// arrivals (1 + the other bits) in which answers reach the reader; the rest
+// Input: the first byte chooses the login (bit 0: APOP), an upgrade with
+// STLS (bit 1; there is no TLS layer here, so it can never succeed, and no
+// credentials may ever be sent) and the size of the arrivals (1 + the other
+// bits) in which answers reach the reader; the rest
 // is the server's side, answers separated by the byte 0xFF: the greeting
 // first, then one answer per command sent. An empty answer closes the
 // connection right after the answer before it; when the answers run out the
@@ -53,6 +55,9 @@ const std::set<std::string>& FailureTexts() {
       "Connection Closed!",
       "Memory Error!",
       "Socket Read Error!",
+      "STLS not supported!",
+      "TLS Handshake error!",
+      "Certificate error!",
   };
   return texts;
 }
@@ -79,7 +84,7 @@ void CheckSent(const std::string& sent) {
     std::string_view line(sent.data() + start, end - start);
     Check(line.find_first_of("\r\n") == std::string_view::npos,
           "a line break inside a command");
-    bool known = line == "stat" || line == "quit" ||
+    bool known = line == "stat" || line == "quit" || line == "stls" ||
                  line.substr(0, 5) == "user " || line.substr(0, 5) == "pass " ||
                  line.substr(0, 5) == "apop ";
     Check(known, "an unknown command");
@@ -130,7 +135,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   if (size == 0) return 0;
   const bool apop = (data[0] & 1) != 0;
-  const size_t arrival = 1 + (data[0] >> 1);
+  const zan::MailSecurity security =
+      (data[0] & 2) ? zan::MailSecurity::kStls : zan::MailSecurity::kNone;
+  const size_t arrival = 1 + (data[0] >> 2);
   std::string_view script(reinterpret_cast<const char*>(data) + 1, size - 1);
 
   zan::PlainMessagePump pump;
@@ -155,8 +162,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
         },
         kSliceMs);
     session.SetAccountNumber("1");
-    bool ok = session.Connect("pop.example.org", 110);
+    bool ok = session.Connect("pop.example.org", 110, security);
     CheckFailure(ok, session);
+    if (security != zan::MailSecurity::kNone) {
+      Check(!ok && !session.IsConnected(), "an upgrade without TLS succeeded");
+    }
     if (ok) {
       ok = session.Login("user1", "secret", apop);
       CheckFailure(ok, session);
@@ -183,6 +193,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
               zan::Pop3Reader::kMaxResponseBytes,
           "the response buffer grew beyond its cap");
   }
-  CheckSent(link->Sent());
+  const std::string sent = link->Sent();
+  CheckSent(sent);
+  if (security != zan::MailSecurity::kNone) {
+    Check(sent.empty() || sent == "stls\r\n", "sent more than stls");
+  }
   return 0;
 }
