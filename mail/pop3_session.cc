@@ -201,7 +201,7 @@ void Pop3Session::Abandon(const std::string& text) {
   DropConnection();
   connected_ = false;
   logged_in_ = false;
-  ReportError(text);
+  if (!text.empty()) ReportError(text);
 }
 
 bool Pop3Session::StartTls(const std::string& host) {
@@ -212,6 +212,12 @@ bool Pop3Session::StartTls(const std::string& host) {
   std::string answer;
   if (!WaitResponse("\r\n", &answer)) {
     Abandon(LastError());
+    return false;
+  }
+  if (pump_.IsQuitPending()) {
+    // The loop is asked to quit, which is no fault of the account; the
+    // connection is given up all the same.
+    Abandon("");
     return false;
   }
   if (answer.compare(0, 3, "+OK") != 0) {
@@ -255,7 +261,7 @@ bool Pop3Session::Secure(const std::string& host,
   // A cancelled handshake ends at once.
   worker.join();
   if (!finished) {
-    ReportError("TLS Handshake error!");
+    if (!pump_.IsQuitPending()) ReportError("TLS Handshake error!");
     return false;
   }
   switch (attempt->result) {

@@ -86,7 +86,8 @@ class Pop3Session : private Pop3ReaderOwner {
   bool WaitForHandshake(const std::shared_ptr<HandshakeAttempt>& attempt);
   // STLS on the connected session, then the handshake.
   bool StartTls(const std::string& host);
-  // Gives the connection up and reports `text` for the account.
+  // Gives the connection up and reports `text` (unless empty) for the
+  // account.
   void Abandon(const std::string& text);
   void DropConnection();
 
