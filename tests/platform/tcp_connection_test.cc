@@ -1,12 +1,16 @@
 // The one contract of a TcpConnection, run against every form: the POSIX
-// socket over loopback and the in-memory connection the mail suites use.
+// socket over loopback, TLS through OpenSSL over it (against an OpenSSL
+// server with a throwaway certificate), and the in-memory connection the
+// mail suites use.
 
 #include "platform/tcp_connection.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <openssl/ssl.h>
 #include <poll.h>
+#include <stdlib.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,9 +18,12 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <thread>
 
+#include "platform/posix/openssl_tls_layer.h"
 #include "platform/posix/tcp_connection_posix.h"
 #include "tests/support/memory_tcp_connection.h"
+#include "tests/support/test_certificates.h"
 
 namespace zan {
 namespace {
@@ -77,11 +84,78 @@ class SocketPeer : public Peer {
     client_ = -1;
   }
 
- private:
+ protected:
   int listener_ = -1;
   int client_ = -1;
   uint16_t port_ = 0;
   std::string received_;
+};
+
+// A TLS server in the test on the accepted socket; the connection under
+// test is the TLS client over a POSIX connection.
+class TlsPeer : public SocketPeer {
+ public:
+  TlsPeer() {
+    std::string why;
+    certificates_ = TestCertificates::Make(&why);
+    if (!certificates_) return;
+    server_context_ = SSL_CTX_new(TLS_server_method());
+    SSL_CTX_use_certificate_file(server_context_,
+                                 certificates_->server_certificate().c_str(),
+                                 SSL_FILETYPE_PEM);
+    SSL_CTX_use_PrivateKey_file(
+        server_context_, certificates_->server_key().c_str(), SSL_FILETYPE_PEM);
+    setenv("SSL_CERT_FILE", certificates_->authority().c_str(), 1);
+    layer_ = std::make_unique<OpenSslTlsLayer>();
+    unsetenv("SSL_CERT_FILE");
+  }
+  ~TlsPeer() override {
+    Close();
+    if (server_context_) SSL_CTX_free(server_context_);
+  }
+  std::unique_ptr<TcpConnection> Connect() override {
+    if (!layer_) {
+      ADD_FAILURE() << "no test certificates";
+      return std::make_unique<PosixTcpConnection>();
+    }
+    std::shared_ptr<TcpConnection> plain = SocketPeer::Connect();
+    server_ = SSL_new(server_context_);
+    SSL_set_fd(server_, client_);
+    std::thread accepting([this] { SSL_accept(server_); });
+    std::unique_ptr<TlsConnection> secured = layer_->Wrap(plain, "localhost");
+    EXPECT_EQ(secured->Handshake(), TlsConnection::HandshakeResult::kSecured);
+    accepting.join();
+    return secured;
+  }
+  void Send(const std::string& bytes) override {
+    EXPECT_EQ(SSL_write(server_, bytes.data(), static_cast<int>(bytes.size())),
+              static_cast<int>(bytes.size()));
+  }
+  std::string Received(size_t size) override {
+    while (received_.size() < size) {
+      pollfd in = {client_, POLLIN, 0};
+      if (!SSL_pending(server_) && poll(&in, 1, 5000) <= 0) break;
+      char buffer[256];
+      int n = SSL_read(server_, buffer, sizeof buffer);
+      if (n <= 0) break;
+      received_.append(buffer, static_cast<size_t>(n));
+    }
+    return received_;
+  }
+  void Close() override {
+    if (server_) {
+      SSL_shutdown(server_);
+      SSL_free(server_);
+      server_ = nullptr;
+    }
+    SocketPeer::Close();
+  }
+
+ private:
+  std::unique_ptr<TestCertificates> certificates_;
+  std::unique_ptr<OpenSslTlsLayer> layer_;
+  SSL_CTX* server_context_ = nullptr;
+  SSL* server_ = nullptr;
 };
 
 class MemoryPeer : public Peer {
@@ -162,6 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
     Forms, TcpConnectionContract,
     ::testing::Values(
         Form{"Posix", [] { return std::make_unique<SocketPeer>(); }},
+        Form{"OpenSsl", [] { return std::make_unique<TlsPeer>(); }},
         Form{"Memory", [] { return std::make_unique<MemoryPeer>(); }}),
     [](const ::testing::TestParamInfo<Form>& info) {
       return std::string(info.param.name);
