@@ -27,7 +27,7 @@
 
 #include "mail/pop3_reader.h"
 #include "mail/pop3_session.h"
-#include "platform/posix/message_pump_posix.h"
+#include "platform/std/plain_message_pump.h"
 #include "tests/support/memory_tcp_connection.h"
 
 namespace {

@@ -9,8 +9,8 @@
 
 #include "mail/mail_checker.h"
 #include "mail/pop3_session.h"
-#include "platform/posix/message_pump_posix.h"
-#include "platform/posix/tcp_connection_posix.h"
+#include "platform/std/plain_message_pump.h"
+#include "platform/posix/posix_tcp_connection.h"
 #include "tests/mail/mail_fakes.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/scripted_pop3_server.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/message_pump_posix.h"
+#include "platform/std/plain_message_pump.h"
 #include "tests/support/memory_tcp_connection.h"
 
 namespace zan {

@@ -21,7 +21,7 @@
 #include <thread>
 
 #include "platform/posix/openssl_tls_layer.h"
-#include "platform/posix/tcp_connection_posix.h"
+#include "platform/posix/posix_tcp_connection.h"
 #include "tests/support/memory_tcp_connection.h"
 #include "tests/support/test_certificates.h"
 
