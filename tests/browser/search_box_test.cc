@@ -187,10 +187,10 @@ TEST_F(SearchBoxTest, WindowsShareTheStoredHistoryTruthfully) {
 
   // A caption that names the mail accounts clears no accounts.
   other.OnButtonCommand(ButtonCommandId(2));
-  EXPECT_EQ(settings()
-                .FindProductKey("POP3 Accounts")
-                ->QueryValue("NumberOfConfiguredAccounts"),
-            DwordValue(1));
+  std::unique_ptr<RegistryKey> accounts =
+      settings().FindProductKey("POP3 Accounts");
+  ASSERT_NE(accounts, nullptr);
+  EXPECT_EQ(accounts->QueryValue("NumberOfConfiguredAccounts"), DwordValue(1));
   EXPECT_EQ(Stored("q"), Lines{"fig"});
 }
 
