@@ -744,6 +744,13 @@ void ToolbarWindow::OnSearchBoxDrop(int item_index, const std::string& text) {
   }
 }
 
+void ToolbarWindow::OnSearchBoxListOpening(int item_index) {
+  if (!StillInstalled()) return;
+  // The list shows what is stored now: lines other windows recorded, none
+  // that they cleared.
+  if (SearchBox* box = GetSearchBoxOf(item_index)) box->RefreshHistory();
+}
+
 void ToolbarWindow::OnTimer(int timer_id) {
   if (!StillInstalled()) return;
   RunCheckPass(static_cast<uint32_t>(timer_id));

@@ -145,6 +145,7 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
   void OnSearchBoxChanged(int item_index) override;
   void OnSearchBoxSelected(int item_index, int index) override;
   void OnSearchBoxDrop(int item_index, const std::string& text) override;
+  void OnSearchBoxListOpening(int item_index) override;
   void OnTimer(int timer_id) override;
 
  private:

@@ -184,6 +184,9 @@ TEST_F(SearchBoxTest, WindowsShareTheStoredHistoryTruthfully) {
   EXPECT_TRUE(view.boxes[0]->entries.empty());
   a.AddToHistory("fig");
   EXPECT_EQ(Stored("q"), Lines{"fig"});
+  // B's list, as it opens, shows what is stored.
+  other.OnSearchBoxListOpening(0);
+  EXPECT_EQ(other_view.boxes[0]->entries, Lines{"fig"});
 
   // A caption that names the mail accounts clears no accounts.
   other.OnButtonCommand(ButtonCommandId(2));
