@@ -70,18 +70,27 @@ std::string ShellQuote(const std::string& text) {
   return quoted + "'";
 }
 
-// The command lines of the system's removal entries on Linux, where the
-// toolbar's module is the zan-browser program. Nothing in a Linux session
-// reads the installed-programs list or the logon-time removal list: they
-// are records for people, package scripts and desktop tools, and each names
-// a command that works when a shell runs it. "UninstallString" unregisters
-// the toolbar as the Uninstall entry does; the removal entry written on
-// unregistration deletes the program file, as the Windows entry deletes
-// the module at the next logon; zan-browser never runs it itself, and
-// registering again deletes it.
-RemovalCommands LinuxRemovalCommands(const std::string& program) {
-  return RemovalCommands{ShellQuote(program) + " --unregister",
-                         "rm -f -- " + ShellQuote(program)};
+// The command lines of the system's removal entries on Linux. Nothing in a
+// Linux session reads the installed-programs list or the logon-time
+// removal list: they are records for people, package scripts and desktop
+// tools, and each names a command that works when a shell runs it.
+// "UninstallString" runs this program with --unregister (in the settings
+// store and module folder it was registered with), as the Uninstall entry
+// does. The removal entry written on unregistration deletes the module file,
+// as the Windows entry does at the next logon; zan-browser never runs it
+// itself, and registering again deletes it.
+RemovalCommands LinuxRemovalCommands(const std::string& module_path) {
+  std::string uninstall;
+  for (const char* name : {"ZAN_HOME", "ZAN_REGISTRY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') {
+      uninstall += std::string(name) + "=" + ShellQuote(value) + " ";
+    }
+  }
+  uninstall +=
+      ShellQuote(QCoreApplication::applicationFilePath().toStdString()) +
+      " --unregister";
+  return RemovalCommands{uninstall, "rm -f -- " + ShellQuote(module_path)};
 }
 
 }  // namespace

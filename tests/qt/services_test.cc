@@ -467,12 +467,42 @@ TEST(ProgramRegistrationTest, RegisterShowsTheToolbarAndUnregisterRemovesIt) {
   EXPECT_EQ(out.find("registered"), std::string::npos) << out;
   EXPECT_NE(out.find("1024\t"), std::string::npos) << out;
 
-  // The installed-programs entry names a command that works here.
+  // The installed-programs entry names a command that works here: run by a
+  // shell, it unregisters the toolbar of this store.
+  std::string uninstall;
+  {
+    auto registry = SqliteRegistry::Open(home.File("registry.db"));
+    auto entry = registry->OpenKey(
+        RegistryHive::kLocalMachine,
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZAN Inc.ZAN");
+    ASSERT_NE(entry, nullptr);
+    auto value = entry->QueryValue("UninstallString");
+    ASSERT_TRUE(value.has_value());
+    uninstall = value->data.substr(0, value->data.find('\0'));
+  }
+  EXPECT_NE(uninstall.find("zan-browser' --unregister"), std::string::npos)
+      << uninstall;
+  QProcess shell;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("ZAN_HOME"));
+  env.remove(QStringLiteral("ZAN_REGISTRY"));
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  shell.setProcessEnvironment(env);
+  shell.start(QStringLiteral("/bin/sh"),
+              {QStringLiteral("-c"),
+               QString::fromStdString(uninstall +
+                                      " --print-toolbar --quit-after 300")});
+  ASSERT_TRUE(shell.waitForFinished(30000));
+  EXPECT_EQ(shell.exitCode(), 0);
+  EXPECT_NE(
+      shell.readAllStandardOutput().toStdString().find("no longer registered"),
+      std::string::npos);
   std::string exported = Export(home);
-  EXPECT_NE(exported.find("\"UninstallString\"=\"'"), std::string::npos)
-      << exported;
-  EXPECT_NE(exported.find("zan-browser' --unregister\""), std::string::npos)
-      << exported;
+  EXPECT_EQ(exported.find("ZAN Inc.\\ZAN]"), std::string::npos) << exported;
+
+  // Registered again for the program's own --unregister.
+  out = RunProgram(home, QStringList{QStringLiteral("--register")} + listing);
+  EXPECT_NE(out.find("the toolbar is registered"), std::string::npos) << out;
 
   out = RunProgram(home, QStringList{QStringLiteral("--unregister")} + listing);
   EXPECT_NE(out.find("no longer registered"), std::string::npos) << out;
