@@ -2,7 +2,7 @@
 
 namespace zan {
 
-bool ToolbarModel::OnProperty(const std::string& name, const std::string& value,
+bool ToolbarModel::OnProperty(std::string_view name, std::string_view value,
                               Ui& ui) {
   if (name == "image") {
     image_list_file = ResolveEscapes(value);

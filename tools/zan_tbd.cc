@@ -9,13 +9,11 @@
 // Exit status: 0 when the file parsed (diagnostics are warnings), 1 when the
 // parse failed, 2 when FILE cannot be read or the arguments are wrong.
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <optional>
 #include <string>
 
+#include "definition/definition_file.h"
 #include "definition/load_definition.h"
 #include "platform/ui.h"
 
@@ -33,30 +31,6 @@ class StderrUi : public zan::Ui {
   }
 };
 
-// The whole file as bytes, or nothing with the reason in `error`.
-std::optional<std::string> ReadFile(const std::string& path,
-                                    std::string& error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    error = std::strerror(errno);
-    return std::nullopt;
-  }
-  std::string bytes;
-  char buffer[65536];
-  size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes.append(buffer, count);
-  }
-  const bool failed = std::ferror(file) != 0;
-  const int read_errno = errno;
-  std::fclose(file);
-  if (failed) {
-    error = std::strerror(read_errno);
-    return std::nullopt;
-  }
-  return bytes;
-}
-
 int Usage() {
   std::cerr << "usage: zan-tbd check FILE\n"
                "       zan-tbd dump FILE\n";
@@ -72,19 +46,19 @@ int main(int argc, char** argv) {
   if (action != "check" && action != "dump") return Usage();
 
   StderrUi ui;
-  std::string error;
-  std::optional<std::string> bytes = ReadFile(path, error);
-  if (!bytes) {
+  // One read of the whole file; the parse tree refers to these bytes.
+  const zan::DefinitionFile file(path, /*text_mode=*/false);
+  if (!file.opened() || file.read_failed()) {
     ui.ShowMessageBox("Unable to open toolbar definition file", "Error",
                       zan::MessageBoxButtons::kOk, zan::MessageBoxIcon::kNone);
-    std::cerr << path << ": " << error << '\n';
+    std::cerr << path << ": " << std::strerror(file.error()) << '\n';
     return 2;
   }
 
   zan::ToolbarModelHolder holder;
   holder.set_diagnostics(&std::cerr);
   zan::DefinitionParseReport report;
-  if (!holder.LoadDefinitionFromBytes(*bytes, ui, &report)) {
+  if (!holder.LoadDefinitionFromBytes(file.bytes(), ui, &report)) {
     std::cerr << path << ':' << report.line << ':' << report.column << ": "
               << report.message << " (last tokens: " << report.previous_token
               << ' ' << report.last_token << ")\n";
