@@ -9,7 +9,7 @@ namespace zan {
 
 void DefinitionLoader::Load(const DefinitionNode& node, Ui& ui) {
   for (const DefinitionProperty& property : node.properties) {
-    OnProperty(property.name, property.value, ui);
+    OnProperty(property.name(), property.value(), ui);
   }
   for (const DefinitionNode& child : node.children) OnPart(child, ui);
 }

@@ -82,7 +82,7 @@ void WriteChildrenAndClose(std::ostream& out, int depth,
 template <typename Element, typename Base>
 bool RunFactory(std::string_view keyword, const DefinitionNode& node,
                 std::vector<std::unique_ptr<Base>>& list, Ui& ui) {
-  if (node.name != keyword) return false;
+  if (node.name() != keyword) return false;
   list.push_back(std::make_unique<Element>());
   list.back()->Load(node, ui);
   return true;

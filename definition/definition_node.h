@@ -42,9 +42,7 @@ class LinkedRecords {
   Iterator begin() const { return Iterator(first_); }
   Iterator end() const { return Iterator(); }
   bool empty() const { return first_ == nullptr; }
-  std::size_t size() const { return size_; }
   const Record& front() const { return *first_; }
-  Record* last() { return last_; }
 
   void Append(Record* record) {
     if (last_ == nullptr) {
@@ -53,35 +51,50 @@ class LinkedRecords {
       last_->next = record;
     }
     last_ = record;
-    ++size_;
   }
 
  private:
   Record* first_ = nullptr;
   Record* last_ = nullptr;
-  std::size_t size_ = 0;
 };
+
+// Records are small because a file has many of them: a name is kept as a
+// zero-terminated text, of the keyword table or kept by the tree.
 
 // One property of a block: its name and the literal's text without its
 // quotes, escapes not yet resolved (the loaders convert and resolve them).
-struct DefinitionProperty {
-  std::string_view name;
-  std::string_view value;
+class DefinitionProperty {
+ public:
+  DefinitionProperty(const char* name, std::string_view value)
+      : name_(name), value_(value) {}
+
+  std::string_view name() const { return name_; }
+  std::string_view value() const { return value_; }
+  void set_value(std::string_view value) { value_ = value; }
+
   DefinitionProperty* next = nullptr;
+
+ private:
+  const char* name_;
+  std::string_view value_;
 };
 
 // One block of a definition file: the keyword that opened it, its
 // properties in file order and its nested blocks in file order. Nodes are
-// made by a DefinitionTree and live as long as it; their texts refer to the
-// tree's input or to the keyword table.
-struct DefinitionNode {
-  explicit DefinitionNode(std::string_view node_name) : name(node_name) {}
+// made by a DefinitionTree and live as long as it.
+class DefinitionNode {
+ public:
+  explicit DefinitionNode(const char* name) : name_(name) {}
 
-  std::string_view name;
+  std::string_view name() const { return name_; }
+
   LinkedRecords<DefinitionProperty> properties;
   LinkedRecords<DefinitionNode> children;
   // The next block of the same parent.
   DefinitionNode* next = nullptr;
+
+ private:
+  const char* name_;
 };
 
 }  // namespace zan

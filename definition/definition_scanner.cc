@@ -113,12 +113,23 @@ constexpr std::size_t kLongestKeyword = [] {
   return longest;
 }();
 
+// Whether `text` begins with `word`, whose first byte is known to match.
+// Keywords are short and most candidates differ early, so a plain loop
+// beats a call of memcmp.
+bool StartsWithKeyword(std::string_view text, std::string_view word) {
+  if (text.size() < word.size()) return false;
+  for (std::size_t i = 1; i < word.size(); ++i) {
+    if (text[i] != word[i]) return false;
+  }
+  return true;
+}
+
 // The keyword row at `text` by longest match, or -1.
 int MatchKeyword(std::string_view text) {
   const Candidates& list = kCandidates[static_cast<unsigned char>(text[0])];
   for (int i = 0; i < list.count; ++i) {
     const int row = list.rows[i];
-    if (text.starts_with(kKeywords[row].text)) return row;
+    if (StartsWithKeyword(text, kKeywords[row].text)) return row;
   }
   return -1;
 }

@@ -84,8 +84,9 @@ std::string_view TokenKindName(TokenKind kind);
 
 struct Token {
   TokenKind kind = TokenKind::kEnd;
-  // The matched bytes. They stay valid as long as the scanner's input: for
-  // a keyword or property name they are the keyword table's own text.
+  // The matched bytes. They stay valid as long as the scanner's input; for
+  // a keyword or property name they are the keyword table's own text,
+  // static and followed by a zero byte.
   std::string_view text;
   // 1-based position of the first byte; for kEnd the position just past the
   // last byte of the input.

@@ -26,23 +26,23 @@ DefinitionTree::DefinitionTree(std::size_t input_bytes)
       root_(&MakeNode("RYXToolBar")) {}
 
 DefinitionNode& DefinitionTree::AddChild(DefinitionNode& parent,
-                                         std::string_view name) {
+                                         const char* name) {
   DefinitionNode& node = MakeNode(name);
   parent.children.Append(&node);
   return node;
 }
 
-DefinitionNode& DefinitionTree::MakeNode(std::string_view name) {
+DefinitionNode& DefinitionTree::MakeNode(const char* name) {
   return *new (arena_.allocate(sizeof(DefinitionNode), alignof(DefinitionNode)))
       DefinitionNode(name);
 }
 
 DefinitionProperty& DefinitionTree::AddProperty(DefinitionNode& node,
-                                                std::string_view name,
+                                                const char* name,
                                                 std::string_view value) {
   auto* property = new (
       arena_.allocate(sizeof(DefinitionProperty), alignof(DefinitionProperty)))
-      DefinitionProperty{name, value};
+      DefinitionProperty(name, value);
   node.properties.Append(property);
   return *property;
 }
@@ -53,9 +53,9 @@ std::string_view DefinitionTree::KeepInput(std::string bytes) {
 }
 
 std::string_view DefinitionTree::Copy(std::string_view text) {
-  if (text.empty()) return {};
-  char* copy = static_cast<char*>(arena_.allocate(text.size(), 1));
+  char* copy = static_cast<char*>(arena_.allocate(text.size() + 1, 1));
   std::memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
   return {copy, text.size()};
 }
 

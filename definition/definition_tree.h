@@ -14,8 +14,9 @@ namespace zan {
 // The parse tree of one definition file. Its nodes and properties sit in
 // one arena that the tree owns and releases at once; nothing in it has a
 // destructor to run, so a tree of any depth or size goes away in a few
-// frees. Texts are views: into the input, which the tree may keep (see
-// KeepInput), into the keyword table, or into copies made by Copy.
+// frees. Values are views into the input, which the tree may keep (see
+// KeepInput); names are zero-terminated texts that must outlive the tree
+// (the keyword table's, or copies made by Copy).
 class DefinitionTree {
  public:
   // `input_bytes` sizes the arena's first block for a file of that size.
@@ -27,15 +28,16 @@ class DefinitionTree {
   DefinitionNode& root() { return *root_; }
   const DefinitionNode& root() const { return *root_; }
 
-  DefinitionNode& AddChild(DefinitionNode& parent, std::string_view name);
+  DefinitionNode& AddChild(DefinitionNode& parent, const char* name);
   // A node not yet in the tree; `parent.children.Append(&node)` puts it in.
-  DefinitionNode& MakeNode(std::string_view name);
-  DefinitionProperty& AddProperty(DefinitionNode& node, std::string_view name,
+  DefinitionNode& MakeNode(const char* name);
+  DefinitionProperty& AddProperty(DefinitionNode& node, const char* name,
                                   std::string_view value = {});
 
   // Takes the bytes the tree's texts refer to, when no one else keeps them.
   std::string_view KeepInput(std::string bytes);
-  // A copy of `text` that lives as long as the tree.
+  // A copy of `text` that lives as long as the tree; a zero byte follows
+  // it, so that its data() can serve as a name.
   std::string_view Copy(std::string_view text);
 
  private:

@@ -44,7 +44,7 @@ bool ToolbarItem::OnProperty(std::string_view name, std::string_view value,
 }
 
 void ToolbarButton::OnPart(const DefinitionNode& child, Ui& ui) {
-  if (child.name == "MENU") menu.Load(child, ui);
+  if (child.name() == "MENU") menu.Load(child, ui);
 }
 
 void ToolbarButton::Dump(std::ostream& out, int depth) const {

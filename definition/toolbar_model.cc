@@ -17,7 +17,7 @@ bool ToolbarModel::OnProperty(std::string_view name, std::string_view value,
 
 void ToolbarModel::OnPart(const DefinitionNode& child, Ui& ui) {
   if (LoadToolbarItem(child, items, ui)) return;
-  if (child.name == "COMMANDS") commands.Load(child, ui);
+  if (child.name() == "COMMANDS") commands.Load(child, ui);
 }
 
 void ToolbarModel::Dump(std::ostream& out, int /*depth*/) const {

@@ -37,7 +37,7 @@ void TreeBuilder::OpenBlock() {
   if (current_ != root_) stack_.push_back(current_);
 }
 
-void TreeBuilder::AddPropertyName(std::string_view name) {
+void TreeBuilder::AddPropertyName(const char* name) {
   awaiting_value_ = &tree_->AddProperty(*current_, name);
 }
 
@@ -82,15 +82,14 @@ void TreeBuilder::OnToken(TokenKind kind, std::string_view text) {
       return;
     case TokenKind::kSeparator:
     case TokenKind::kMenuSeparator: {
-      DefinitionNode& node = tree_->AddChild(*current_, text);
+      DefinitionNode& node = tree_->AddChild(*current_, text.data());
       if (kind == TokenKind::kSeparator) separator_ = &node;
       return;
     }
     case TokenKind::kString:
       if (awaiting_value_ != nullptr) {
-        awaiting_value_->value = text.size() >= 2
-                                     ? text.substr(1, text.size() - 2)
-                                     : text.substr(0, 0);
+        // The literal without its two quotes.
+        awaiting_value_->set_value(text.substr(1, text.size() - 2));
         awaiting_value_ = nullptr;
       }
       return;
@@ -100,10 +99,12 @@ void TreeBuilder::OnToken(TokenKind kind, std::string_view text) {
     default:
       break;
   }
+  // Keyword texts are the scanner's keyword table's, which are static and
+  // zero-terminated: the tree keeps them as names.
   if (IsBlockKeyword(kind)) {
-    current_ = &tree_->AddChild(*current_, text);
+    current_ = &tree_->AddChild(*current_, text.data());
   } else if (IsPropertyName(kind)) {
-    AddPropertyName(text);
+    AddPropertyName(text.data());
   }
   // "=" and stray characters change nothing.
 }

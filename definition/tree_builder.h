@@ -56,7 +56,7 @@ class TreeBuilder {
   // Applies a property name that was held back to see whether an image
   // block follows it.
   void FlushHeldImage();
-  void AddPropertyName(std::string_view name);
+  void AddPropertyName(const char* name);
 
   std::unique_ptr<DefinitionTree> tree_;
   DefinitionNode* root_;

@@ -38,9 +38,9 @@ bool ValuesFromInput(const zan::DefinitionNode& root, std::string_view bytes) {
     const zan::DefinitionNode* node = pending.back();
     pending.pop_back();
     for (const zan::DefinitionProperty& property : node->properties) {
-      const char* value = property.value.data();
+      const char* value = property.value().data();
       if (value == nullptr || value < bytes.data() ||
-          value + property.value.size() > bytes.data() + bytes.size()) {
+          value + property.value().size() > bytes.data() + bytes.size()) {
         return false;
       }
     }

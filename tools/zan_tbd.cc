@@ -14,7 +14,9 @@
 #include <string>
 
 #include "definition/definition_file.h"
+#include "definition/definition_node.h"
 #include "definition/load_definition.h"
+#include "definition/toolbar_model.h"
 #include "platform/ui.h"
 
 namespace {
@@ -29,6 +31,35 @@ class StderrUi : public zan::Ui {
     std::cerr << caption << ": " << text << '\n';
     return zan::MessageBoxAnswer::kOk;
   }
+};
+
+// The model of a check: each element and each command is loaded as the
+// toolbar loads it, its messages shown, and then forgotten, since a check
+// needs the messages and not the model. A large file so never has its whole
+// model in memory.
+class CheckedCommands : public zan::CommandSet {
+ public:
+  void OnPart(const zan::DefinitionNode& child, zan::Ui& ui) override {
+    zan::CommandSet::OnPart(child, ui);
+    commands.clear();
+  }
+};
+
+class CheckedModel : public zan::ToolbarModel {
+ public:
+  void OnPart(const zan::DefinitionNode& child, zan::Ui& ui) override {
+    // No element is named "COMMANDS", so taking the sections first keeps
+    // the model's order of factories.
+    if (child.name() == "COMMANDS") {
+      checked_commands_.Load(child, ui);
+      return;
+    }
+    zan::ToolbarModel::OnPart(child, ui);
+    items.clear();
+  }
+
+ private:
+  CheckedCommands checked_commands_;
 };
 
 int Usage() {
@@ -58,7 +89,12 @@ int main(int argc, char** argv) {
   zan::ToolbarModelHolder holder;
   holder.set_diagnostics(&std::cerr);
   zan::DefinitionParseReport report;
-  if (!holder.LoadDefinitionFromBytes(file.bytes(), ui, &report)) {
+  CheckedModel checked;
+  const bool parsed =
+      action == "check"
+          ? zan::ParseIntoModel(file.bytes(), checked, ui, std::cerr, &report)
+          : holder.LoadDefinitionFromBytes(file.bytes(), ui, &report);
+  if (!parsed) {
     std::cerr << path << ':' << report.line << ':' << report.column << ": "
               << report.message << " (last tokens: " << report.previous_token
               << ' ' << report.last_token << ")\n";

@@ -53,9 +53,9 @@ template <typename... Children>
 DefinitionNode* Node(const std::string& name, const Properties& properties,
                      Children... children) {
   DefinitionTree& tree = TestTree();
-  DefinitionNode* node = &tree.MakeNode(tree.Copy(name));
+  DefinitionNode* node = &tree.MakeNode(tree.Copy(name).data());
   for (const auto& [property, value] : properties) {
-    tree.AddProperty(*node, tree.Copy(property), tree.Copy(value));
+    tree.AddProperty(*node, tree.Copy(property).data(), tree.Copy(value));
   }
   (node->children.Append(children), ...);
   return node;

@@ -269,7 +269,7 @@ TEST(DefinitionParserTest, ParsesOnSeveralThreadsAtOnce) {
         const ParseOutcome outcome = ParseDefinition(in, diagnostics);
         ok += outcome.result == (t % 2 == 0 ? 0 : 1) &&
               (t % 2 != 0 ||
-               outcome.root->children.front().properties.front().value ==
+               outcome.root->children.front().properties.front().value() ==
                    std::to_string(t));
       }
       results[t] = ok;

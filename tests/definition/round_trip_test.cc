@@ -78,7 +78,7 @@ class TreeGenerator {
     static const char* kKinds[] = {"BUTTON",  "TEXT",      "COMBO",
                                    "WEBPAGE", "SEPARATOR", "INDICATOR"};
     auto node = Make(kKinds[Below(6)]);
-    const std::string_view kind = node->name;
+    const std::string_view kind = node->name();
     if (kind == "BUTTON") {
       AddSome(*node, {"caption", "command", "hint"}, {"image"});
       if (Below(2)) node->children.Append(Menu());
@@ -134,9 +134,9 @@ class TreeGenerator {
     auto node = Make(kKinds[Below(3)]);
     // One value that survives, so that the block is not written empty.
     Add(*node, "name", Word());
-    if (node->name == "GOTOURL") {
+    if (node->name() == "GOTOURL") {
       AddSome(*node, {"url", "post", "target", "options", "newwindow"}, {});
-    } else if (node->name == "SHELLEXECUTE") {
+    } else if (node->name() == "SHELLEXECUTE") {
       AddSome(*node, {"shellcmd", "failmsg"}, {});
     } else {
       AddSome(*node, {"type", "caption"}, {});

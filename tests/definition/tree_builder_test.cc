@@ -14,14 +14,14 @@ namespace {
 
 // A node as NAME{name=value,...}[child child].
 std::string Describe(const DefinitionNode& node) {
-  std::string text(node.name);
+  std::string text(node.name());
   if (!node.properties.empty()) {
     text += "{";
     for (const DefinitionProperty& property : node.properties) {
       if (&property != &node.properties.front()) text += ",";
-      text += property.name;
+      text += property.name();
       text += "=";
-      text += property.value;
+      text += property.value();
     }
     text += "}";
   }
@@ -150,7 +150,7 @@ TEST(TreeBuilderTest, MalformedSequencesAreHarmless) {
     Feed(builder, text);
     std::unique_ptr<DefinitionTree> tree = builder.TakeTree();
     ASSERT_NE(tree, nullptr);
-    EXPECT_EQ(tree->root().name, "RYXToolBar");
+    EXPECT_EQ(tree->root().name(), "RYXToolBar");
     // The builder starts again from an empty root.
     Feed(builder, "RYX_Toolbar { TEXT { } }");
     EXPECT_EQ(Describe(builder.TakeTree()->root()), "RYXToolBar[TEXT]");
