@@ -5,6 +5,8 @@
 
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "definition/definition_parse.h"
 #include "definition/definition_scanner.h"
@@ -104,6 +106,33 @@ TEST(TreeBuilderTest, TreeShapes) {
     SCOPED_TRACE(test.name);
     EXPECT_EQ(ParsedTree(test.text), test.tree);
   }
+}
+
+// The tree refers to the text it was parsed from instead of copying it, and
+// releases everything at once whatever its size.
+TEST(TreeBuilderTest, ValuesAreViewsIntoTheInput) {
+  const std::string text =
+      "RYX_Toolbar { image=\"i.bmp\" TEXT { caption=\"a\\\"b\" hint=\"\" } "
+      "COMMANDS { GOTOURL { name=\"g\" url=\"u\" } } }";
+  std::ostringstream diagnostics;
+  const ParseOutcome outcome =
+      ParseDefinition(std::string_view(text), diagnostics);
+  ASSERT_EQ(outcome.result, 0);
+  std::vector<const DefinitionNode*> pending = {outcome.root};
+  int values = 0;
+  while (!pending.empty()) {
+    const DefinitionNode* node = pending.back();
+    pending.pop_back();
+    for (const DefinitionProperty& property : node->properties) {
+      EXPECT_GE(property.value().data(), text.data());
+      EXPECT_LE(property.value().data() + property.value().size(),
+                text.data() + text.size());
+      ++values;
+    }
+    for (const DefinitionNode& child : node->children)
+      pending.push_back(&child);
+  }
+  EXPECT_EQ(values, 5);
 }
 
 // Feeds every token of `text` to a builder, without the recogniser.
