@@ -84,6 +84,7 @@ class DefinitionProperty {
 // made by a DefinitionTree and live as long as it.
 class DefinitionNode {
  public:
+  // The loaders compare a node's name often, so it keeps its length.
   explicit DefinitionNode(const char* name) : name_(name) {}
 
   std::string_view name() const { return name_; }
@@ -94,7 +95,7 @@ class DefinitionNode {
   DefinitionNode* next = nullptr;
 
  private:
-  const char* name_;
+  std::string_view name_;
 };
 
 }  // namespace zan
