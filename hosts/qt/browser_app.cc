@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "browser/menu_builder.h"
 #include "commands/macro_state.h"
 #include "hosts/qt/browser_window.h"
 #include "hosts/qt/qt_accounts_dialog.h"
@@ -109,7 +110,7 @@ BrowserApp::BrowserApp(BrowserOptions options,
   environment_.last_page_url = &LastPageUrl::Instance();
 
   // Read once, as the process starts.
-  toolbar_extension_ = settings_->GetString("Toolbar Extension", "");
+  toolbar_extension_ = ReadToolbarExtension(*settings_);
 
   profile_ = new QWebEngineProfile(this);  // off the record: nothing on disk
   toolbar_object_ = new QtToolbarObject(*registry_, this);

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace zan {
@@ -66,8 +67,8 @@ SearchLineEdit::SearchLineEdit(QWidget* parent, std::function<void()> enter,
 
 void SearchLineEdit::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-    // Swallowed: no default button, no beep.
-    enter_();
+    // Swallowed: no default button, no beep. A held key searches once.
+    if (!e->isAutoRepeat()) enter_();
     return;
   }
   // The change such a key makes is never completed. The text signals run
@@ -105,6 +106,18 @@ void SearchLineEdit::dropEvent(QDropEvent* e) {
   drop_(OneLine(e->mimeData()->text()));
 }
 
+void SearchComboBox::wheelEvent(QWheelEvent* e) {
+  browsing_ = true;
+  QComboBox::wheelEvent(e);
+  browsing_ = false;
+}
+
+void SearchComboBox::keyPressEvent(QKeyEvent* e) {
+  browsing_ = true;
+  QComboBox::keyPressEvent(e);
+  browsing_ = false;
+}
+
 QtSearchBoxView::QtSearchBoxView(QWidget* parent, int item_index,
                                  const SearchBoxDesc& desc,
                                  ToolbarViewEvents** events)
@@ -129,7 +142,7 @@ QtSearchBoxView::QtSearchBoxView(QWidget* parent, int item_index,
     edit_ = edit;
     QObject::connect(edit, &QLineEdit::textEdited, edited);
   } else {
-    combo_ = new QComboBox(parent);
+    combo_ = new SearchComboBox(parent);
     widget_ = combo_;
     if (!desc.value_list) {
       combo_->setEditable(true);
@@ -149,8 +162,15 @@ QtSearchBoxView::QtSearchBoxView(QWidget* parent, int item_index,
     if (!desc.value_list) combo_->setCurrentIndex(-1);
     FitListToEntries();
     QObject::connect(combo_, &QComboBox::activated, [this](int index) {
-      Notify([this, index](ToolbarViewEvents& e) {
-        e.OnSearchBoxSelected(item_index_, index);
+      // Only a choice in the open list (click, Enter) may search.
+      const bool browsing =
+          static_cast<SearchComboBox*>(combo_.data())->browsing();
+      Notify([this, index, browsing](ToolbarViewEvents& e) {
+        if (browsing) {
+          e.OnSearchBoxBrowsed(item_index_, index);
+        } else {
+          e.OnSearchBoxSelected(item_index_, index);
+        }
       });
     });
   }
