@@ -217,9 +217,10 @@ TEST_F(MacroTest, ValuesHoldingTheirOwnMacrosEnd) {
   document.domain = "%domain%cdomain";
   const ExpandedTemplates out =
       Expand("q=%q&x=%csp(x)&u=%url&d=%domain", "q=%q&u=%curl");
-  // Each of the three passes doubles the combo macro once.
-  EXPECT_EQ(out.url, "q=%q%q%q%q%q%q%q%q&x=%csp(x)&u=%25url&d=%domain%cdomain");
-  EXPECT_EQ(out.post, "q=%q&u=%25url");
+  // The words are form-encoded: their "%" is no macro any more, so the url
+  // takes them in the first pass and the post in the second.
+  EXPECT_EQ(out.url, "q=%25q%25q&x=%csp(x)&u=%25url&d=%domain%cdomain");
+  EXPECT_EQ(out.post, "q=%25q%25q&u=%25url");
 
   auto& pane = static_cast<ToolbarWebPage&>(*model->items[ItemIndex("Pane")]);
   pane.url = "p?%csp(x)&%domain&%newdomain";
