@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QNetworkProxy>
+#include <QOpenGLContext>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -59,6 +60,16 @@ void ApplyProxy(const ProxyRecord& record) {
 }
 
 }  // namespace
+
+void ChooseDrawingBackend() {
+  if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) return;
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) return;
+  QOpenGLContext probe;
+  if (!probe.create()) {
+    std::cerr << "zan-browser: no OpenGL here, pages are drawn in software\n";
+    qputenv("QT_QUICK_BACKEND", "software");
+  }
+}
 
 struct BrowserApp::Services {
   CurlDownloader downloader;
@@ -262,16 +273,39 @@ void BrowserApp::WhenReady(BrowserWindow* window) {
       }
       QImage image = guard->Snapshot();
       QString path = QString::fromStdString(options_.screenshot);
-      if (image.save(path, "PNG")) {
+      bool saved = image.save(path, "PNG");
+      if (saved) {
         std::cout << "screenshot: "
                   << QFileInfo(path).absoluteFilePath().toStdString() << "\n"
                   << std::flush;
-        QCoreApplication::exit(0);
       } else {
         std::cerr << "zan-browser: cannot write " << options_.screenshot
                   << "\n";
-        QCoreApplication::exit(1);
       }
+      // The other windows and an open dialog beside it: FILE-2.png, ...,
+      // FILE-dialog.png.
+      QFileInfo info(path);
+      auto beside = [&info](const QString& suffix) {
+        return info.dir().filePath(info.completeBaseName() + "-" + suffix +
+                                   "." + info.suffix());
+      };
+      int n = 1;
+      for (BrowserWindow* other : windows()) {
+        if (other == guard.data()) continue;
+        QString other_path = beside(QString::number(++n));
+        if (other->Snapshot().save(other_path, "PNG")) {
+          std::cout << "screenshot: " << other_path.toStdString() << "\n"
+                    << std::flush;
+        }
+      }
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        QString dialog_path = beside(QStringLiteral("dialog"));
+        if (modal->grab().toImage().save(dialog_path, "PNG")) {
+          std::cout << "screenshot: " << dialog_path.toStdString() << "\n"
+                    << std::flush;
+        }
+      }
+      QCoreApplication::exit(saved ? 0 : 1);
     });
   };
   connect(window, &BrowserWindow::pageLoadFinished, this, take,
