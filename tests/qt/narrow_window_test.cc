@@ -68,6 +68,8 @@ TEST_F(NarrowWindowTest, DefaultToolbarInA1024And600PixelWindow) {
     }
     EXPECT_LE(first, mailboxes);
     EXPECT_FALSE(view->chevron_rect().isEmpty());
+    window->Snapshot().save(QString::fromStdString(
+        ShotPath("narrow-" + std::to_string(width) + ".png")));
     EXPECT_LE(view->chevron_rect().right(), view->width());
     // Through the chevron: Mailboxes > Check mail now.
     bool chosen = false;
