@@ -842,13 +842,15 @@ void ToolbarWindow::UpdateChevron() {
     widths.push_back(w);
     if (i > last_combo && w > 0) any_after = true;
   }
+  // First the minimum: the view may grow to it at once and report its new
+  // width (a call of its own), so that the width read below is the latest.
+  view_.SetMinimumWidth(MinimumWidth() + (any_after ? kChevronButtonWidth : 0));
   const int first =
       available_width_ < 0
           ? -1
           : FirstOverflowButton(widths, last_combo, available_width_);
   const bool changed = first != first_overflow_;
   first_overflow_ = first;
-  view_.SetMinimumWidth(MinimumWidth() + (any_after ? kChevronButtonWidth : 0));
   view_.SetChevron(first);
   if (!changed) return;
   // The windows over the buttons follow their buttons.
