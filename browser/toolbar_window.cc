@@ -899,7 +899,9 @@ PopupMenu ToolbarWindow::BuildChevronMenu() const {
     own.data.image = item.GetImage();
     own.hint = item.hint;
     own.checked = view_.IsButtonChecked(id);
-    if (!(view_.GetButtonState(id) & kStateEnabled)) {
+    // Disabled as on the toolbar; also an item so far on that its button
+    // identifier would read as a menu entry's.
+    if (!(view_.GetButtonState(id) & kStateEnabled) || id >= kMenuIdBase) {
       own.flags |= kMenuFlagGrayed;
     }
     std::optional<PopupMenu> sub;
