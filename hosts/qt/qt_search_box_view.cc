@@ -118,6 +118,11 @@ void SearchComboBox::keyPressEvent(QKeyEvent* e) {
   browsing_ = false;
 }
 
+void SearchComboBox::showPopup() {
+  if (opening_) opening_();
+  QComboBox::showPopup();
+}
+
 QtSearchBoxView::QtSearchBoxView(QWidget* parent, int item_index,
                                  const SearchBoxDesc& desc,
                                  ToolbarViewEvents** events)
@@ -142,7 +147,11 @@ QtSearchBoxView::QtSearchBoxView(QWidget* parent, int item_index,
     edit_ = edit;
     QObject::connect(edit, &QLineEdit::textEdited, edited);
   } else {
-    combo_ = new SearchComboBox(parent);
+    combo_ = new SearchComboBox(parent, [this] {
+      Notify([this](ToolbarViewEvents& e) {
+        e.OnSearchBoxListOpening(item_index_);
+      });
+    });
     widget_ = combo_;
     if (!desc.value_list) {
       combo_->setEditable(true);
