@@ -123,7 +123,11 @@ void SearchBox::WriteHistory() {
     product->DeleteKey(key);
     if (auto history = product->CreateKey(key)) {
       for (const std::string& line : history_) {
-        if (line.size() > kMaxStoredHistoryLine) continue;
+        // A line that is no value name (too long, a zero byte in it) stays
+        // on screen only.
+        if (line.size() > kMaxStoredHistoryLine || !IsStorableValueName(line)) {
+          continue;
+        }
         history->SetValue(line, DwordValue(1));
       }
     }

@@ -37,6 +37,12 @@ inline RegistryValue DwordValue(uint32_t value) {
 inline constexpr size_t kMaxRegistryValueName = 16383;
 // Longest name of one key in a path (characters).
 inline constexpr size_t kMaxRegistryKeyName = 255;
+// A value name every form of the store can hold: not too long, no zero
+// byte (the Windows form would cut the name short there).
+inline bool IsStorableValueName(const std::string& name) {
+  return name.size() <= kMaxRegistryValueName &&
+         name.find('\0') == std::string::npos;
+}
 // Deepest key the store creates: levels below the hive root (a key made
 // directly under a root is one level deep).
 inline constexpr size_t kMaxRegistryKeyDepth = 512;

@@ -80,8 +80,7 @@ bool SplitPath(const std::string& path, std::vector<std::string>& names) {
 }
 
 bool ValidValueName(const std::string& name) {
-  return name.size() <= kMaxRegistryValueName &&
-         name.find('\0') == std::string::npos;
+  return IsStorableValueName(name);
 }
 
 // SQLite takes lengths as int: larger data cannot be bound.
