@@ -184,9 +184,23 @@ constexpr size_t kMaxReportedRefusals = 100;
 // Longest key path or value name quoted in a refusal.
 constexpr size_t kMaxQuotedName = 80;
 
+// `text` as it may be quoted in a message: cut after kMaxQuotedName bytes,
+// control bytes written as \xNN.
 std::string Shortened(const std::string& text) {
-  if (text.size() <= kMaxQuotedName) return text;
-  return text.substr(0, kMaxQuotedName) + "...";
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string shown;
+  for (size_t i = 0; i < text.size() && i < kMaxQuotedName; ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) {
+      shown += "\\x";
+      shown += kDigits[byte >> 4];
+      shown += kDigits[byte & 0x0F];
+    } else {
+      shown += text[i];
+    }
+  }
+  if (text.size() > kMaxQuotedName) shown += "...";
+  return shown;
 }
 
 // Levels of a key path below its hive root.
@@ -197,15 +211,29 @@ size_t PathDepth(const std::string& path) {
   return depth;
 }
 
+// Why the store would not make the key at `path`.
 std::string KeyRefusal(const std::string& path) {
+  std::string why;
   if (PathDepth(path) > kMaxRegistryKeyDepth) {
-    return "key refused: deeper than " + std::to_string(kMaxRegistryKeyDepth) +
-           " levels (" + Shortened(path) + ")";
+    why = "deeper than " + std::to_string(kMaxRegistryKeyDepth) + " levels";
+  } else if (path.find('\0') != std::string::npos) {
+    why = "a name holds a zero byte";
+  } else {
+    for (size_t start = 0;;) {
+      const size_t end = path.find('\\', start);
+      const size_t length =
+          (end == std::string::npos ? path.size() : end) - start;
+      if (length == 0) why = "an empty name in the path";
+      if (length > kMaxRegistryKeyName) {
+        why = "a name longer than " + std::to_string(kMaxRegistryKeyName) +
+              " characters";
+      }
+      if (end == std::string::npos || !why.empty()) break;
+      start = end + 1;
+    }
   }
-  if (path.find('\0') != std::string::npos) {
-    return "key refused: its name holds a zero byte (" + Shortened(path) + ")";
-  }
-  return "cannot create key " + Shortened(path);
+  if (why.empty()) return "cannot create key " + Shortened(path);
+  return "key refused: " + why + " (" + Shortened(path) + ")";
 }
 
 std::string ValueRefusal(const std::string& name) {

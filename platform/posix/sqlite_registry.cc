@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <mutex>
@@ -324,11 +325,15 @@ class SqliteKey : public RegistryKey {
       : connection_(std::move(connection)), id_(id), depth_(depth) {}
 
   std::unique_ptr<RegistryKey> CreateKey(const std::string& path) override {
+    // The depth first: a path far too deep is refused without taking it
+    // apart.
+    const size_t levels = path.empty()
+                              ? 0
+                              : 1 + static_cast<size_t>(std::count(
+                                        path.begin(), path.end(), '\\'));
+    if (depth_ + levels > kMaxRegistryKeyDepth && levels > 0) return nullptr;
     std::vector<std::string> names;
     if (!SplitPath(path, names)) return nullptr;
-    if (!names.empty() && depth_ + names.size() > kMaxRegistryKeyDepth) {
-      return nullptr;
-    }
     std::lock_guard<std::mutex> lock(connection_->mutex());
     int64_t id = connection_->Find(id_, names);
     if (id == 0) {
