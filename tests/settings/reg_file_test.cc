@@ -280,6 +280,24 @@ TEST(ZanRegToolTest, ExportImportRoundTrip) {
   EXPECT_EQ(dir.ReadFile("c.reg").find("GlobalUpdateFlag"), std::string::npos);
   EXPECT_EQ(run(dir.File("b.db"), "export HKCU\\\\Missing 2>/dev/null"), 1);
   EXPECT_EQ(run(dir.File("b.db"), "bogus 2>/dev/null"), 2);
+  // A refused key is named by its line on the error stream; the rest is
+  // applied and the status says that not everything was.
+  std::string deep;
+  for (size_t i = 0; i <= kMaxRegistryKeyDepth; ++i) deep += "\\d";
+  dir.WriteFile("deep.reg", "REGEDIT4\n[HKCU" + deep + "]\n\"v\"=\"1\"\n" +
+                                "[HKCU\\Rest]\n\"w\"=\"2\"\n");
+  EXPECT_EQ(run(dir.File("b.db"), "import '" + dir.File("deep.reg") + "' 2>'" +
+                                      dir.File("deep.err") + "'"),
+            1);
+  EXPECT_EQ(dir.ReadFile("deep.err")
+                .find("zan-reg: " + dir.File("deep.reg") +
+                      ": line 2: key refused: deeper than 512 levels (d\\d"),
+            0u)
+      << dir.ReadFile("deep.err");
+  EXPECT_EQ(SqliteRegistry::Open(dir.File("b.db"))
+                ->OpenKey(RegistryHive::kCurrentUser, "Rest")
+                ->QueryValue("w"),
+            Sz("2"));
   dir.WriteFile("bad.reg", "not a reg file\n");
   EXPECT_EQ(
       run(dir.File("b.db"), "import '" + dir.File("bad.reg") + "' 2>/dev/null"),
