@@ -19,10 +19,10 @@
 #include "mail/mail_account_store.h"
 #include "mail/mail_checker.h"
 #include "mail/mail_toolbar.h"
-#include "platform/posix/clock_posix.h"
-#include "platform/posix/message_pump_posix.h"
+#include "platform/posix/posix_tcp_connection.h"
 #include "platform/posix/sqlite_registry.h"
-#include "platform/posix/tcp_connection_posix.h"
+#include "platform/std/plain_message_pump.h"
+#include "platform/std/system_clock.h"
 #include "settings/settings_store.h"
 #include "tests/support/dovecot_server.h"
 

@@ -17,9 +17,9 @@
 #include <string>
 
 #include "browser/toolbar_window.h"
+#include "hosts/qt/browser_app.h"
+#include "hosts/qt/browser_window.h"
 #include "platform/posix/sqlite_registry.h"
-#include "platform/qt/browser_app.h"
-#include "platform/qt/browser_window.h"
 
 extern char** environ;
 
@@ -40,7 +40,7 @@ std::string BrowserProgram() {
   self[n] = '\0';
   std::string dir(self);
   dir = dir.substr(0, dir.rfind('/'));
-  return dir + "/../platform/qt/zan-browser";
+  return dir + "/../hosts/qt/zan-browser";
 }
 
 // Process start until the first line of the toolbar listing arrives (it is

@@ -9,6 +9,7 @@
 #include "commands/highlight.h"
 #include "commands/macro_expansion.h"
 #include "commands/macro_state.h"
+#include "commands/run_command.h"
 #include "mail/mail_indicator.h"
 #include "mail/mailbox_menu.h"
 #include "platform/browser.h"
@@ -41,8 +42,7 @@ class ToolbarWindow::MailBridge : public MailToolbar {
     toolbar_.view_.SetButtonInfo(ButtonCommandId(indicator.item_index), info);
   }
   void RunCommand(int command_index, const std::string& parameter) override {
-    if (command_index < 0 || !toolbar_.hooks_.run_command) return;
-    toolbar_.hooks_.run_command(toolbar_, command_index, false, parameter);
+    toolbar_.RunCommandWith(command_index, false, parameter);
   }
 
  private:
@@ -475,8 +475,17 @@ RgbColor ToolbarWindow::GetButtonFaceColor() {
 }
 
 void ToolbarWindow::RunCommand(int command_index, bool reset) {
-  if (command_index < 0 || !hooks_.run_command) return;
-  hooks_.run_command(*this, command_index, reset, std::string());
+  RunCommandWith(command_index, reset, std::string());
+}
+
+void ToolbarWindow::RunCommandWith(int command_index, bool reset,
+                                   const std::string& parameter) {
+  if (command_index < 0) return;
+  if (hooks_.run_command) {
+    hooks_.run_command(*this, command_index, reset, parameter);
+  } else {
+    zan::RunCommand(*this, command_index, reset, parameter);
+  }
 }
 
 void ToolbarWindow::RunSearchCommand() {

@@ -23,10 +23,10 @@
 namespace zan {
 
 // What the toolbar control calls outside its own logic. Unset members do
-// nothing.
+// nothing, except `run_command`.
 struct ToolbarHooks {
   // Runs command `command_index` of the model: `Reset` when `reset`, else
-  // `Execute` with `parameter`.
+  // `Execute` with `parameter`. Unset: the command runs in this toolbar.
   std::function<void(ToolbarControl&, int command_index, bool reset,
                      const std::string& parameter)>
       run_command;
@@ -146,6 +146,8 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
   ToolbarItem* Item(int index) const;
   ItemWindow* Window(int index);
   void RunCommand(int command_index, bool reset);
+  void RunCommandWith(int command_index, bool reset,
+                      const std::string& parameter);
   void AttachItem(int index);
   void RefreshItem(int index);
   void AttachButton(int index, ToolbarButton& button);

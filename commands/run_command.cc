@@ -8,7 +8,8 @@
 
 namespace zan {
 
-void RunCommand(ToolbarControl& toolbar, int command_index, bool reset) {
+void RunCommand(ToolbarControl& toolbar, int command_index, bool reset,
+                const std::string& parameter) {
   ToolbarModel* model = toolbar.GetModel();
   if (model == nullptr || command_index < 0 ||
       static_cast<size_t>(command_index) >= model->commands.commands.size()) {
@@ -18,7 +19,7 @@ void RunCommand(ToolbarControl& toolbar, int command_index, bool reset) {
   if (reset) {
     ResetCommand(toolbar, command);
   } else {
-    ExecuteCommand(toolbar, command, "");
+    ExecuteCommand(toolbar, command, parameter);
   }
 }
 

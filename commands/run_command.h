@@ -11,9 +11,10 @@ class ToolbarCommand;
 
 // Runs the command at `command_index` of the toolbar's command set: its
 // Reset when `reset` is set (a checked toolbar button was clicked), else its
-// Execute with an empty parameter. An index that names no command (-1 for an
+// Execute with `parameter`. An index that names no command (-1 for an
 // element whose command was not found) does nothing.
-void RunCommand(ToolbarControl& toolbar, int command_index, bool reset);
+void RunCommand(ToolbarControl& toolbar, int command_index, bool reset,
+                const std::string& parameter = std::string());
 
 // Execute of any command kind; `parameter` is the text for "%cmdparam"
 // (the account number from the indicator's menu, else empty).

@@ -15,7 +15,7 @@ if [ -x build/tools/zan-tbd ] && [ -f "$def" ]; then
   ./build/tools/zan-tbd check "$def"
 fi
 
-browser=build/platform/qt/zan-browser
+browser=build/hosts/qt/zan-browser
 if [ ! -x "$browser" ]; then
   echo "zan-browser was not built (Qt 6 WebEngine missing?): run scripts/setup.sh" >&2
   exit 1

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "settings/string_utils.h"
+
 namespace zan {
 
 namespace {
@@ -82,5 +84,9 @@ std::string SiteIndexUrl() { return SiteBaseUrl() + "index.html"; }
 std::string SiteUpdateUrl() { return SiteBaseUrl() + "update.html"; }
 
 std::string SiteUninstallUrl() { return SiteBaseUrl() + "uninstall.html"; }
+
+std::string SiteUrl(const std::string& address) {
+  return ResolveUrl(SiteBaseUrl(), address);
+}
 
 }  // namespace zan

@@ -28,6 +28,10 @@ std::string SiteBaseUrl();
 std::string SiteIndexUrl();      // SiteBaseUrl() + "index.html"
 std::string SiteUpdateUrl();     // SiteBaseUrl() + "update.html"
 std::string SiteUninstallUrl();  // SiteBaseUrl() + "uninstall.html"
+// An address of the definition (a pane's or a command's url) as a page of
+// the product site would resolve it: absolute ones as they are, relative
+// ones against SiteBaseUrl().
+std::string SiteUrl(const std::string& address);
 
 }  // namespace zan
 

@@ -77,8 +77,9 @@ ResourceDownloader::ResourceDownloader(const SettingsStore& settings,
       base_url_(std::move(base_url)) {}
 
 ResourceDownloader::ResourceDownloader(const SettingsStore& settings,
-                                       Downloader& downloader, Ui& ui)
-    : ResourceDownloader(settings, downloader, ui, ModuleDirFile(""),
+                                       Downloader& downloader, Ui& ui,
+                                       Module& module)
+    : ResourceDownloader(settings, downloader, ui, ModuleDirFile(module, ""),
                          SiteBaseUrl()) {}
 
 bool ResourceDownloader::DownloadResource(std::string& name) {

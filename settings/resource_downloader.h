@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/downloader.h"
+#include "platform/module.h"
 #include "platform/ui.h"
 #include "settings/resource_source.h"
 #include "settings/settings_store.h"
@@ -29,9 +30,9 @@ class ResourceDownloader : public ResourceSource {
   // (ending in "/").
   ResourceDownloader(const SettingsStore& settings, Downloader& downloader,
                      Ui& ui, std::string local_dir, std::string base_url);
-  // The module folder and SiteBaseUrl().
+  // The folder of `module` and SiteBaseUrl().
   ResourceDownloader(const SettingsStore& settings, Downloader& downloader,
-                     Ui& ui);
+                     Ui& ui, Module& module);
 
   bool DownloadResource(std::string& name) override;
 

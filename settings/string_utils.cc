@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <filesystem>
 #include <limits>
-#include <system_error>
 #include <vector>
+
+#include "platform/module.h"
 
 namespace zan {
 
@@ -164,20 +164,8 @@ std::string JoinSearchWords(const std::string& text,
   return joined;
 }
 
-std::string ModulePath() {
-  std::error_code error;
-  std::filesystem::path exe =
-      std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) exe = "zan";
-  const char* home = std::getenv("ZAN_HOME");
-  if (home != nullptr && *home != '\0') {
-    return (std::filesystem::path(home) / exe.filename()).string();
-  }
-  return exe.string();
-}
-
-std::string ModuleDirFile(const std::string& file_name) {
-  return ModuleDirFileOf(ModulePath(), file_name, '/');
+std::string ModuleDirFile(Module& module, const std::string& file_name) {
+  return ModuleDirFileOf(module.Path(), file_name, module.PathSeparator());
 }
 
 std::string ModuleDirFileOf(const std::string& module_path,
@@ -189,6 +177,104 @@ std::string ModuleDirFileOf(const std::string& module_path,
   const size_t at = dir.find(conflict);
   if (at != std::string::npos) dir.erase(at + 1);
   return dir + file_name;
+}
+
+namespace {
+
+bool IsAsciiLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The scheme of `url` ("http" of "http://x"), empty when it has none.
+std::string_view SchemeOf(std::string_view url) {
+  if (url.empty() || !IsAsciiLetter(url[0])) return {};
+  for (size_t i = 1; i < url.size(); ++i) {
+    const char c = url[i];
+    if (c == ':') return url.substr(0, i);
+    const bool digit = c >= '0' && c <= '9';
+    if (!IsAsciiLetter(c) && !digit && c != '+' && c != '-' && c != '.') {
+      return {};
+    }
+  }
+  return {};
+}
+
+// `path` with its "." and ".." segments removed.
+std::string RemoveDotSegments(std::string_view path) {
+  std::vector<std::string_view> kept;
+  const bool absolute = !path.empty() && path[0] == '/';
+  size_t pos = absolute ? 1 : 0;
+  bool ends_in_folder = false;
+  while (pos <= path.size()) {
+    size_t end = path.find('/', pos);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view segment = path.substr(pos, end - pos);
+    const bool last = end == path.size();
+    if (segment == ".") {
+      ends_in_folder = last;
+    } else if (segment == "..") {
+      if (!kept.empty()) kept.pop_back();
+      ends_in_folder = last;
+    } else {
+      kept.push_back(segment);
+      ends_in_folder = false;
+    }
+    pos = end + 1;
+  }
+  std::string out = absolute ? "/" : "";
+  for (size_t i = 0; i < kept.size(); ++i) {
+    if (i > 0) out += '/';
+    out += kept[i];
+  }
+  if (ends_in_folder && !kept.empty()) out += '/';
+  return out;
+}
+
+}  // namespace
+
+std::string ResolveUrl(const std::string& base, const std::string& reference) {
+  const std::string_view scheme = SchemeOf(reference);
+  if (!scheme.empty()) return reference;
+  const std::string_view base_scheme = SchemeOf(base);
+  if (base_scheme.empty()) return reference;
+  if (reference.rfind("//", 0) == 0) {
+    return std::string(base_scheme) + ":" + reference;
+  }
+  // The base as scheme and authority, path, and query.
+  const std::string_view whole(base);
+  const size_t fragment = whole.find('#');
+  const std::string_view unfragmented = whole.substr(0, fragment);
+  size_t path_start = base_scheme.size() + 1;
+  if (unfragmented.substr(path_start, 2) == "//") {
+    path_start = unfragmented.find_first_of("/?", path_start + 2);
+    if (path_start == std::string_view::npos) path_start = unfragmented.size();
+  }
+  const std::string_view origin = unfragmented.substr(0, path_start);
+  const size_t query = unfragmented.find('?', path_start);
+  const std::string_view base_path = unfragmented.substr(
+      path_start, query == std::string_view::npos ? std::string_view::npos
+                                                  : query - path_start);
+  if (reference.empty()) return std::string(unfragmented);
+  if (reference[0] == '#') return std::string(unfragmented) + reference;
+  if (reference[0] == '?') {
+    return std::string(origin) + std::string(base_path) + reference;
+  }
+  // Split the reference's path from its query and fragment.
+  const size_t tail = reference.find_first_of("?#");
+  const std::string_view ref_path = std::string_view(reference).substr(0, tail);
+  const std::string rest =
+      tail == std::string::npos ? std::string() : reference.substr(tail);
+  std::string merged;
+  if (ref_path[0] == '/') {
+    merged = std::string(ref_path);
+  } else {
+    const size_t slash = base_path.rfind('/');
+    merged = slash == std::string_view::npos
+                 ? "/" + std::string(ref_path)
+                 : std::string(base_path.substr(0, slash + 1)) +
+                       std::string(ref_path);
+  }
+  return std::string(origin) + RemoveDotSegments(merged) + rest;
 }
 
 int32_t ReadInteger(std::string_view text) {

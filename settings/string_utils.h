@@ -8,6 +8,8 @@
 
 namespace zan {
 
+class Module;
+
 // Replaces the first occurrence of `pattern` in `text` by `value`; false
 // when there is none (or `pattern` is empty).
 bool ReplaceFirst(std::string& text, const std::string& pattern,
@@ -38,15 +40,19 @@ std::string UrlEncode(const std::string& text, int keep_mask);
 std::string JoinSearchWords(const std::string& text,
                             std::vector<std::string>& words);
 
-// The full path of the running program's file: the folder named by ZAN_HOME
-// (when set) with the program's file name, otherwise the executable itself.
-std::string ModulePath();
-// The module's folder (ending in "/") followed by `file_name`. A module in a
-// numbered conflict copy folder ("/CONFLICT.2/") uses that folder's parent.
-std::string ModuleDirFile(const std::string& file_name);
+// The module's folder (ending in its separator) followed by `file_name`. A
+// module in a numbered conflict copy folder ("/CONFLICT.2/") uses that
+// folder's parent.
+std::string ModuleDirFile(Module& module, const std::string& file_name);
 // The rule of ModuleDirFile for a given module path and path separator.
 std::string ModuleDirFileOf(const std::string& module_path,
                             const std::string& file_name, char separator);
+
+// `reference` resolved against the absolute address `base` as a browser
+// resolves a link: an address with a scheme stays as it is; "//host/x",
+// "/x", "?q", "#f" and relative paths take the rest from `base`, with "."
+// and ".." segments removed.
+std::string ResolveUrl(const std::string& base, const std::string& reference);
 
 // Reads a number as the C library's atoi does: leading blanks, an optional
 // sign, then decimal digits up to the first other byte; no digits gives 0.

@@ -40,6 +40,17 @@ std::string ClassKeyPath() { return "CLSID\\" + ToolbarClassId(); }
 
 }  // namespace
 
+bool IsToolbarRegistered(Registry& registry) {
+  auto key = registry.OpenKey(RegistryHive::kLocalMachine, kBrowserToolbarKey);
+  return key && key->QueryValue(ToolbarClassId()).has_value();
+}
+
+bool IsToolbarClassCreatable(Registry& registry, const std::string& prog_id) {
+  if (prog_id != kProgId && prog_id != kVersionIndependentProgId) return false;
+  return registry.OpenKey(RegistryHive::kClassesRoot, prog_id + "\\CLSID") !=
+         nullptr;
+}
+
 ToolbarRegistration::ToolbarRegistration(Registry& registry,
                                          BrowserFactory* browsers,
                                          std::string module_path)

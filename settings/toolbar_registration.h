@@ -15,6 +15,13 @@ namespace zan {
 // removal every downloaded resource file and all settings. Every step is
 // best effort; a failed one does not stop the rest. Web pages open in a new
 // browser window when `browsers` can give one and are skipped otherwise.
+// Whether the browser's list of toolbars names this toolbar, as after
+// RegisterServer.
+bool IsToolbarRegistered(Registry& registry);
+// Whether script can create the toolbar's object under `prog_id`: one of its
+// ProgIDs ("RYX.ZAN.1", "RYX.ZAN") while its class entries are registered.
+bool IsToolbarClassCreatable(Registry& registry, const std::string& prog_id);
+
 class ToolbarRegistration {
  public:
   // `module_path` is the full path of the toolbar's module file;

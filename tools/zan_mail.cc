@@ -21,10 +21,10 @@
 #include "mail/mail_checker.h"
 #include "mail/mail_indicator.h"
 #include "mail/mail_toolbar.h"
-#include "platform/posix/clock_posix.h"
-#include "platform/posix/message_pump_posix.h"
-#include "platform/posix/tcp_connection_posix.h"
+#include "platform/posix/posix_tcp_connection.h"
 #include "platform/posix/user_registry.h"
+#include "platform/std/plain_message_pump.h"
+#include "platform/std/system_clock.h"
 #include "settings/settings_store.h"
 #include "settings/string_utils.h"
 

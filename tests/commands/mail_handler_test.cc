@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/posix/mail_handler_posix.h"
+#include "platform/posix/xdg_mail_handler.h"
 
 namespace zan {
 namespace {

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/posix/process_launcher_posix.h"
+#include "platform/posix/posix_process_launcher.h"
 
 namespace zan {
 namespace {

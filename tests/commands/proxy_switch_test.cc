@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/proxy_settings_posix.h"
+#include "platform/posix/registry_proxy_settings.h"
 #include "platform/posix/sqlite_registry.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/temp_dir.h"

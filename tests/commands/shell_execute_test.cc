@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "commands/run_command.h"
-#include "platform/posix/process_launcher_posix.h"
+#include "platform/posix/posix_process_launcher.h"
 #include "tests/commands/command_fixture.h"
 #include "tests/support/temp_dir.h"
 

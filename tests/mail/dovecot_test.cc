@@ -10,8 +10,8 @@
 #include "mail/mail_checker.h"
 #include "mail/mail_indicator.h"
 #include "mail/pop3_session.h"
-#include "platform/posix/message_pump_posix.h"
-#include "platform/posix/tcp_connection_posix.h"
+#include "platform/posix/posix_tcp_connection.h"
+#include "platform/std/plain_message_pump.h"
 #include "tests/mail/mail_fakes.h"
 #include "tests/support/dovecot_server.h"
 

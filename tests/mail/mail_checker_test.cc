@@ -4,8 +4,8 @@
 
 #include "mail/mail_indicator.h"
 #include "mail/mailbox_menu.h"
-#include "platform/posix/message_pump_posix.h"
-#include "platform/posix/tcp_connection_posix.h"
+#include "platform/posix/posix_tcp_connection.h"
+#include "platform/std/plain_message_pump.h"
 #include "tests/mail/mail_fakes.h"
 #include "tests/support/scripted_pop3_server.h"
 

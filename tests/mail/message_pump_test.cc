@@ -3,7 +3,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/posix/message_pump_posix.h"
+#include "platform/std/plain_message_pump.h"
 
 namespace zan {
 namespace {

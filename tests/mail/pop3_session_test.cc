@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "mail/apop_digest.h"
-#include "platform/posix/message_pump_posix.h"
-#include "platform/posix/tcp_connection_posix.h"
+#include "platform/posix/posix_tcp_connection.h"
+#include "platform/std/plain_message_pump.h"
 #include "tests/mail/mail_fakes.h"
 #include "tests/support/scripted_pop3_server.h"
 

@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "hosts/qt/qt_accounts_dialog.h"
 #include "mail/mail_account_store.h"
 #include "platform/posix/sqlite_registry.h"
-#include "platform/qt/qt_accounts_dialog.h"
 #include "settings/settings_store.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"

@@ -9,12 +9,12 @@
 
 #include "browser/command_ids.h"
 #include "browser/toolbar_window.h"
+#include "hosts/qt/qt_accounts_dialog.h"
+#include "hosts/qt/qt_menu_popup.h"
+#include "hosts/qt/qt_toolbar_view.h"
 #include "mail/mail_account_store.h"
 #include "mail/mail_toolbar.h"
 #include "mail/mailbox_menu.h"
-#include "platform/qt/qt_accounts_dialog.h"
-#include "platform/qt/qt_menu_popup.h"
-#include "platform/qt/qt_toolbar_view.h"
 #include "tests/qt/host_fixture.h"
 #include "tests/support/dovecot_server.h"
 

@@ -11,12 +11,12 @@
 
 #include "browser/command_ids.h"
 #include "browser/toolbar_window.h"
+#include "hosts/qt/qt_accounts_dialog.h"
+#include "hosts/qt/qt_menu_popup.h"
+#include "hosts/qt/qt_toolbar_object.h"
+#include "hosts/qt/qt_toolbar_view.h"
+#include "hosts/qt/qt_ui.h"
 #include "mail/mail_account_store.h"
-#include "platform/qt/qt_accounts_dialog.h"
-#include "platform/qt/qt_menu_popup.h"
-#include "platform/qt/qt_toolbar_view.h"
-#include "platform/qt/qt_ui.h"
-#include "platform/qt/qt_web_channel.h"
 #include "settings/product_constants.h"
 #include "settings/toolbar_registration.h"
 #include "tests/qt/host_fixture.h"
@@ -374,7 +374,7 @@ std::string RunProgram(const test::TempDir& home, const QStringList& args) {
   program.setProcessEnvironment(env);
   const char* build = std::getenv("ZAN_BINARY_DIR");
   program.start(QString::fromUtf8(build ? build : ".") +
-                    QStringLiteral("/platform/qt/zan-browser"),
+                    QStringLiteral("/hosts/qt/zan-browser"),
                 args);
   if (!program.waitForFinished(30000)) {
     program.kill();

@@ -106,15 +106,40 @@ TEST(ModulePathTest, ConflictFoldersAndSeparators) {
   EXPECT_EQ(ModuleDirFileOf("/opt/zan/bin/zan-browser", "tbil.bmp", '/'),
             "/opt/zan/bin/tbil.bmp");
   EXPECT_EQ(ModuleDirFileOf("zan-browser", "a", '/'), "a");
+}
 
-  // The running program, or ZAN_HOME when set.
-  const std::string path = ModulePath();
-  EXPECT_EQ(path.front(), '/');
-  EXPECT_NE(path.find("settings_tests"), std::string::npos) << path;
-  setenv("ZAN_HOME", "/srv/zan", 1);
-  EXPECT_EQ(ModulePath(), "/srv/zan/settings_tests");
-  EXPECT_EQ(ModuleDirFile("ZAN.tbd"), "/srv/zan/ZAN.tbd");
-  unsetenv("ZAN_HOME");
+TEST(ResolveUrlTest, RelativeAddressesAgainstTheSite) {
+  struct Row {
+    const char* base;
+    const char* reference;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"http://h/t/", "index.html", "http://h/t/index.html"},
+      {"http://h/t/a.html?x=1#f", "b.html", "http://h/t/b.html"},
+      {"http://h/t/", "../up.html", "http://h/up.html"},
+      {"http://h/t/", "../../../x", "http://h/x"},
+      {"http://h/t/", "./a/./b/../c.html?q=1#z", "http://h/t/a/c.html?q=1#z"},
+      {"http://h/t/", "a/..", "http://h/t/"},
+      {"http://h/t/", "/root.html", "http://h/root.html"},
+      {"http://h/t/", "//other/x", "http://other/x"},
+      {"http://h/t/p?q", "?r=2", "http://h/t/p?r=2"},
+      {"http://h/t/p?q#f", "#g", "http://h/t/p?q#g"},
+      {"http://h/t/p#f", "", "http://h/t/p"},
+      {"http://h", "x.html", "http://h/x.html"},
+      {"http://h/t/", "https://e.com/s?q=%", "https://e.com/s?q=%"},
+      {"http://h/t/", "javascript:alert(1)", "javascript:alert(1)"},
+      {"file:///srv/site/toolbar/", "pane.html",
+       "file:///srv/site/toolbar/pane.html"},
+      {"file:///srv/site/toolbar/", "/etc/x", "file:///etc/x"},
+      {"http://h/t/", "a:b/c", "a:b/c"},
+      {"http://h/t/", "1a:b", "http://h/t/1a:b"},
+      {"not a url", "x.html", "x.html"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ResolveUrl(row.base, row.reference), row.expected)
+        << row.base << " + " << row.reference;
+  }
 }
 
 TEST(MakePostDataTest, BytesWithoutTerminator) {

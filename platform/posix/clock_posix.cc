@@ -1,9 +1,0 @@
-#include "platform/posix/clock_posix.h"
-
-#include <ctime>
-
-namespace zan {
-
-int64_t SystemClock::Now() { return static_cast<int64_t>(std::time(nullptr)); }
-
-}  // namespace zan
