@@ -84,11 +84,21 @@ bool ReplaceAll(std::string& text, const std::string& pattern,
     if (pattern[i] == pattern[k]) ++k;
     fail[i] = k;
   }
+  if (text.find(pattern) == std::string::npos) return false;
   std::vector<size_t> state;
   state.reserve(text.size());
   std::string pending;  // value bytes still to read, last byte first
   size_t next = 0;      // next byte of `text` once `pending` is empty
   while (count < kMaxReplacements) {
+    if (pending.empty() && (state.empty() || state.back() == 0)) {
+      // Nothing of the pattern is under way: the bytes up to the next
+      // first byte of the pattern are copied as they are.
+      size_t to = text.find(pattern[0], next);
+      if (to == std::string::npos) to = text.size();
+      out.append(text, next, to - next);
+      state.resize(state.size() + (to - next), 0);
+      next = to;
+    }
     char c;
     if (!pending.empty()) {
       c = pending.back();
@@ -110,7 +120,6 @@ bool ReplaceAll(std::string& text, const std::string& pattern,
       ++count;
     }
   }
-  if (count == 0) return false;
   out.append(pending.rbegin(), pending.rend());
   out.append(text, next, std::string::npos);
   text = std::move(out);
