@@ -35,6 +35,12 @@ struct DefinitionParseReport {
 bool ParseIntoModel(std::istream& in, ToolbarModel& model, Ui& ui,
                     std::ostream& diagnostics,
                     DefinitionParseReport* report = nullptr);
+// The same for definition text in memory. With `read_failed`, `bytes` is
+// what could be read of a file before a read error.
+bool ParseIntoModel(std::string_view bytes, ToolbarModel& model, Ui& ui,
+                    std::ostream& diagnostics,
+                    DefinitionParseReport* report = nullptr,
+                    bool read_failed = false);
 
 // The model slot of a toolbar window: holds at most one installed model.
 class ToolbarModelHolder {
@@ -56,14 +62,20 @@ class ToolbarModelHolder {
   // The installed model, or null before the first load.
   ToolbarModel* model() const { return model_.get(); }
   void DestroyModel() { model_.reset(); }
+  // Exchanges the installed models of two holders.
+  void SwapModel(ToolbarModelHolder& other) { model_.swap(other.model_); }
 
   // Where parser and scanner diagnostics go (standard error by default).
   void set_diagnostics(std::ostream* diagnostics) {
     diagnostics_ = diagnostics;
   }
+  std::ostream* diagnostics() const { return diagnostics_; }
   // The file name asked for by LoadDefinition (DefinitionFileName()).
   void set_definition_file_name(std::string name) {
     definition_file_name_ = std::move(name);
+  }
+  const std::string& definition_file_name() const {
+    return definition_file_name_;
   }
 
  private:

@@ -6,11 +6,12 @@
 // history.
 //
 // Besides the sanitizers it keeps its own model of the rules and checks
-// after every step that the box's list equals it (no two lines equal but
-// for letter case, the newest first, no blank line, at most "maxhistlines"
-// lines and at least one), that the store holds exactly the lines it can
-// hold in that order when the history key is one the store can make, that
-// no key lies deeper than the store allows, and that the store exports.
+// after every step that the box's list and the stored lines equal it (no
+// two lines equal but for letter case, the newest first, no blank line, at
+// most "maxhistlines" lines and at least one; a line the store cannot hold,
+// or any line when the history key is one the store cannot make, shown but
+// never stored), that no key lies deeper than the store allows, and that
+// the store exports.
 
 #include <algorithm>
 #include <cstddef>
@@ -135,20 +136,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     return box;
   };
   std::unique_ptr<zan::SearchBox> box = make_box();
+  // The lines on screen and the lines stored. A line the store can hold
+  // goes first in the stored list and the screen shows that list; one it
+  // cannot hold goes first on screen only, until the screen is filled from
+  // the store again.
   std::vector<std::string> model;
-  bool storing = true;
-  auto storable_lines = [&] {
-    std::vector<std::string> kept;
-    if (!storable_key) return kept;
-    for (const std::string& line : model) {
-      if (line.size() <= zan::kMaxStoredHistoryLine &&
-          zan::IsStorableValueName(line)) {
-        kept.push_back(line);
-      }
-    }
-    return kept;
-  };
   std::vector<std::string> stored_model;
+  bool storing = true;
+  auto put_first = [&](std::vector<std::string>& list,
+                       const std::string& line) {
+    auto same = std::find_if(
+        list.begin(), list.end(),
+        [&](const std::string& old) { return SameIgnoringCase(old, line); });
+    if (same != list.end()) list.erase(same);
+    list.insert(list.begin(), line);
+    if (list.size() > limit) list.resize(limit);
+  };
 
   for (size_t i = 2; i < lines.size() && i < 200; ++i) {
     const std::string& line = lines[i];
@@ -165,17 +168,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     } else {
       box->AddToHistory(line);
       if (storing && line.find_first_not_of(' ') != std::string::npos) {
-        auto same = std::find_if(model.begin(), model.end(),
-                                 [&](const std::string& old) {
-                                   return SameIgnoringCase(old, line);
-                                 });
-        if (same != model.end()) {
-          model.erase(same);
-        } else if (!model.empty() && model.size() >= limit) {
-          model.pop_back();
+        if (storable_key && line.size() <= zan::kMaxStoredHistoryLine &&
+            zan::IsStorableValueName(line)) {
+          put_first(stored_model, line);
+          model = stored_model;
+        } else {
+          put_first(model, line);
         }
-        model.insert(model.begin(), line);
-        stored_model = storable_lines();
       }
     }
     if (box->history() != model) std::abort();
