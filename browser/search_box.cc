@@ -115,7 +115,9 @@ bool SearchBox::Record(const std::string& text) {
   };
   std::vector<std::string> stored;
   bool written = false;
-  if (text.size() <= kMaxStoredHistoryLine) {
+  // A line that is no value name (too long, a zero byte in it) is not
+  // stored.
+  if (text.size() <= kMaxStoredHistoryLine && IsStorableValueName(text)) {
     if (auto key = settings_.OpenProductSubKey(
             SettingsStore::HistoryKeyName(combo_.name))) {
       written = key->RewriteValues([&](const RegistryValueList& values)
@@ -134,7 +136,8 @@ bool SearchBox::Record(const std::string& text) {
   if (written) {
     history_ = std::move(stored);
   } else {
-    // Not stored (a line too long for a value name, an unusable store):
+    // Not stored (a line that is no value name, a history key the store
+    // cannot make, an unusable store):
     // the list on screen keeps it until the next refresh.
     put_first(history_);
   }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/registry.h"
 #include "settings/settings_store.h"
 
 namespace zan {
@@ -58,7 +59,12 @@ bool SetClientSideProperty(const SettingsStore& settings,
   const std::optional<std::string> name_text = PropertyArgumentText(name);
   const std::optional<std::string> value_text = PropertyArgumentText(value);
   if (!name_text || !value_text) return false;
-  if (!name_text->empty()) settings.SetString("CSP_" + *name_text, *value_text);
+  if (name_text->empty()) return true;
+  // A name the store cannot hold (a zero byte in it, too long) is refused
+  // here, so the page learns that nothing was kept.
+  const std::string value_name = "CSP_" + *name_text;
+  if (!IsStorableValueName(value_name)) return false;
+  settings.SetString(value_name, *value_text);
   return true;
 }
 

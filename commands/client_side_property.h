@@ -27,7 +27,9 @@ std::optional<std::string> PropertyArgumentText(const PropertyArgument& arg);
 
 // Stores `value` under "CSP_" + name in the settings, where "%csp(" name ")"
 // reads it back. An empty name stores nothing. Returns false, storing
-// nothing, when either argument has no text; true otherwise.
+// nothing, when either argument has no text or when the store cannot hold
+// a value of that name (one with a zero byte, or longer than a value name
+// may be); true otherwise.
 bool SetClientSideProperty(const SettingsStore& settings,
                            const PropertyArgument& name,
                            const PropertyArgument& value);

@@ -19,8 +19,11 @@ class SettingsStore;
 
 // An expanded text never grows beyond this many bytes: a replacement that
 // would make it longer is not made (the macro stays). Values that contain
-// their own macro would otherwise double the text at every pass.
-inline constexpr size_t kMaxExpandedLength = 1 << 20;
+// their own macro would otherwise double the text at every pass. Every
+// search box reads the whole text in each of the three passes, so the
+// bound also bounds the time a definition with many boxes takes; 64 KiB is
+// far more than any address or form a search sends.
+inline constexpr size_t kMaxExpandedLength = 64 * 1024;
 
 // One search box as the expansion sees it: the COMBO's name and its window.
 struct ComboInput {

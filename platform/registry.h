@@ -46,11 +46,21 @@ using RegistryValueEdit =
 inline constexpr size_t kMaxRegistryValueName = 16383;
 // Longest name of one key in a path (characters).
 inline constexpr size_t kMaxRegistryKeyName = 255;
+// A value name every form of the store can hold: not too long, no zero
+// byte (the Windows form would cut the name short there).
+inline bool IsStorableValueName(const std::string& name) {
+  return name.size() <= kMaxRegistryValueName &&
+         name.find('\0') == std::string::npos;
+}
+// Deepest key the store creates: levels below the hive root (a key made
+// directly under a root is one level deep).
+inline constexpr size_t kMaxRegistryKeyDepth = 512;
 
 // An open key. Key and value names are case-insensitive (ASCII folding) and
 // keep the spelling they were created with; a path is names joined by a
 // backslash ("SOFTWARE\\ZAN Inc.\\ZAN"); the empty path is the key itself.
-// The empty value name is the key's default value. A key that was deleted
+// The empty value name is the key's default value. No name may hold a zero
+// byte: such a name is refused like an overlong one. A key that was deleted
 // while open reads as empty and refuses writes.
 class RegistryKey {
  public:
@@ -58,12 +68,16 @@ class RegistryKey {
 
   // Opens the sub key at `path`, creating it and every missing parent;
   // nullptr when that is impossible (bad name, store unusable, this key
-  // deleted).
+  // deleted) or when the key would lie deeper than kMaxRegistryKeyDepth
+  // levels below its hive root. A refused call writes nothing: no parent
+  // of the refused key is left behind.
   virtual std::unique_ptr<RegistryKey> CreateKey(const std::string& path) = 0;
   // Opens an existing sub key; nullptr when it does not exist.
   virtual std::unique_ptr<RegistryKey> OpenKey(const std::string& path) = 0;
-  // Deletes the sub key at `path` with all its sub keys and values; false
-  // when it did not exist or could not be deleted.
+  // Deletes the sub key at `path` with all its sub keys and values, however
+  // deep the tree below it (a store written by an older version may hold
+  // keys deeper than kMaxRegistryKeyDepth); false when it did not exist or
+  // could not be deleted.
   virtual bool DeleteKey(const std::string& path) = 0;
 
   virtual std::optional<RegistryValue> QueryValue(const std::string& name) = 0;

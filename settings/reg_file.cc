@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <ostream>
+#include <sstream>
 #include <vector>
 
 namespace zan {
@@ -116,8 +118,9 @@ std::string FormatValue(const std::string& name, const RegistryValue& value) {
   return line + Hex(value.data);
 }
 
-void ExportKey(RegistryKey& key, const std::string& path, bool is_hive_root,
-               std::string& out) {
+// Prints one key: its header and its values.
+void WriteKey(RegistryKey& key, const std::string& path, bool is_hive_root,
+              std::ostream& out) {
   std::vector<std::string> lines;
   for (uint32_t i = 0;; ++i) {
     auto name = key.EnumValue(i);
@@ -128,16 +131,41 @@ void ExportKey(RegistryKey& key, const std::string& path, bool is_hive_root,
   // Hive roots appear only when they hold values; every other key appears,
   // so that empty keys come back on import.
   if (!is_hive_root || !lines.empty()) {
-    out += "[" + path + "]\n";
-    for (const std::string& line : lines) out += line + "\n";
-    out += "\n";
+    out << '[' << path << "]\n";
+    for (const std::string& line : lines) out << line << '\n';
+    out << '\n';
   }
-  for (uint32_t i = 0;; ++i) {
-    auto name = key.EnumKey(i);
-    if (!name) break;
-    if (auto child = key.OpenKey(*name)) {
-      ExportKey(*child, path + "\\" + *name, false, out);
+}
+
+// Prints `key` and every key below it, parents before their sub keys. The
+// walk keeps its own stack of open keys, one per level, so a tree of any
+// depth prints without deep recursion, and one path text that grows and
+// shrinks with the walk.
+void ExportTree(std::unique_ptr<RegistryKey> key, std::string path,
+                bool is_hive_root, std::ostream& out) {
+  struct Level {
+    std::unique_ptr<RegistryKey> key;
+    uint32_t next_child = 0;
+    size_t path_length = 0;
+  };
+  WriteKey(*key, path, is_hive_root, out);
+  std::vector<Level> levels;
+  levels.push_back({std::move(key), 0, path.size()});
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    const std::optional<std::string> name =
+        level.key->EnumKey(level.next_child++);
+    if (!name) {
+      levels.pop_back();
+      continue;
     }
+    std::unique_ptr<RegistryKey> child = level.key->OpenKey(*name);
+    if (!child) continue;
+    path.resize(level.path_length);
+    path += '\\';
+    path += *name;
+    WriteKey(*child, path, false, out);
+    levels.push_back({std::move(child), 0, path.size()});
   }
 }
 
@@ -148,7 +176,73 @@ struct Operation {
   std::string key;
   std::string name;
   RegistryValue value;
+  size_t line = 0;  // where the step stands in the file
 };
+
+// Refusals an import reports one by one before it sums up the rest.
+constexpr size_t kMaxReportedRefusals = 100;
+// Longest key path or value name quoted in a refusal.
+constexpr size_t kMaxQuotedName = 80;
+
+// `text` as it may be quoted in a message: cut after kMaxQuotedName bytes,
+// control bytes written as \xNN.
+std::string Shortened(const std::string& text) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string shown;
+  for (size_t i = 0; i < text.size() && i < kMaxQuotedName; ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) {
+      shown += "\\x";
+      shown += kDigits[byte >> 4];
+      shown += kDigits[byte & 0x0F];
+    } else {
+      shown += text[i];
+    }
+  }
+  if (text.size() > kMaxQuotedName) shown += "...";
+  return shown;
+}
+
+// Levels of a key path below its hive root.
+size_t PathDepth(const std::string& path) {
+  if (path.empty()) return 0;
+  size_t depth = 1;
+  for (char c : path) depth += c == '\\';
+  return depth;
+}
+
+// Why the store would not make the key at `path`.
+std::string KeyRefusal(const std::string& path) {
+  std::string why;
+  if (PathDepth(path) > kMaxRegistryKeyDepth) {
+    why = "deeper than " + std::to_string(kMaxRegistryKeyDepth) + " levels";
+  } else if (path.find('\0') != std::string::npos) {
+    why = "a name holds a zero byte";
+  } else {
+    for (size_t start = 0;;) {
+      const size_t end = path.find('\\', start);
+      const size_t length =
+          (end == std::string::npos ? path.size() : end) - start;
+      if (length == 0) why = "an empty name in the path";
+      if (length > kMaxRegistryKeyName) {
+        why = "a name longer than " + std::to_string(kMaxRegistryKeyName) +
+              " characters";
+      }
+      if (end == std::string::npos || !why.empty()) break;
+      start = end + 1;
+    }
+  }
+  if (why.empty()) return "cannot create key " + Shortened(path);
+  return "key refused: " + why + " (" + Shortened(path) + ")";
+}
+
+std::string ValueRefusal(const std::string& name) {
+  if (name.find('\0') != std::string::npos) {
+    return "value refused: its name holds a zero byte (" + Shortened(name) +
+           ")";
+  }
+  return "cannot write value " + Shortened(name);
+}
 
 // Reads a quoted text starting at text[pos] == '"'; pos ends after the
 // closing quote.
@@ -253,12 +347,12 @@ bool ParseData(const std::string& data, Operation& op) {
 }  // namespace
 
 bool ExportRegFile(Registry& registry, const std::string& key_path,
-                   std::string& out, std::string& error) {
-  out = std::string(kHeader) + "\n\n";
+                   std::ostream& out, std::string& error) {
   if (key_path.empty()) {
+    out << kHeader << "\n\n";
     for (const HiveName& name : kHives) {
       if (auto root = registry.OpenHive(name.hive)) {
-        ExportKey(*root, name.name, true, out);
+        ExportTree(std::move(root), name.name, true, out);
       }
     }
     return true;
@@ -298,8 +392,17 @@ bool ExportRegFile(Registry& registry, const std::string& key_path,
     walk = walk->OpenKey(wanted);
     start = end + 1;
   }
-  ExportKey(*key, shown, rest.empty(), out);
+  out << kHeader << "\n\n";
+  ExportTree(std::move(key), shown, rest.empty(), out);
   return true;
+}
+
+bool ExportRegFile(Registry& registry, const std::string& key_path,
+                   std::string& out, std::string& error) {
+  std::ostringstream text;
+  const bool ok = ExportRegFile(registry, key_path, text, error);
+  out = ok ? std::move(text).str() : std::string();
+  return ok;
 }
 
 bool ImportRegFile(Registry& registry, const std::string& text,
@@ -368,12 +471,13 @@ bool ImportRegFile(Registry& registry, const std::string& text,
           hive,
           key,
           "",
-          {}};
+          {},
+          number};
       operations.push_back(std::move(op));
       continue;
     }
     if (!in_key) return fail("a value outside a key");
-    Operation op{Operation::Kind::kSetValue, hive, key, "", {}};
+    Operation op{Operation::Kind::kSetValue, hive, key, "", {}, number};
     size_t pos = 0;
     if (content.front() == '@') {
       pos = 1;
@@ -394,25 +498,29 @@ bool ImportRegFile(Registry& registry, const std::string& text,
     return false;
   }
 
-  bool ok = true;
+  // Apply every step; a refused one is reported by its line and the rest
+  // goes on. The values of a refused key are skipped with it.
+  std::vector<std::string> refusals;
+  size_t refused = 0;
+  auto refuse = [&](size_t line, const std::string& why) {
+    if (++refused <= kMaxReportedRefusals) {
+      refusals.push_back("line " + std::to_string(line) + ": " + why);
+    }
+  };
   std::unique_ptr<RegistryKey> open;
   for (const Operation& op : operations) {
     switch (op.kind) {
       case Operation::Kind::kCreateKey:
         open = registry.CreateKey(op.hive, op.key);
-        if (!open) {
-          error = "cannot create key " + op.key;
-          ok = false;
-        }
+        if (!open) refuse(op.line, KeyRefusal(op.key));
         break;
       case Operation::Kind::kDeleteKey:
         open.reset();
         registry.DeleteKey(op.hive, op.key);
         break;
       case Operation::Kind::kSetValue:
-        if (!open || !open->SetValue(op.name, op.value)) {
-          error = "cannot write value " + op.name;
-          ok = false;
+        if (open && !open->SetValue(op.name, op.value)) {
+          refuse(op.line, ValueRefusal(op.name));
         }
         break;
       case Operation::Kind::kDeleteValue:
@@ -420,7 +528,17 @@ bool ImportRegFile(Registry& registry, const std::string& text,
         break;
     }
   }
-  return ok;
+  if (refused == 0) return true;
+  error.clear();
+  for (const std::string& line : refusals) {
+    if (!error.empty()) error += '\n';
+    error += line;
+  }
+  if (refused > refusals.size()) {
+    error +=
+        "\nand " + std::to_string(refused - refusals.size()) + " more refused";
+  }
+  return false;
 }
 
 }  // namespace zan

@@ -1,6 +1,7 @@
 #ifndef ZAN_SETTINGS_REG_FILE_H_
 #define ZAN_SETTINGS_REG_FILE_H_
 
+#include <ostream>
 #include <string>
 
 #include "platform/registry.h"
@@ -24,15 +25,22 @@ namespace zan {
 
 // Prints the key `key_path` ("HKEY_CURRENT_USER\SOFTWARE\ZAN Inc.", hive
 // names may be abbreviated HKCU, HKLM, HKCR) with all its sub keys, or the
-// whole store when `key_path` is empty. False (and `error` set) when the
-// key does not exist.
+// whole store when `key_path` is empty. False (and `error` set, nothing
+// printed) when the key does not exist. Trees of any depth print, also
+// keys deeper than the store would create today.
+bool ExportRegFile(Registry& registry, const std::string& key_path,
+                   std::ostream& out, std::string& error);
+// The same into a text.
 bool ExportRegFile(Registry& registry, const std::string& key_path,
                    std::string& out, std::string& error);
 
 // Applies a file in the same format: "[KEY]" creates a key, "[-KEY]"
 // deletes it with its sub keys, "name"=- deletes a value. The whole text is
 // checked first; on a syntax error nothing is written and `error` names the
-// line.
+// line. A step that the store refuses (a key deeper than it allows, a name
+// it cannot hold) does not stop the rest: the import goes on, skipping the
+// values of a refused key, and returns false with `error` holding one line
+// per refusal ("line 12: key refused: deeper than 512 levels (...)").
 bool ImportRegFile(Registry& registry, const std::string& text,
                    std::string& error);
 

@@ -49,25 +49,81 @@ bool ReplaceFirst(std::string& text, const std::string& pattern,
 bool ReplaceAll(std::string& text, const std::string& pattern,
                 const std::string& value) {
   if (pattern.empty()) return false;
-  // Searching again from the start after every replacement finds the same
-  // occurrence as resuming just before the replaced spot: nothing before it
-  // changed. A value that contains the pattern would be found again for
-  // ever, so then the search resumes after the inserted value.
-  const bool value_holds_pattern = value.find(pattern) != std::string::npos;
-  size_t from = 0;
+  const size_t p = pattern.size();
   size_t count = 0;
-  for (size_t at = text.find(pattern, from);
-       at != std::string::npos && count < kMaxReplacements;
-       at = text.find(pattern, from)) {
-    text.replace(at, pattern.size(), value);
-    ++count;
-    if (value_holds_pattern) {
-      from = at + value.size();
+  std::string out;
+  out.reserve(text.size());
+  if (value.find(pattern) != std::string::npos) {
+    // A value that contains the pattern would be found again for ever, so
+    // the search resumes after the inserted value: one pass over the text.
+    size_t from = 0;
+    for (size_t at = text.find(pattern);
+         at != std::string::npos && count < kMaxReplacements;
+         at = text.find(pattern, from)) {
+      out.append(text, from, at - from);
+      out += value;
+      from = at + p;
+      ++count;
+    }
+    if (count == 0) return false;
+    out.append(text, from, std::string::npos);
+    text = std::move(out);
+    return true;
+  }
+  // Searching again from the start after every replacement finds the
+  // occurrence that ends first in the changed text: nothing before the
+  // replaced spot changed. So the text is read once, byte by byte, into
+  // `out`, and whenever `out` ends in the pattern, the pattern is taken off
+  // and the value is read next, before the rest of the text, so that an
+  // occurrence the value completes is found like any other. `state[i]` is
+  // how much of the pattern the first i + 1 bytes of `out` end in (the
+  // matcher's state there), so that taking the pattern off restores it.
+  std::vector<size_t> fail(p, 0);  // longest proper border of pattern[0..i]
+  for (size_t i = 1, k = 0; i < p; ++i) {
+    while (k > 0 && pattern[i] != pattern[k]) k = fail[k - 1];
+    if (pattern[i] == pattern[k]) ++k;
+    fail[i] = k;
+  }
+  if (text.find(pattern) == std::string::npos) return false;
+  std::vector<size_t> state;
+  state.reserve(text.size());
+  std::string pending;  // value bytes still to read, last byte first
+  size_t next = 0;      // next byte of `text` once `pending` is empty
+  while (count < kMaxReplacements) {
+    if (pending.empty() && (state.empty() || state.back() == 0)) {
+      // Nothing of the pattern is under way: the bytes up to the next
+      // first byte of the pattern are copied as they are.
+      size_t to = text.find(pattern[0], next);
+      if (to == std::string::npos) to = text.size();
+      out.append(text, next, to - next);
+      state.resize(state.size() + (to - next), 0);
+      next = to;
+    }
+    char c;
+    if (!pending.empty()) {
+      c = pending.back();
+      pending.pop_back();
+    } else if (next < text.size()) {
+      c = text[next++];
     } else {
-      from = at >= pattern.size() - 1 ? at - (pattern.size() - 1) : 0;
+      break;
+    }
+    size_t k = state.empty() ? 0 : state.back();
+    while (k > 0 && pattern[k] != c) k = fail[k - 1];
+    if (pattern[k] == c) ++k;
+    out.push_back(c);
+    state.push_back(k);
+    if (k == p) {
+      out.resize(out.size() - p);
+      state.resize(state.size() - p);
+      pending.append(value.rbegin(), value.rend());
+      ++count;
     }
   }
-  return count > 0;
+  out.append(pending.rbegin(), pending.rend());
+  out.append(text, next, std::string::npos);
+  text = std::move(out);
+  return true;
 }
 
 bool ReplaceFirstUnlessEmpty(std::string& text, const std::string& pattern,

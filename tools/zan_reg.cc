@@ -2,7 +2,9 @@
 // text file.
 //
 //   zan-reg export [KEY]   prints the store, or KEY with its sub keys
-//   zan-reg import FILE    applies FILE ("-": standard input)
+//   zan-reg import FILE    applies FILE ("-": standard input); a step the
+//                          store refuses is reported by its line, the rest
+//                          is applied, and the status is 1
 //
 // The store is $ZAN_REGISTRY, else $XDG_CONFIG_HOME/zan/registry.db, else
 // ~/.config/zan/registry.db.
@@ -46,12 +48,12 @@ int main(int argc, char** argv) {
   }
   std::string error;
   if (command == "export") {
-    std::string out;
-    if (!zan::ExportRegFile(*registry, argc == 3 ? argv[2] : "", out, error)) {
+    // Printed as it is walked: a large store never sits in memory whole.
+    if (!zan::ExportRegFile(*registry, argc == 3 ? argv[2] : "", std::cout,
+                            error)) {
       std::cerr << "zan-reg: " << error << "\n";
       return 1;
     }
-    std::cout << out;
     std::cout.flush();
     return std::cout ? 0 : 1;
   }
@@ -71,7 +73,11 @@ int main(int argc, char** argv) {
     text = content.str();
   }
   if (!zan::ImportRegFile(*registry, text, error)) {
-    std::cerr << "zan-reg: " << file << ": " << error << "\n";
+    // One line per refused step; the steps not named were applied.
+    std::istringstream lines(error);
+    for (std::string line; std::getline(lines, line);) {
+      std::cerr << "zan-reg: " << file << ": " << line << "\n";
+    }
     return 1;
   }
   return 0;

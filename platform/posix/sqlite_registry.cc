@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -60,10 +62,12 @@ std::string Fold(const std::string& name) {
 }
 
 // Splits a key path into its names; false for an empty name (two
-// backslashes in a row, a leading or trailing one) or an overlong one.
+// backslashes in a row, a leading or trailing one), an overlong one or one
+// that holds a zero byte.
 bool SplitPath(const std::string& path, std::vector<std::string>& names) {
   names.clear();
   if (path.empty()) return true;
+  if (path.find('\0') != std::string::npos) return false;
   size_t start = 0;
   while (true) {
     const size_t end = path.find('\\', start);
@@ -77,7 +81,12 @@ bool SplitPath(const std::string& path, std::vector<std::string>& names) {
 }
 
 bool ValidValueName(const std::string& name) {
-  return name.size() <= kMaxRegistryValueName;
+  return IsStorableValueName(name);
+}
+
+// SQLite takes lengths as int: larger data cannot be bound.
+bool Bindable(const std::string& data) {
+  return data.size() <= static_cast<size_t>(INT_MAX);
 }
 
 // Creates `path` as a new file with mode 0600 unless it exists, and its
@@ -255,6 +264,35 @@ class SqliteConnection {
     return rc == SQLITE_DONE;
   }
 
+  // Inside a write transaction: deletes the key `id` with its whole tree,
+  // the deepest keys first, so that no delete has to cascade through more
+  // than one level however deep the tree is.
+  bool DeleteTree(int64_t id) {
+    sqlite3_stmt* s = Statement(
+        "WITH RECURSIVE tree(id, depth) AS (SELECT ?, 0 UNION ALL"
+        " SELECT keys.id, tree.depth + 1 FROM keys JOIN tree"
+        " ON keys.parent = tree.id)"
+        " SELECT id FROM tree ORDER BY depth DESC");
+    if (s == nullptr) return false;
+    sqlite3_bind_int64(s, 1, id);
+    std::vector<int64_t> ids;
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+      ids.push_back(sqlite3_column_int64(s, 0));
+    }
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE) return false;
+    sqlite3_stmt* remove = Statement("DELETE FROM keys WHERE id = ?");
+    if (remove == nullptr) return false;
+    for (const int64_t key : ids) {
+      sqlite3_bind_int64(remove, 1, key);
+      rc = sqlite3_step(remove);
+      sqlite3_reset(remove);
+      if (rc != SQLITE_DONE) return false;
+    }
+    return true;
+  }
+
   // Every value of `key` in writing order.
   RegistryValueList Values(int64_t key) {
     RegistryValueList values;
@@ -306,10 +344,19 @@ namespace {
 
 class SqliteKey : public RegistryKey {
  public:
-  SqliteKey(std::shared_ptr<SqliteConnection> connection, int64_t id)
-      : connection_(std::move(connection)), id_(id) {}
+  // `depth`: levels below the hive root.
+  SqliteKey(std::shared_ptr<SqliteConnection> connection, int64_t id,
+            size_t depth)
+      : connection_(std::move(connection)), id_(id), depth_(depth) {}
 
   std::unique_ptr<RegistryKey> CreateKey(const std::string& path) override {
+    // The depth first: a path far too deep is refused without taking it
+    // apart.
+    const size_t levels = path.empty()
+                              ? 0
+                              : 1 + static_cast<size_t>(std::count(
+                                        path.begin(), path.end(), '\\'));
+    if (depth_ + levels > kMaxRegistryKeyDepth && levels > 0) return nullptr;
     std::vector<std::string> names;
     if (!SplitPath(path, names)) return nullptr;
     std::lock_guard<std::mutex> lock(connection_->mutex());
@@ -327,7 +374,7 @@ class SqliteKey : public RegistryKey {
     } else if (names.empty() && !connection_->KeyExists(id)) {
       return nullptr;
     }
-    return std::make_unique<SqliteKey>(connection_, id);
+    return std::make_unique<SqliteKey>(connection_, id, depth_ + names.size());
   }
 
   std::unique_ptr<RegistryKey> OpenKey(const std::string& path) override {
@@ -338,7 +385,7 @@ class SqliteKey : public RegistryKey {
     if (id == 0 || (names.empty() && !connection_->KeyExists(id))) {
       return nullptr;
     }
-    return std::make_unique<SqliteKey>(connection_, id);
+    return std::make_unique<SqliteKey>(connection_, id, depth_ + names.size());
   }
 
   bool DeleteKey(const std::string& path) override {
@@ -347,13 +394,7 @@ class SqliteKey : public RegistryKey {
     std::lock_guard<std::mutex> lock(connection_->mutex());
     return connection_->Write([&] {
       const int64_t id = connection_->Find(id_, names);
-      if (id == 0) return false;
-      sqlite3_stmt* s = connection_->Statement("DELETE FROM keys WHERE id = ?");
-      if (s == nullptr) return false;
-      sqlite3_bind_int64(s, 1, id);
-      const int rc = sqlite3_step(s);
-      sqlite3_reset(s);
-      return rc == SQLITE_DONE;
+      return id != 0 && connection_->DeleteTree(id);
     });
   }
 
@@ -364,7 +405,7 @@ class SqliteKey : public RegistryKey {
   }
 
   bool SetValue(const std::string& name, const RegistryValue& value) override {
-    if (!ValidValueName(name)) return false;
+    if (!ValidValueName(name) || !Bindable(value.data)) return false;
     std::lock_guard<std::mutex> lock(connection_->mutex());
     return connection_->Write(
         [&] { return connection_->Upsert(id_, name, value); });
@@ -373,7 +414,7 @@ class SqliteKey : public RegistryKey {
   bool CompareAndSetValue(const std::string& name,
                           const std::optional<RegistryValue>& expected,
                           const RegistryValue& desired) override {
-    if (!ValidValueName(name)) return false;
+    if (!ValidValueName(name) || !Bindable(desired.data)) return false;
     std::lock_guard<std::mutex> lock(connection_->mutex());
     return connection_->Write([&] {
       if (connection_->Query(id_, name) != expected) return false;
@@ -405,7 +446,7 @@ class SqliteKey : public RegistryKey {
       std::optional<RegistryValueList> values = edit(connection_->Values(id_));
       if (!values) return false;
       for (const auto& [name, value] : *values) {
-        if (!ValidValueName(name)) return false;
+        if (!ValidValueName(name) || !Bindable(value.data)) return false;
       }
       sqlite3_stmt* s =
           connection_->Statement("DELETE FROM vals WHERE key = ?");
@@ -439,6 +480,7 @@ class SqliteKey : public RegistryKey {
  private:
   std::shared_ptr<SqliteConnection> connection_;
   int64_t id_;
+  size_t depth_;
 };
 
 }  // namespace
@@ -481,7 +523,7 @@ SqliteRegistry::SqliteRegistry(std::shared_ptr<SqliteConnection> connection)
 SqliteRegistry::~SqliteRegistry() = default;
 
 std::unique_ptr<RegistryKey> SqliteRegistry::OpenHive(RegistryHive hive) {
-  return std::make_unique<SqliteKey>(connection_, HiveId(hive));
+  return std::make_unique<SqliteKey>(connection_, HiveId(hive), 0);
 }
 
 }  // namespace zan

@@ -124,6 +124,45 @@ TEST_F(SearchBoxTest, LinesTooLongForAValueNameLiveUntilTheNextRefresh) {
   EXPECT_EQ(view.boxes[0]->entries, stored);
 }
 
+// Names and lines that reach the store from a definition and the user: a
+// COMBO name holding backslashes makes nested history keys, as deep as the
+// store allows and no deeper; a line with a zero byte is no value name.
+// Whatever the store refuses lives on screen only, and no key is left half
+// made.
+TEST_F(SearchBoxTest, HistoriesTheStoreCannotHoldLiveOnScreenOnly) {
+  // 3 levels of product key, "Historyd" and 508 more: 512.
+  std::string deep = "d";
+  for (int i = 0; i < 508; ++i) deep += "\\\\d";
+  Load(
+      "RYX_Toolbar { COMBO { name=\"a\\\\b\" maxhistlines=\"3\" }"
+      " COMBO { name=\"" +
+      deep + "\" } COMBO { name=\"" + deep + "\\\\d\" } }");
+  ASSERT_EQ(Box(0).name(), "a\\b");
+  const std::string nul("x\0y", 3);
+  Box(0).AddToHistory("first");
+  Box(0).AddToHistory(nul);
+  EXPECT_EQ(Box(0).history(), (std::vector<std::string>{nul, "first"}));
+  EXPECT_EQ(Stored("a\\b"), std::vector<std::string>{"first"});
+  auto product = settings().OpenProductKey();
+  EXPECT_NE(product->OpenKey("Historya\\b"), nullptr);
+
+  // The deepest history key the store makes holds its lines; one level
+  // more is refused whole: the list stays on screen, no key is made.
+  Box(1).AddToHistory("kept");
+  EXPECT_EQ(Stored(Box(1).name()), std::vector<std::string>{"kept"});
+  Box(2).AddToHistory("lost");
+  EXPECT_EQ(Box(2).history(), std::vector<std::string>{"lost"});
+  EXPECT_EQ(view.boxes[2]->entries, std::vector<std::string>{"lost"});
+  EXPECT_EQ(product->OpenKey("History" + Box(2).name()), nullptr);
+  Box(2).ClearHistory();
+  EXPECT_TRUE(Box(2).history().empty());
+
+  toolbar->AssembleToolbar();
+  EXPECT_EQ(view.boxes[0]->entries, std::vector<std::string>{"first"});
+  EXPECT_EQ(view.boxes[1]->entries, std::vector<std::string>{"kept"});
+  EXPECT_TRUE(view.boxes[2]->entries.empty());
+}
+
 TEST_F(SearchBoxTest, WindowsShareTheStoredHistoryTruthfully) {
   const std::string definition = R"(RYX_Toolbar {
     COMBO { name="q" maxhistlines="3" }

@@ -53,5 +53,31 @@ TEST(ClientSidePropertyTest, StoresUnderCspName) {
   EXPECT_EQ(settings.GetString("CSP_color", ""), "red");
 }
 
+// Whatever name a page hands over ends in a stored value or in a refusal the
+// page sees; a refused name leaves no value behind, not even a cut one.
+TEST(ClientSidePropertyTest, NamesTheStoreCannotHoldAreRefused) {
+  auto registry = SqliteRegistry::Open(":memory:");
+  ASSERT_NE(registry, nullptr);
+  SettingsStore settings(*registry);
+  const std::string longest(kMaxRegistryValueName - 4, 'n');  // "CSP_" + it
+  EXPECT_TRUE(SetClientSideProperty(settings, longest, std::string("fits")));
+  EXPECT_EQ(settings.GetString("CSP_" + longest, ""), "fits");
+  EXPECT_FALSE(
+      SetClientSideProperty(settings, longest + "n", std::string("no")));
+  EXPECT_FALSE(SetClientSideProperty(settings, std::string("a\0b", 3),
+                                     std::string("no")));
+  EXPECT_EQ(settings.GetString("CSP_a", "none"), "none");
+  // Backslashes are only characters of a value name: no key comes of them.
+  const std::string chain = "x\\y\\\\z\\";
+  EXPECT_TRUE(SetClientSideProperty(settings, chain, std::string("v")));
+  EXPECT_EQ(settings.GetString("CSP_" + chain, ""), "v");
+  auto product = settings.OpenProductKey();
+  ASSERT_NE(product, nullptr);
+  EXPECT_EQ(product->EnumKey(0), std::nullopt);
+  uint32_t values = 0;
+  while (product->EnumValue(values)) ++values;
+  EXPECT_EQ(values, 2u);
+}
+
 }  // namespace
 }  // namespace zan

@@ -184,6 +184,102 @@ TEST_F(SqliteRegistryTest, DeleteKeyRemovesTheWholeTree) {
   EXPECT_FALSE(registry_->OpenHive(RegistryHive::kCurrentUser)->DeleteKey(""));
 }
 
+// `levels` key names joined by backslashes.
+std::string Chain(size_t levels, const std::string& name = "k") {
+  std::string path;
+  for (size_t i = 0; i < levels; ++i) path += (i == 0 ? "" : "\\") + name;
+  return path;
+}
+
+// Rules every form of the registry keeps, whatever it stores keys in.
+void ExpectKeyDepthLimit(Registry& registry) {
+  const RegistryHive hive = RegistryHive::kCurrentUser;
+  // The deepest key the store allows, made in one call.
+  auto deepest = registry.CreateKey(hive, Chain(kMaxRegistryKeyDepth));
+  ASSERT_NE(deepest, nullptr);
+  EXPECT_TRUE(deepest->SetValue("v", Sz("bottom")));
+  // One level more fails and writes nothing, also from an open key.
+  EXPECT_EQ(deepest->CreateKey("below"), nullptr);
+  EXPECT_EQ(registry.OpenKey(hive, Chain(kMaxRegistryKeyDepth) + "\\below"),
+            nullptr);
+  EXPECT_EQ(registry.CreateKey(hive, Chain(kMaxRegistryKeyDepth + 1, "n")),
+            nullptr);
+  EXPECT_EQ(registry.OpenKey(hive, "n"), nullptr);
+  auto middle = registry.CreateKey(hive, Chain(kMaxRegistryKeyDepth - 12));
+  ASSERT_NE(middle, nullptr);
+  EXPECT_EQ(middle->CreateKey(Chain(13, "m")), nullptr);
+  EXPECT_EQ(middle->OpenKey("m"), nullptr);
+  EXPECT_NE(middle->CreateKey(Chain(12, "m")), nullptr);
+  // Names with a zero byte are refused, not cut short.
+  auto root = registry.OpenHive(hive);
+  EXPECT_EQ(root->CreateKey(std::string("a\0b", 3)), nullptr);
+  EXPECT_EQ(root->OpenKey("a"), nullptr);
+  EXPECT_FALSE(deepest->SetValue(std::string("a\0b", 3), Sz("x")));
+  EXPECT_EQ(deepest->QueryValue("a"), std::nullopt);
+  EXPECT_EQ(ValueNames(*deepest), std::vector<std::string>{"v"});
+  // The whole chain goes in one delete.
+  EXPECT_TRUE(registry.DeleteKey(hive, "k"));
+  EXPECT_EQ(registry.OpenKey(hive, "k"), nullptr);
+  EXPECT_TRUE(KeyNames(*root).empty());
+}
+
+TEST_F(SqliteRegistryTest, KeysNoDeeperThanTheLimit) {
+  ExpectKeyDepthLimit(*registry_);
+}
+
+// A store written by an older version that refused no depth: a chain of
+// 20,000 keys, written as rows. It opens, refuses new keys below the limit
+// and deletes whole, which a cascade of one delete per level cannot do.
+TEST_F(SqliteRegistryTest, OlderStoreWithDeeperChainsStillDeletes) {
+  constexpr int kLevels = 20000;
+  registry_->CreateKey(RegistryHive::kCurrentUser, "Old")
+      ->SetValue("top", Sz("t"));
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
+  sqlite3_busy_timeout(db, 10000);
+  const std::string rows =
+      "BEGIN;"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+      " WHERE i < " +
+      std::to_string(kLevels) +
+      ")"
+      " INSERT INTO keys(id, parent, name, folded) SELECT 100000 + i,"
+      " CASE i WHEN 1 THEN (SELECT id FROM keys WHERE folded = 'old')"
+      " ELSE 100000 + i - 1 END, 'D', 'd' FROM n;"
+      "INSERT INTO vals(key, name, folded, type, data)"
+      " VALUES(100000 + " +
+      std::to_string(kLevels) +
+      ", 'leaf', 'leaf', 1, x'6c00');"
+      "COMMIT;";
+  ASSERT_EQ(sqlite3_exec(db, rows.c_str(), nullptr, nullptr, nullptr),
+            SQLITE_OK)
+      << sqlite3_errmsg(db);
+  sqlite3_close(db);
+
+  auto leaf = registry_->OpenKey(RegistryHive::kCurrentUser,
+                                 "Old\\" + Chain(kLevels, "d"));
+  ASSERT_NE(leaf, nullptr);
+  EXPECT_EQ(leaf->QueryValue("LEAF"), Sz("l"));
+  EXPECT_EQ(leaf->CreateKey("more"), nullptr);
+  auto old = registry_->OpenKey(RegistryHive::kCurrentUser, "Old");
+  EXPECT_EQ(old->CreateKey(Chain(kMaxRegistryKeyDepth, "d")), nullptr);
+
+  EXPECT_TRUE(registry_->DeleteKey(RegistryHive::kCurrentUser, "old"));
+  EXPECT_EQ(registry_->OpenKey(RegistryHive::kCurrentUser, "Old"), nullptr);
+  EXPECT_EQ(leaf->QueryValue("leaf"), std::nullopt);
+  ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
+  int remaining = -1;
+  sqlite3_exec(
+      db, "SELECT (SELECT count(*) FROM keys) + (SELECT count(*) FROM vals)",
+      [](void* out, int, char** values, char**) {
+        *static_cast<int*>(out) = std::atoi(values[0]);
+        return 0;
+      },
+      &remaining, nullptr);
+  sqlite3_close(db);
+  EXPECT_EQ(remaining, 3);  // the three hive roots
+}
+
 TEST_F(SqliteRegistryTest, CompareAndSet) {
   auto key = registry_->CreateKey(RegistryHive::kCurrentUser, "K");
   EXPECT_TRUE(key->CompareAndSetValue("busy", std::nullopt, Dword(1)));
