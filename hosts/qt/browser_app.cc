@@ -14,7 +14,10 @@
 #include <iostream>
 
 #include "commands/macro_state.h"
+#include "hosts/qt/browser_profile.h"
 #include "hosts/qt/browser_window.h"
+#include "hosts/qt/download_manager.h"
+#include "hosts/qt/home_page.h"
 #include "hosts/qt/qt_accounts_dialog.h"
 #include "hosts/qt/qt_menu_popup.h"
 #include "hosts/qt/qt_message_pump.h"
@@ -111,7 +114,9 @@ BrowserApp::BrowserApp(BrowserOptions options,
   // Read once, as the process starts.
   toolbar_extension_ = settings_->GetString("Toolbar Extension", "");
 
-  profile_ = new QWebEngineProfile(this);  // off the record: nothing on disk
+  profile_ = CreateBrowserProfile(options_.private_mode, this);
+  downloads_ = std::make_unique<DownloadManager>(profile_, DownloadFolder());
+  home_page_ = std::make_unique<HomePage>(HomeUrl(), !options_.private_mode);
   toolbar_object_ = new QtToolbarObject(*registry_, this);
 }
 
@@ -239,6 +244,12 @@ BrowserWindow* BrowserApp::Run() {
 }
 
 void BrowserApp::WhenReady(BrowserWindow* window) {
+  if (options_.report_load) {
+    connect(
+        window, &BrowserWindow::pageLoadFinished, this,
+        [](bool) { std::cout << "loaded" << std::endl; },
+        Qt::SingleShotConnection);
+  }
   if (options_.print_toolbar) {
     std::cout << window->ToolbarListing() << std::flush;
   }

@@ -20,6 +20,7 @@
 #include "browser/toolbar_window.h"
 #include "definition/toolbar_model.h"
 #include "hosts/qt/browser_app.h"
+#include "hosts/qt/browser_chrome.h"
 #include "hosts/qt/qt_html_document.h"
 #include "hosts/qt/qt_menu_popup.h"
 #include "hosts/qt/qt_toolbar_object.h"
@@ -92,7 +93,7 @@ const char* KindName(ToolbarItem* item) {
 BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
   setAttribute(Qt::WA_DeleteOnClose);
   resize(1180, 720);
-  setWindowTitle(QStringLiteral("zan-browser"));
+  setWindowTitle(QStringLiteral("ZAN"));
 
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
@@ -111,6 +112,7 @@ BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
   view_ = new QWebEngineView(central);
   view_->setPage(page_);
   column->addWidget(view_, 1);
+  chrome_ = new BrowserChrome(*this, app_, column);
   setCentralWidget(central);
   // Focus that leaves the toolbar goes to the page.
   setFocusProxy(view_);
@@ -149,8 +151,8 @@ BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
     Q_EMIT pageLoadFinished(ok);
   });
   connect(page_, &QWebEnginePage::titleChanged, this, [this](const QString& t) {
-    setWindowTitle(t.isEmpty() ? QStringLiteral("zan-browser")
-                               : t + QStringLiteral(" - zan-browser"));
+    setWindowTitle(t.isEmpty() ? QStringLiteral("ZAN")
+                               : t + QStringLiteral(" - ZAN"));
   });
   connect(page_, &QWebEnginePage::linkHovered, this,
           [this](const QString& url) { statusBar()->showMessage(url); });

@@ -17,6 +17,7 @@ namespace zan {
 
 class BandObject;
 class BrowserApp;
+class BrowserChrome;
 class QtHtmlDocument;
 class QtToolbarView;
 class ToolbarWindow;
@@ -49,6 +50,8 @@ class BrowserWindow : public QMainWindow, public Browser {
   QWebEngineView* web_view() const { return view_; }
   ZanWebPage* page() const { return page_; }
   QWidget* band_widget() const { return band_widget_; }
+  // The navigation bar, the find bar, the shortcuts.
+  BrowserChrome* chrome() const { return chrome_; }
   bool toolbar_assembled() const { return assembled_; }
   // Whether the last load of the page has finished.
   bool page_loaded() const { return page_loaded_; }
@@ -89,6 +92,7 @@ class BrowserWindow : public QMainWindow, public Browser {
   QtToolbarView* toolbar_view_ = nullptr;
   QWebEngineView* view_ = nullptr;
   ZanWebPage* page_ = nullptr;
+  BrowserChrome* chrome_ = nullptr;
   std::unique_ptr<ToolbarWindow> toolbar_;
   std::unique_ptr<BandObject> band_;
   std::unique_ptr<QtHtmlDocument> document_;
