@@ -240,7 +240,10 @@ TEST_F(BrowserChromeTest, PrintWritesAPdfWhereTheDialogSays) {
   BrowserWindow* window = OpenActive("start");
   QString path = QString::fromStdString(home.File("page.pdf"));
   test::WhenDialogShows<QFileDialog>([path](QFileDialog& dialog) {
-    dialog.selectFile(path);
+    // Put over the suggested name, as a user types it.
+    auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText(path);
     static_cast<QDialog&>(dialog).accept();
   });
   bool written = false;
