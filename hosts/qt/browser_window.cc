@@ -166,6 +166,17 @@ BrowserWindow::~BrowserWindow() {
 }
 
 void BrowserWindow::Start(const QUrl& url) {
+  // The page's request goes out first: the web engine's processes fetch
+  // and lay it out while this thread assembles the toolbar; the panes load
+  // once the page has.
+  if (!url.isEmpty()) {
+    toolbar_view_->pane_gate().Hold();
+    connect(
+        page_, &QWebEnginePage::loadFinished, toolbar_view_,
+        [view = toolbar_view_](bool) { view->pane_gate().Open(); },
+        Qt::SingleShotConnection);
+    view_->load(url);
+  }
   if (!app_.options().require_registration || app_.IsToolbarRegistered()) {
     ShowBar(ToolbarClassId(), true);
   } else {
@@ -173,7 +184,6 @@ void BrowserWindow::Start(const QUrl& url) {
     statusBar()->showMessage(QStringLiteral(
         "The ZAN toolbar is not registered: run zan-browser --register"));
   }
-  if (!url.isEmpty()) view_->load(url);
 }
 
 void BrowserWindow::StartToolbarOnce() {

@@ -47,8 +47,9 @@ void DrawArrow(QPainter& p, const QRect& area, const QColor& color) {
 // A web-page pane: a small page view of its own.
 class QtPaneView : public PaneView {
  public:
-  QtPaneView(QWidget* parent, QWebEngineProfile* profile)
-      : view_(new QWebEngineView(parent)) {
+  QtPaneView(QWidget* parent, QWebEngineProfile* profile,
+             std::shared_ptr<PaneLoadGate> gate)
+      : view_(new QWebEngineView(parent)), gate_(std::move(gate)) {
     if (profile) view_->setPage(new QWebEnginePage(profile, view_));
     view_->setContextMenuPolicy(Qt::NoContextMenu);
     view_->hide();
@@ -60,7 +61,11 @@ class QtPaneView : public PaneView {
     }
   }
   void Navigate(const std::string& url) override {
-    if (view_) view_->setUrl(ResolveSiteUrl(url));
+    QPointer<QWebEngineView> view = view_;
+    QUrl target = ResolveSiteUrl(url);
+    gate_->Run([view, target] {
+      if (view) view->setUrl(target);
+    });
   }
   void Move(Rect rect) override {
     if (view_) view_->setGeometry(ToQ(rect));
@@ -74,6 +79,7 @@ class QtPaneView : public PaneView {
 
  private:
   QPointer<QWebEngineView> view_;
+  std::shared_ptr<PaneLoadGate> gate_;
 };
 
 // A button whose face is a bitmap of its own, with a drop-down arrow.
@@ -576,7 +582,7 @@ bool QtToolbarView::event(QEvent* event) {
 }
 
 std::unique_ptr<PaneView> QtToolbarView::CreatePane() {
-  return std::make_unique<QtPaneView>(this, profile_);
+  return std::make_unique<QtPaneView>(this, profile_, pane_gate_);
 }
 
 std::unique_ptr<MenuButtonView> QtToolbarView::CreateMenuButton(
