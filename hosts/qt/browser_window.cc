@@ -166,14 +166,26 @@ BrowserWindow::~BrowserWindow() {
 }
 
 void BrowserWindow::Start(const QUrl& url) {
-  // The page's request goes out first: the web engine's processes fetch
-  // and lay it out while this thread assembles the toolbar; the panes load
-  // once the page has.
+  // The page goes first: the toolbar is assembled once the page's load has
+  // started, so that the web engine's processes fetch and lay out the page
+  // while this thread builds the toolbar, and the panes load once the page
+  // has loaded.
   if (!url.isEmpty()) {
+    assembly_waits_ = true;
     toolbar_view_->pane_gate().Hold();
+    auto assemble = [this] {
+      if (!assembly_waits_) return;
+      assembly_waits_ = false;
+      if (band_shown_) StartToolbarOnce();
+    };
+    connect(page_, &QWebEnginePage::loadStarted, this, assemble,
+            Qt::SingleShotConnection);
     connect(
-        page_, &QWebEnginePage::loadFinished, toolbar_view_,
-        [view = toolbar_view_](bool) { view->pane_gate().Open(); },
+        page_, &QWebEnginePage::loadFinished, this,
+        [this, assemble](bool) {
+          assemble();
+          toolbar_view_->pane_gate().Open();
+        },
         Qt::SingleShotConnection);
     view_->load(url);
   }
@@ -268,7 +280,7 @@ void BrowserWindow::Navigate(const std::string& url,
 void BrowserWindow::ShowBar(const std::string&, bool show) {
   // A window opened without the band builds its toolbar when the band is
   // first shown.
-  if (show) StartToolbarOnce();
+  if (show && !assembly_waits_) StartToolbarOnce();
   band_widget_->setVisible(show);
   band_shown_ = show;
   if (band_) band_->ShowDW(show);

@@ -100,6 +100,8 @@ class BrowserWindow : public QMainWindow, public Browser {
   void StartToolbarOnce();
 
   bool assembled_ = false;
+  // The first page's load has not started yet: the toolbar waits for it.
+  bool assembly_waits_ = false;
   bool band_shown_ = false;
   bool page_loaded_ = false;
   bool quit_sent_ = false;
