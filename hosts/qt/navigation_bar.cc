@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
-#include <QStyle>
 #include <QToolButton>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -15,10 +14,57 @@ namespace {
 // Entries a history menu lists at most.
 constexpr int kHistoryMenuEntries = 12;
 
-QToolButton* MakeButton(QWidget* parent, QStyle::StandardPixmap icon,
-                        const QString& tip) {
+enum class Glyph { kBack, kForward, kReload, kStop, kHome };
+
+// The buttons' pictures, drawn as lines so that they stay sharp at any
+// scale.
+QIcon DrawGlyph(Glyph glyph, const QPalette& palette) {
+  constexpr int kSize = 20;
+  QPixmap pixmap(kSize * 2, kSize * 2);
+  pixmap.setDevicePixelRatio(2);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QPen pen(palette.color(QPalette::ButtonText).lighter(130), 2.0, Qt::SolidLine,
+           Qt::RoundCap, Qt::RoundJoin);
+  p.setPen(pen);
+  switch (glyph) {
+    case Glyph::kBack:
+    case Glyph::kForward: {
+      if (glyph == Glyph::kForward) {
+        p.translate(kSize, 0);
+        p.scale(-1, 1);
+      }
+      p.drawLine(QPointF(4, 10), QPointF(16, 10));
+      p.drawPolyline(
+          QPolygonF({QPointF(9, 5), QPointF(4, 10), QPointF(9, 15)}));
+      break;
+    }
+    case Glyph::kReload: {
+      p.drawArc(QRectF(4, 4, 12, 12), 60 * 16, 290 * 16);
+      p.drawPolyline(
+          QPolygonF({QPointF(12, 2.5), QPointF(16, 4.5), QPointF(13.5, 8.5)}));
+      break;
+    }
+    case Glyph::kStop:
+      p.drawLine(QPointF(5, 5), QPointF(15, 15));
+      p.drawLine(QPointF(15, 5), QPointF(5, 15));
+      break;
+    case Glyph::kHome:
+      p.drawPolyline(
+          QPolygonF({QPointF(3, 10), QPointF(10, 3.5), QPointF(17, 10)}));
+      p.drawPolyline(QPolygonF({QPointF(5.5, 8.5), QPointF(5.5, 16),
+                                QPointF(14.5, 16), QPointF(14.5, 8.5)}));
+      p.drawRect(QRectF(8.5, 11.5, 3, 4.5));
+      break;
+  }
+  return QIcon(pixmap);
+}
+
+QToolButton* MakeButton(QWidget* parent, Glyph glyph, const QString& tip) {
   auto* button = new QToolButton(parent);
-  button->setIcon(parent->style()->standardIcon(icon));
+  button->setIcon(DrawGlyph(glyph, parent->palette()));
+  button->setIconSize(QSize(20, 20));
   button->setToolTip(tip);
   button->setAccessibleName(tip);
   button->setAutoRaise(true);
@@ -101,12 +147,10 @@ NavigationBar::NavigationBar(QWebEnginePage* page, QWidget* parent)
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(4, 3, 4, 3);
   row->setSpacing(2);
-  back_ = MakeButton(this, QStyle::SP_ArrowBack, QStringLiteral("Back"));
-  forward_ =
-      MakeButton(this, QStyle::SP_ArrowForward, QStringLiteral("Forward"));
-  reload_ =
-      MakeButton(this, QStyle::SP_BrowserReload, QStringLiteral("Reload"));
-  home_ = MakeButton(this, QStyle::SP_DirHomeIcon, QStringLiteral("Home"));
+  back_ = MakeButton(this, Glyph::kBack, QStringLiteral("Back"));
+  forward_ = MakeButton(this, Glyph::kForward, QStringLiteral("Forward"));
+  reload_ = MakeButton(this, Glyph::kReload, QStringLiteral("Reload"));
+  home_ = MakeButton(this, Glyph::kHome, QStringLiteral("Home"));
   address_ = new AddressBar(this);
   for (QWidget* w :
        {static_cast<QWidget*>(back_), static_cast<QWidget*>(forward_),
@@ -182,8 +226,8 @@ void NavigationBar::UpdateButtons() {
 
 void NavigationBar::SetLoading(bool loading) {
   loading_ = loading;
-  reload_->setIcon(style()->standardIcon(loading ? QStyle::SP_BrowserStop
-                                                 : QStyle::SP_BrowserReload));
+  reload_->setIcon(
+      DrawGlyph(loading ? Glyph::kStop : Glyph::kReload, palette()));
   QString tip = loading ? QStringLiteral("Stop") : QStringLiteral("Reload");
   reload_->setToolTip(tip);
   reload_->setAccessibleName(tip);

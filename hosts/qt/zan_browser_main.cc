@@ -84,6 +84,11 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  if (options.private_mode) {
+    // Nothing on disk: not even the graphics stack's shader caches.
+    QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+  }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication::setStyle(QStringLiteral("Fusion"));
   QApplication app(argc, argv);
