@@ -44,42 +44,62 @@ void DrawArrow(QPainter& p, const QRect& area, const QColor& color) {
   p.drawPolygon(tri, 3);
 }
 
-// A web-page pane: a small page view of its own.
+// A web-page pane: a small page view of its own. The view and its page are
+// made at the first load, so that a pane costs the web engine nothing
+// while its load waits at the gate.
 class QtPaneView : public PaneView {
  public:
   QtPaneView(QWidget* parent, QWebEngineProfile* profile,
              std::shared_ptr<PaneLoadGate> gate)
-      : view_(new QWebEngineView(parent)), gate_(std::move(gate)) {
-    if (profile) view_->setPage(new QWebEnginePage(profile, view_));
-    view_->setContextMenuPolicy(Qt::NoContextMenu);
-    view_->hide();
-  }
+      : parent_(parent), profile_(profile), gate_(std::move(gate)) {}
   ~QtPaneView() override {
+    *alive_ = false;
     if (view_) {
       view_->hide();
       view_->deleteLater();
     }
   }
   void Navigate(const std::string& url) override {
-    QPointer<QWebEngineView> view = view_;
-    QUrl target = ResolveSiteUrl(url);
-    gate_->Run([view, target] {
-      if (view) view->setUrl(target);
+    url_ = ResolveSiteUrl(url);
+    std::weak_ptr<bool> alive = alive_;
+    QUrl target = url_;
+    gate_->Run([this, alive, target] {
+      if (alive.expired() || !*alive.lock()) return;
+      if (QWebEngineView* view = View()) view->setUrl(target);
     });
   }
   void Move(Rect rect) override {
-    if (view_) view_->setGeometry(ToQ(rect));
+    geometry_ = ToQ(rect);
+    if (view_) view_->setGeometry(geometry_);
   }
   void Show(bool show) override {
+    shown_ = show;
     if (view_) view_->setVisible(show);
   }
   std::string CurrentUrl() const override {
-    return view_ ? view_->url().toString().toStdString() : std::string();
+    QUrl url = view_ ? view_->url() : url_;
+    return url.toString().toStdString();
   }
 
  private:
-  QPointer<QWebEngineView> view_;
+  QWebEngineView* View() {
+    if (view_ || !parent_) return view_;
+    view_ = new QWebEngineView(parent_);
+    if (profile_) view_->setPage(new QWebEnginePage(profile_, view_));
+    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    view_->setGeometry(geometry_);
+    view_->setVisible(shown_);
+    return view_;
+  }
+
+  QPointer<QWidget> parent_;
+  QWebEngineProfile* profile_;
   std::shared_ptr<PaneLoadGate> gate_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  QPointer<QWebEngineView> view_;
+  QUrl url_;
+  QRect geometry_;
+  bool shown_ = false;
 };
 
 // A button whose face is a bitmap of its own, with a drop-down arrow.
