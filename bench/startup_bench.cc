@@ -103,9 +103,26 @@ std::vector<pid_t> ProcessTree(pid_t root) {
   return tree;
 }
 
+// User and system time of process `pid` so far, in milliseconds.
+double CpuMs(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), {});
+  size_t close = text.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream rest(text.substr(close + 2));
+  std::string field;
+  long utime = 0, stime = 0;
+  // Fields 3..13 come before utime (14) and stime (15).
+  for (int i = 3; i <= 13 && rest >> field; ++i) {
+  }
+  rest >> utime >> stime;
+  return (utime + stime) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 struct Launch {
   bool ok = false;
   double ms = 0;
+  double cpu_ms = 0;       // processor time of all the processes until loaded
   double main_rss_mb = 0;  // resident set of the browser process alone
   double rss_mb = 0;       // resident set of all the processes, summed
   double pss_mb = 0;       // their proportional share (shared pages split)
@@ -151,6 +168,7 @@ Launch Run(const std::vector<std::string>& args) {
   auto end = std::chrono::steady_clock::now();
   result.ms = std::chrono::duration<double, std::milli>(end - start).count();
   if (result.ok) {
+    for (pid_t p : ProcessTree(pid)) result.cpu_ms += CpuMs(p);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     long rss = 0, pss = 0;
     for (pid_t p : ProcessTree(pid)) {
@@ -182,7 +200,7 @@ double Median(std::vector<double> v) {
 
 struct Comparison {
   std::vector<double> bare_ms, zan_ms, bare_rss, zan_rss, bare_pss, zan_pss,
-      bare_main, zan_main;
+      bare_main, zan_main, bare_cpu, zan_cpu;
 };
 Comparison g_comparison;
 
@@ -215,6 +233,8 @@ void BM_PageLoadedBareAndZan(benchmark::State& state) {
     c.bare_pss.push_back(b.pss_mb);
     c.bare_main.push_back(b.main_rss_mb);
     c.zan_main.push_back(z.main_rss_mb);
+    c.bare_cpu.push_back(b.cpu_ms);
+    c.zan_cpu.push_back(z.cpu_ms);
     c.zan_pss.push_back(z.pss_mb);
     state.SetIterationTime(z.ms / 1000.0);
   }
@@ -224,6 +244,8 @@ void BM_PageLoadedBareAndZan(benchmark::State& state) {
   state.counters["zan_rss_MB"] = Median(c.zan_rss);
   state.counters["bare_pss_MB"] = Median(c.bare_pss);
   state.counters["bare_main_rss_MB"] = Median(c.bare_main);
+  state.counters["bare_cpu_ms"] = Median(c.bare_cpu);
+  state.counters["zan_cpu_ms"] = Median(c.zan_cpu);
   state.counters["zan_main_rss_MB"] = Median(c.zan_main);
   state.counters["zan_pss_MB"] = Median(c.zan_pss);
 }
@@ -280,11 +302,14 @@ void PrintSummary() {
   double bare = Median(c.bare_ms), zan = Median(c.zan_ms);
   std::printf(
       "\nUntil the page has loaded (medians of %zu runs each): bare window "
-      "%.0f ms, zan-browser %.0f ms: %+.1f %% (goal: at most +10 %%)\n"
+      "%.0f ms, zan-browser %.0f ms: %+.1f %% (goal: at most +10 %%); "
+      "processor time of all processes %.0f / %.0f ms (%+.1f %%)\n"
       "Memory then: the browser process %.1f MB RSS bare, %.1f MB zan-browser "
       "(%+.1f MB; goal: at most +15 MB); all processes %.1f / %.1f MB PSS "
       "(%+.1f MB), %.1f / %.1f MB RSS summed (%+.1f MB)\n",
       c.zan_ms.size(), bare, zan, (zan / bare - 1.0) * 100.0,
+      Median(c.bare_cpu), Median(c.zan_cpu),
+      (Median(c.zan_cpu) / Median(c.bare_cpu) - 1.0) * 100.0,
       Median(c.bare_main), Median(c.zan_main),
       Median(c.zan_main) - Median(c.bare_main), Median(c.bare_pss),
       Median(c.zan_pss), Median(c.zan_pss) - Median(c.bare_pss),
