@@ -72,6 +72,13 @@ class BrowserWindow : public QMainWindow, public Browser {
   void PostToolbarMessage(unsigned message);
   // Whether the toolbar band shows in this window.
   bool band_shown() const { return band_shown_; }
+  // The toolbar was uninstalled: from the event loop, the band hides and the
+  // toolbar drops its buttons, windows, timers and model for good.
+  void DropToolbarLater();
+  // Whether the toolbar runs in this window: its band has been shown and it
+  // was not dropped. A window without it runs no toolbar logic (no popup
+  // filter, no browser events for the toolbar).
+  bool toolbar_active() const { return band_ && assembled_ && !dropped_; }
 
  Q_SIGNALS:
   void pageLoadFinished(bool ok);
@@ -102,6 +109,7 @@ class BrowserWindow : public QMainWindow, public Browser {
   bool assembled_ = false;
   // The first page's load has not started yet: the toolbar waits for it.
   bool assembly_waits_ = false;
+  bool dropped_ = false;
   bool band_shown_ = false;
   bool page_loaded_ = false;
   bool quit_sent_ = false;

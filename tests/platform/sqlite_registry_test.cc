@@ -193,6 +193,74 @@ TEST_F(SqliteRegistryTest, CompareAndSet) {
   EXPECT_EQ(AsDword(key->QueryValue("busy")), 0u);
 }
 
+TEST_F(SqliteRegistryTest, RewriteValuesReplacesTheListInItsNewOrder) {
+  auto key = registry_->CreateKey(RegistryHive::kCurrentUser, "List");
+  key->SetValue("b", Dword(2));
+  key->SetValue("a", Sz("x"));
+  RegistryValueList seen;
+  EXPECT_TRUE(key->RewriteValues([&](const RegistryValueList& values) {
+    seen = values;
+    return RegistryValueList{{"c", Dword(3)}, {"A", Dword(1)}, {"c", Dword(4)}};
+  }));
+  EXPECT_EQ(seen, (RegistryValueList{{"b", Dword(2)}, {"a", Sz("x")}}));
+  // A name twice keeps its first place and its last value.
+  EXPECT_EQ(ValueNames(*key), (std::vector<std::string>{"c", "A"}));
+  EXPECT_EQ(AsDword(key->QueryValue("c")), 4u);
+  // Declined, refused or gone: nothing changes.
+  EXPECT_FALSE(key->RewriteValues(
+      [](const RegistryValueList&) { return std::nullopt; }));
+  EXPECT_FALSE(key->RewriteValues([](const RegistryValueList&) {
+    return RegistryValueList{
+        {std::string(kMaxRegistryValueName + 1, 'n'), Dword(1)}};
+  }));
+  EXPECT_EQ(ValueNames(*key), (std::vector<std::string>{"c", "A"}));
+  registry_->DeleteKey(RegistryHive::kCurrentUser, "List");
+  EXPECT_FALSE(
+      key->RewriteValues([](const RegistryValueList& v) { return v; }));
+}
+
+// Processes that each put their own lines at the front of one shared list
+// lose none of them: each rewrite reads and writes in one step.
+TEST_F(SqliteRegistryTest, ProcessesRewriteOneListWithoutLosingALine) {
+  constexpr int kProcesses = 3;
+  constexpr int kLines = 20;
+  registry_.reset();
+  std::vector<pid_t> children;
+  for (int p = 0; p < kProcesses; ++p) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      auto registry = SqliteRegistry::Open(path_);
+      if (!registry) _exit(2);
+      auto key = registry->CreateKey(RegistryHive::kCurrentUser, "Lines");
+      if (!key) _exit(3);
+      for (int i = 0; i < kLines; ++i) {
+        const std::string line =
+            "p" + std::to_string(p) + "-" + std::to_string(i);
+        if (!key->RewriteValues([&](const RegistryValueList& values) {
+              RegistryValueList next{{line, Dword(1)}};
+              next.insert(next.end(), values.begin(), values.end());
+              return next;
+            })) {
+          _exit(4);
+        }
+      }
+      _exit(0);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
+  auto registry = SqliteRegistry::Open(path_);
+  auto key = registry->OpenKey(RegistryHive::kCurrentUser, "Lines");
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(ValueNames(*key).size(), static_cast<size_t>(kProcesses * kLines));
+}
+
 TEST_F(SqliteRegistryTest, FileIsPrivateAndSurvivesReopening) {
   {
     auto key = registry_->CreateKey(RegistryHive::kCurrentUser, "K");
