@@ -312,7 +312,16 @@ void BrowserApp::WhenReady(BrowserWindow* window) {
         Qt::SingleShotConnection);
   }
   if (options_.print_toolbar) {
-    std::cout << window->ToolbarListing() << std::flush;
+    // A window with a page builds its toolbar once the page's load starts.
+    auto print = [window] {
+      std::cout << window->ToolbarListing() << std::flush;
+    };
+    if (window->toolbar_assembled() || !window->band_shown()) {
+      print();
+    } else {
+      connect(window, &BrowserWindow::toolbarAssembled, this, print,
+              Qt::SingleShotConnection);
+    }
   }
   if (options_.screenshot.empty()) return;
   QPointer<BrowserWindow> guard(window);

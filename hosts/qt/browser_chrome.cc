@@ -9,6 +9,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineView>
 #include <functional>
 #include <utility>
@@ -46,15 +47,24 @@ BrowserChrome::BrowserChrome(BrowserWindow& window, BrowserApp& app,
           [this](const QUrl& url) { app_.home_page().Set(url); });
   connect(page, &QWebEnginePage::loadStarted, this,
           [this] { escape_->setEnabled(true); });
-  connect(page, &QWebEnginePage::loadFinished, this, [this, page](bool ok) {
-    escape_->setEnabled(false);
-    QUrl fallback = fallback_;
-    fallback_.clear();
-    // A typed name that has no secure server: the plain one.
-    if (!ok && !fallback.isEmpty() && page->url().host() == fallback.host()) {
-      page->load(fallback);
-    }
-  });
+  connect(page, &QWebEnginePage::loadFinished, this,
+          [this] { escape_->setEnabled(false); });
+  connect(page, &QWebEnginePage::loadingChanged, this,
+          [this, page](const QWebEngineLoadingInfo& info) {
+            if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+              return;
+            }
+            QUrl fallback = fallback_;
+            fallback_.clear();
+            // A typed name whose secure server cannot be reached: the plain
+            // one. Never after a certificate error or a stop.
+            if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus &&
+                info.errorDomain() ==
+                    QWebEngineLoadingInfo::ConnectionErrorDomain &&
+                !fallback.isEmpty() && info.url().host() == fallback.host()) {
+              page->load(fallback);
+            }
+          });
   connect(page, &QWebEnginePage::pdfPrintingFinished, this,
           [this](const QString& path, bool ok) {
             window_.statusBar()->showMessage(

@@ -204,6 +204,7 @@ void BrowserWindow::StartToolbarOnce() {
   if (assembled_) return;
   assembled_ = true;
   toolbar_->StartToolbar(false);
+  Q_EMIT toolbarAssembled();
 }
 
 void BrowserWindow::DropToolbarLater() {

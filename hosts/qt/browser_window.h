@@ -82,6 +82,8 @@ class BrowserWindow : public QMainWindow, public Browser {
 
  Q_SIGNALS:
   void pageLoadFinished(bool ok);
+  // The toolbar was built for the first time.
+  void toolbarAssembled();
   void navigateComplete(const QUrl& url);
 
  protected:
