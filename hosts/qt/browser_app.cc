@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QNetworkProxy>
+#include <QOpenGLContext>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "browser/menu_builder.h"
 #include "commands/macro_state.h"
 #include "hosts/qt/browser_profile.h"
 #include "hosts/qt/browser_window.h"
@@ -98,6 +100,16 @@ RemovalCommands LinuxRemovalCommands(const std::string& module_path) {
 
 }  // namespace
 
+void ChooseDrawingBackend() {
+  if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) return;
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) return;
+  QOpenGLContext probe;
+  if (!probe.create()) {
+    std::cerr << "zan-browser: no OpenGL here, pages are drawn in software\n";
+    qputenv("QT_QUICK_BACKEND", "software");
+  }
+}
+
 struct BrowserApp::Services {
   CurlDownloader downloader;
   PosixProcessLauncher launcher;
@@ -148,7 +160,7 @@ BrowserApp::BrowserApp(BrowserOptions options,
   environment_.last_page_url = &LastPageUrl::Instance();
 
   // Read once, as the process starts.
-  toolbar_extension_ = settings_->GetString("Toolbar Extension", "");
+  toolbar_extension_ = ReadToolbarExtension(*settings_);
 
   profile_ = CreateBrowserProfile(options_.private_mode, this);
   downloads_ = std::make_unique<DownloadManager>(profile_, DownloadFolder());
@@ -342,16 +354,39 @@ void BrowserApp::WhenReady(BrowserWindow* window) {
       }
       QImage image = guard->Snapshot();
       QString path = QString::fromStdString(options_.screenshot);
-      if (image.save(path, "PNG")) {
+      bool saved = image.save(path, "PNG");
+      if (saved) {
         std::cout << "screenshot: "
                   << QFileInfo(path).absoluteFilePath().toStdString() << "\n"
                   << std::flush;
-        QCoreApplication::exit(0);
       } else {
         std::cerr << "zan-browser: cannot write " << options_.screenshot
                   << "\n";
-        QCoreApplication::exit(1);
       }
+      // The other windows and an open dialog beside it: FILE-2.png, ...,
+      // FILE-dialog.png.
+      QFileInfo info(path);
+      auto beside = [&info](const QString& suffix) {
+        return info.dir().filePath(info.completeBaseName() + "-" + suffix +
+                                   "." + info.suffix());
+      };
+      int n = 1;
+      for (BrowserWindow* other : windows()) {
+        if (other == guard.data()) continue;
+        QString other_path = beside(QString::number(++n));
+        if (other->Snapshot().save(other_path, "PNG")) {
+          std::cout << "screenshot: " << other_path.toStdString() << "\n"
+                    << std::flush;
+        }
+      }
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        QString dialog_path = beside(QStringLiteral("dialog"));
+        if (modal->grab().toImage().save(dialog_path, "PNG")) {
+          std::cout << "screenshot: " << dialog_path.toStdString() << "\n"
+                    << std::flush;
+        }
+      }
+      QCoreApplication::exit(saved ? 0 : 1);
     });
   };
   connect(window, &BrowserWindow::pageLoadFinished, this, take,

@@ -70,6 +70,31 @@ TEST_F(ZanTbdTest, CheckPrintsEveryBoxAndSucceedsOnWarnings) {
             "TBDL Command button: Invalid property type\n");
 }
 
+// A check lets each element go once it is loaded; its messages are still
+// those of the whole load, in the same order.
+TEST_F(ZanTbdTest, CheckReportsWhatTheWholeLoadReports) {
+  const std::string file = Write(
+      "many.tbd",
+      "RYX_Toolbar { UUID=\"u\"\n"
+      "  BUTTON { MENU { SUBMENU { hint=\"1\" MENUITEM { type=\"2\" } } } }\n"
+      "  COMMANDS { GOTOURL { name=\"g\" } }\n"
+      "  BUTTON { MENU { type=\"Split\" command=\"3\" MENUSEPARATOR } }\n"
+      "  COMMANDS { SHELLEXECUTE { name=\"s\" } }\n"
+      "  BUTTON { MENU { MENUITEM { type=\"4\" } } }\n"
+      "}\n");
+  const RunResult check = Run("check '" + file + "'");
+  const RunResult dump = Run("dump '" + file + "'");
+  EXPECT_EQ(check.status, 0);
+  EXPECT_EQ(dump.status, 0);
+  EXPECT_EQ(check.err,
+            "TBDL Button Menu: Invalid property UUID\n"
+            "TBDL button sub menu : Invalid property hint\n"
+            "TBDL Command button: Invalid property type\n"
+            "TBDL Button Menu: Invalid property command\n"
+            "TBDL Command button: Invalid property type\n");
+  EXPECT_EQ(dump.err, check.err);
+}
+
 TEST_F(ZanTbdTest, FailedParseReportsPositionAndTokens) {
   const std::string file = Write(
       "bad.tbd",
@@ -125,6 +150,28 @@ TEST_F(ZanTbdTest, UnreadableFileAndBadArguments) {
   EXPECT_EQ(Run("").status, 2);
   EXPECT_EQ(Run("lint '" + Write("x.tbd", "RYX_Toolbar{}") + "'").status, 2);
   EXPECT_EQ(Run("check").status, 2);
+}
+
+TEST_F(ZanTbdTest, CheckWarnsAboutMenuEntriesOutsideTheIdentifiers) {
+  // Item 27 (index 26) reaches the mailbox identifiers at its 201st entry;
+  // item 28 lies wholly past them.
+  std::string text = "RYX_Toolbar {\n";
+  for (int i = 0; i < 26; ++i) text += "SEPARATOR\n";
+  text += "BUTTON { caption=\"Long\" MENU { type=\"Single\"\n";
+  for (int k = 0; k < 205; ++k) text += "MENUITEM { caption=\"e\" }\n";
+  text +=
+      "} }\nBUTTON { caption=\"Late\" MENU { MENUITEM { caption=\"x\" } "
+      "SUBMENU { caption=\"s\" MENUITEM { caption=\"y\" } } } }\n}\n";
+  const RunResult check = Run("check '" + Write("many.tbd", text) + "'");
+  EXPECT_EQ(check.status, 0);
+  EXPECT_NE(check.err.find("item 27 (\"Long\"): menu entries 201 to 205 have "
+                           "no command identifier"),
+            std::string::npos)
+      << check.err;
+  EXPECT_NE(check.err.find("item 28 (\"Late\"): menu entries 1 to 3"),
+            std::string::npos)
+      << check.err;
+  EXPECT_EQ(check.err.find("cannot be numbered"), std::string::npos);
 }
 
 TEST_F(ZanTbdTest, DefaultDefinitionIsCleanAndItsDumpLoadsBack) {
