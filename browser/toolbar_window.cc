@@ -6,6 +6,7 @@
 #include "browser/bitmap_size.h"
 #include "browser/chevron_layout.h"
 #include "browser/command_ids.h"
+#include "browser/current_search.h"
 #include "browser/toolbar_startup.h"
 #include "commands/highlight.h"
 #include "commands/macro_expansion.h"
@@ -526,25 +527,8 @@ void ToolbarWindow::RunCommandWith(int command_index, bool reset,
 void ToolbarWindow::RunSearchCommand() {
   ToolbarModel* model = holder_.model();
   if (!model) return;
-  const int wanted = LastSearchWith(settings_);
-  int counted = 0;
-  for (const auto& item : model->items) {
-    int c = item->command_index;
-    if (c < 0 || c >= static_cast<int>(model->commands.commands.size())) {
-      continue;
-    }
-    const ToolbarCommand& command =
-        *model->commands.commands[static_cast<size_t>(c)];
-    if (command.GetCommandKind() != CommandKind::kGoToUrl ||
-        !command.UsesMacros()) {
-      continue;
-    }
-    if (counted == wanted) {
-      RunCommand(c, false);
-      return;
-    }
-    ++counted;
-  }
+  int c = CurrentSearchCommand(*model, LastSearchWith(settings_));
+  if (c >= 0) RunCommand(c, false);
 }
 
 void ToolbarWindow::ShowMailAccountsDialog() {

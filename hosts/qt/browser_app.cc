@@ -16,7 +16,10 @@
 
 #include "browser/menu_builder.h"
 #include "commands/macro_state.h"
+#include "hosts/qt/browser_profile.h"
 #include "hosts/qt/browser_window.h"
+#include "hosts/qt/download_manager.h"
+#include "hosts/qt/home_page.h"
 #include "hosts/qt/qt_accounts_dialog.h"
 #include "hosts/qt/qt_menu_popup.h"
 #include "hosts/qt/qt_message_pump.h"
@@ -159,7 +162,9 @@ BrowserApp::BrowserApp(BrowserOptions options,
   // Read once, as the process starts.
   toolbar_extension_ = ReadToolbarExtension(*settings_);
 
-  profile_ = new QWebEngineProfile(this);  // off the record: nothing on disk
+  profile_ = CreateBrowserProfile(options_.private_mode, this);
+  downloads_ = std::make_unique<DownloadManager>(profile_, DownloadFolder());
+  home_page_ = std::make_unique<HomePage>(HomeUrl(), !options_.private_mode);
   toolbar_object_ = new QtToolbarObject(*registry_, this);
 }
 
@@ -312,8 +317,23 @@ BrowserWindow* BrowserApp::Run() {
 }
 
 void BrowserApp::WhenReady(BrowserWindow* window) {
+  if (options_.report_load) {
+    connect(
+        window, &BrowserWindow::pageLoadFinished, this,
+        [](bool) { std::cout << "loaded" << std::endl; },
+        Qt::SingleShotConnection);
+  }
   if (options_.print_toolbar) {
-    std::cout << window->ToolbarListing() << std::flush;
+    // A window with a page builds its toolbar once the page's load starts.
+    auto print = [window] {
+      std::cout << window->ToolbarListing() << std::flush;
+    };
+    if (window->toolbar_assembled() || !window->band_shown()) {
+      print();
+    } else {
+      connect(window, &BrowserWindow::toolbarAssembled, this, print,
+              Qt::SingleShotConnection);
+    }
   }
   if (options_.screenshot.empty()) return;
   QPointer<BrowserWindow> guard(window);

@@ -19,6 +19,8 @@ class QWebEngineProfile;
 namespace zan {
 
 class BrowserWindow;
+class DownloadManager;
+class HomePage;
 class QtMessagePump;
 class QtToolbarObject;
 class QtUi;
@@ -59,6 +61,10 @@ struct BrowserOptions {
   // always want the band.
   bool require_registration = false;
   RegistrationRequest registration = RegistrationRequest::kNone;
+  // Keep cookies, storage, cache and visited links in memory only.
+  bool private_mode = false;
+  // Write "loaded" to standard output when the first page has loaded.
+  bool report_load = false;
 };
 
 // The process of zan-browser: the services every window's toolbar shares
@@ -89,6 +95,8 @@ class BrowserApp : public QObject, public BrowserFactory {
   const SettingsStore& settings() const { return *settings_; }
   Registry& registry() { return *registry_; }
   QWebEngineProfile* profile() { return profile_; }
+  DownloadManager& downloads() { return *downloads_; }
+  HomePage& home_page() { return *home_page_; }
   const BrowserOptions& options() const { return options_; }
   const std::string& toolbar_extension() const { return toolbar_extension_; }
   // The hooks that connect a toolbar to command execution and the mail
@@ -135,6 +143,8 @@ class BrowserApp : public QObject, public BrowserFactory {
   std::unique_ptr<ResourceSource> resources_;
   CommandEnvironment environment_;
   QWebEngineProfile* profile_ = nullptr;
+  std::unique_ptr<DownloadManager> downloads_;
+  std::unique_ptr<HomePage> home_page_;
   QtToolbarObject* toolbar_object_ = nullptr;
   QWebEnginePage* proxy_probe_ = nullptr;
   std::string toolbar_extension_;

@@ -20,6 +20,7 @@
 #include "browser/toolbar_window.h"
 #include "definition/toolbar_model.h"
 #include "hosts/qt/browser_app.h"
+#include "hosts/qt/browser_chrome.h"
 #include "hosts/qt/qt_html_document.h"
 #include "hosts/qt/qt_menu_popup.h"
 #include "hosts/qt/qt_toolbar_object.h"
@@ -92,7 +93,7 @@ const char* KindName(ToolbarItem* item) {
 BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
   setAttribute(Qt::WA_DeleteOnClose);
   resize(1180, 720);
-  setWindowTitle(QStringLiteral("zan-browser"));
+  setWindowTitle(QStringLiteral("ZAN"));
 
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
@@ -114,6 +115,7 @@ BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
   view_ = new QWebEngineView(central);
   view_->setPage(page_);
   column->addWidget(view_, 1);
+  chrome_ = new BrowserChrome(*this, app_, column);
   setCentralWidget(central);
   // Focus that leaves the toolbar goes to the page.
   setFocusProxy(view_);
@@ -154,8 +156,8 @@ BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
     Q_EMIT pageLoadFinished(ok);
   });
   connect(page_, &QWebEnginePage::titleChanged, this, [this](const QString& t) {
-    setWindowTitle(t.isEmpty() ? QStringLiteral("zan-browser")
-                               : t + QStringLiteral(" - zan-browser"));
+    setWindowTitle(t.isEmpty() ? QStringLiteral("ZAN")
+                               : t + QStringLiteral(" - ZAN"));
   });
   connect(page_, &QWebEnginePage::linkHovered, this,
           [this](const QString& url) { statusBar()->showMessage(url); });
@@ -169,6 +171,29 @@ BrowserWindow::~BrowserWindow() {
 }
 
 void BrowserWindow::Start(const QUrl& url) {
+  // The page goes first: the toolbar is assembled once the page's load has
+  // started, so that the web engine's processes fetch and lay out the page
+  // while this thread builds the toolbar, and the panes load once the page
+  // has loaded.
+  if (!url.isEmpty()) {
+    assembly_waits_ = true;
+    toolbar_view_->pane_gate().Hold();
+    auto assemble = [this] {
+      if (!assembly_waits_) return;
+      assembly_waits_ = false;
+      if (band_shown_) StartToolbarOnce();
+    };
+    connect(page_, &QWebEnginePage::loadStarted, this, assemble,
+            Qt::SingleShotConnection);
+    connect(
+        page_, &QWebEnginePage::loadFinished, this,
+        [this, assemble](bool) {
+          assemble();
+          toolbar_view_->pane_gate().Open();
+        },
+        Qt::SingleShotConnection);
+    view_->load(url);
+  }
   if (app_.ToolbarWanted()) {
     ShowBar(ToolbarClassId(), true);
   } else {
@@ -176,13 +201,13 @@ void BrowserWindow::Start(const QUrl& url) {
     statusBar()->showMessage(QStringLiteral(
         "The ZAN toolbar is not registered: run zan-browser --register"));
   }
-  if (!url.isEmpty()) view_->load(url);
 }
 
 void BrowserWindow::StartToolbarOnce() {
   if (assembled_) return;
   assembled_ = true;
   toolbar_->StartToolbar(false);
+  Q_EMIT toolbarAssembled();
 }
 
 void BrowserWindow::DropToolbarLater() {
@@ -278,7 +303,7 @@ void BrowserWindow::ShowBar(const std::string&, bool show) {
   if (dropped_) show = false;
   // A window opened without the band builds its toolbar when the band is
   // first shown.
-  if (show) StartToolbarOnce();
+  if (show && !assembly_waits_) StartToolbarOnce();
   band_widget_->setVisible(show);
   band_shown_ = show;
   if (band_) band_->ShowDW(show);

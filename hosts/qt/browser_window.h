@@ -17,6 +17,7 @@ namespace zan {
 
 class BandObject;
 class BrowserApp;
+class BrowserChrome;
 class QtHtmlDocument;
 class QtToolbarView;
 class ToolbarWindow;
@@ -49,6 +50,8 @@ class BrowserWindow : public QMainWindow, public Browser {
   QWebEngineView* web_view() const { return view_; }
   ZanWebPage* page() const { return page_; }
   QWidget* band_widget() const { return band_widget_; }
+  // The navigation bar, the find bar, the shortcuts.
+  BrowserChrome* chrome() const { return chrome_; }
   bool toolbar_assembled() const { return assembled_; }
   // Whether the last load of the page has finished.
   bool page_loaded() const { return page_loaded_; }
@@ -79,6 +82,8 @@ class BrowserWindow : public QMainWindow, public Browser {
 
  Q_SIGNALS:
   void pageLoadFinished(bool ok);
+  // The toolbar was built for the first time.
+  void toolbarAssembled();
   void navigateComplete(const QUrl& url);
 
  protected:
@@ -96,6 +101,7 @@ class BrowserWindow : public QMainWindow, public Browser {
   QtToolbarView* toolbar_view_ = nullptr;
   QWebEngineView* view_ = nullptr;
   ZanWebPage* page_ = nullptr;
+  BrowserChrome* chrome_ = nullptr;
   std::unique_ptr<ToolbarWindow> toolbar_;
   std::unique_ptr<BandObject> band_;
   std::unique_ptr<QtHtmlDocument> document_;
@@ -103,6 +109,8 @@ class BrowserWindow : public QMainWindow, public Browser {
   void StartToolbarOnce();
 
   bool assembled_ = false;
+  // The first page's load has not started yet: the toolbar waits for it.
+  bool assembly_waits_ = false;
   bool dropped_ = false;
   bool band_shown_ = false;
   bool page_loaded_ = false;

@@ -46,43 +46,73 @@ void DrawArrow(QPainter& p, const QRect& area, const QColor& color) {
   p.drawPolygon(tri, 3);
 }
 
-// A web-page pane: a small page view of its own.
+// A web-page pane: a small page view of its own. The view and its page are
+// made at the first load, so that a pane costs the web engine nothing
+// while its load waits at the gate.
 class QtPaneView : public PaneView {
  public:
   QtPaneView(QWidget* parent, QWebEngineProfile* profile,
-             const ZanWebPage::WindowCreator& creator)
-      : view_(new QWebEngineView(parent)) {
-    if (profile) {
-      // New windows the pane's page asks for go where the main page's go,
-      // through the same popup filter.
-      auto* page = new ZanWebPage(profile, view_);
-      if (creator) page->set_window_creator(creator);
-      view_->setPage(page);
-    }
-    view_->setContextMenuPolicy(Qt::NoContextMenu);
-    view_->hide();
-  }
+             const ZanWebPage::WindowCreator& creator,
+             std::shared_ptr<PaneLoadGate> gate)
+      : parent_(parent),
+        profile_(profile),
+        creator_(creator),
+        gate_(std::move(gate)) {}
   ~QtPaneView() override {
+    *alive_ = false;
     if (view_) {
       view_->hide();
       view_->deleteLater();
     }
   }
   void Navigate(const std::string& url) override {
-    if (view_) view_->setUrl(ResolveSiteUrl(url));
+    url_ = ResolveSiteUrl(url);
+    std::weak_ptr<bool> alive = alive_;
+    QUrl target = url_;
+    gate_->Run([this, alive, target] {
+      if (alive.expired() || !*alive.lock()) return;
+      if (QWebEngineView* view = View()) view->setUrl(target);
+    });
   }
   void Move(Rect rect) override {
-    if (view_) view_->setGeometry(ToQ(rect));
+    geometry_ = ToQ(rect);
+    if (view_) view_->setGeometry(geometry_);
   }
   void Show(bool show) override {
+    shown_ = show;
     if (view_) view_->setVisible(show);
   }
   std::string CurrentUrl() const override {
-    return view_ ? view_->url().toString().toStdString() : std::string();
+    QUrl url = view_ ? view_->url() : url_;
+    return url.toString().toStdString();
   }
 
  private:
+  QWebEngineView* View() {
+    if (view_ || !parent_) return view_;
+    view_ = new QWebEngineView(parent_);
+    if (profile_) {
+      // New windows the pane's page asks for go where the main page's go,
+      // through the same popup filter.
+      auto* page = new ZanWebPage(profile_, view_);
+      if (creator_) page->set_window_creator(creator_);
+      view_->setPage(page);
+    }
+    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    view_->setGeometry(geometry_);
+    view_->setVisible(shown_);
+    return view_;
+  }
+
+  QPointer<QWidget> parent_;
+  QWebEngineProfile* profile_;
+  ZanWebPage::WindowCreator creator_;
+  std::shared_ptr<PaneLoadGate> gate_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   QPointer<QWebEngineView> view_;
+  QUrl url_;
+  QRect geometry_;
+  bool shown_ = false;
 };
 
 // A button whose face is a bitmap of its own, with a drop-down arrow.
@@ -602,7 +632,8 @@ bool QtToolbarView::event(QEvent* event) {
 }
 
 std::unique_ptr<PaneView> QtToolbarView::CreatePane() {
-  return std::make_unique<QtPaneView>(this, profile_, pane_window_creator_);
+  return std::make_unique<QtPaneView>(this, profile_, pane_window_creator_,
+                                      pane_gate_);
 }
 
 void QtToolbarView::SetMinimumWidth(int width) {

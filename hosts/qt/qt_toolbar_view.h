@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "browser/toolbar_view.h"
+#include "hosts/qt/pane_load_gate.h"
 #include "hosts/qt/qt_image_list.h"
 #include "hosts/qt/zan_web_page.h"
 
@@ -58,6 +59,8 @@ class QtToolbarView : public QWidget, public ToolbarView {
   void AutoSize() override;
   int HitTest(Point p) const override;
   std::unique_ptr<PaneView> CreatePane() override;
+  // Holds the panes' loads while the window's first page loads.
+  PaneLoadGate& pane_gate() { return *pane_gate_; }
   std::unique_ptr<MenuButtonView> CreateMenuButton(
       const MenuButtonDesc& desc) override;
   std::unique_ptr<SearchBoxView> CreateSearchBox(
@@ -136,6 +139,7 @@ class QtToolbarView : public QWidget, public ToolbarView {
 
   ToolbarViewEvents* events_ = nullptr;
   QWebEngineProfile* profile_;
+  std::shared_ptr<PaneLoadGate> pane_gate_ = std::make_shared<PaneLoadGate>();
   QFont font_;
   int ex_style_ = 0;
   Size bitmap_size_{16, 16};

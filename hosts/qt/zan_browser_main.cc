@@ -2,7 +2,8 @@
 //
 //   zan-browser [--register | --register-if-needed | --unregister]
 //               [--url URL] [--screenshot FILE.png] [--open-menu ITEM]
-//               [--print-toolbar] [--quit-after MS]
+//               [--print-toolbar] [--quit-after MS] [--private]
+//               [--report-load]
 //
 // The toolbar band shows only while the toolbar is registered. --register
 // registers it and opens the product site (its update page after an
@@ -23,7 +24,8 @@ namespace {
 void Usage() {
   std::cerr << "usage: zan-browser [--register | --register-if-needed | "
                "--unregister] [--url URL] [--screenshot FILE.png] "
-               "[--open-menu ITEM] [--print-toolbar] [--quit-after MS]\n";
+               "[--open-menu ITEM] [--print-toolbar] [--quit-after MS] "
+               "[--private] [--report-load]\n";
 }
 
 bool ParseInt(const char* text, int& out) {
@@ -63,6 +65,10 @@ int main(int argc, char** argv) {
       const char* v = value();
       if (!v || !ParseInt(v, options.quit_after_ms)) return Usage(), 2;
       options.unattended = true;
+    } else if (arg == "--private") {
+      options.private_mode = true;
+    } else if (arg == "--report-load") {
+      options.report_load = true;
     } else if (arg == "--register") {
       options.registration = zan::RegistrationRequest::kRegister;
     } else if (arg == "--register-if-needed") {
@@ -77,6 +83,11 @@ int main(int argc, char** argv) {
       Usage();
       return 2;
     }
+  }
+  if (options.private_mode) {
+    // Nothing on disk: not even the graphics stack's shader caches.
+    QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
   }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication::setStyle(QStringLiteral("Fusion"));
