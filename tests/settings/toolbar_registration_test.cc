@@ -7,6 +7,7 @@
 #include "settings/product_constants.h"
 #include "tests/support/recording_browser.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
