@@ -153,7 +153,7 @@ TEST_P(RegistryContract, StoreIsSharedAndLasts) {
   }
   // Another opening of the same store, as another process of the toolbar
   // makes, sees the value, also after the first one is gone.
-  auto other = GetParam()(dir_);
+  auto other = GetParam().make(dir_);
   ASSERT_NE(other, nullptr);
   registry_.reset();
   auto key = other->OpenKey(RegistryHive::kCurrentUser, "k");

@@ -49,6 +49,10 @@ std::unique_ptr<ProcessLauncher> MakeTestProcessLauncher();
 // file `path` (which may hold spaces).
 std::string MarkerCommandLine(const std::string& path);
 
+// Sets the environment variable `name` of this process to `value`, or
+// removes it when `value` is nullptr.
+void SetEnvironment(const std::string& name, const char* value);
+
 }  // namespace zan::test
 
 #endif  // ZAN_TESTS_SUPPORT_TEST_PLATFORM_H_

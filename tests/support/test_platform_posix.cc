@@ -1,4 +1,6 @@
 // The Linux forms behind the portable suites.
+#include <stdlib.h>
+
 #include <utility>
 
 #include "platform/posix/curl_downloader.h"
@@ -60,6 +62,14 @@ std::unique_ptr<ProcessLauncher> MakeTestProcessLauncher() {
 
 std::string MarkerCommandLine(const std::string& path) {
   return "sh -c \"echo started > '" + path + "'\"";
+}
+
+void SetEnvironment(const std::string& name, const char* value) {
+  if (value != nullptr) {
+    setenv(name.c_str(), value, 1);
+  } else {
+    unsetenv(name.c_str());
+  }
 }
 
 }  // namespace zan::test
