@@ -26,6 +26,8 @@ TEST_P(RegistryContract, KeysAreCaseInsensitiveAndKeepTheirFirstSpelling) {
   auto software = registry_->OpenKey(RegistryHive::kCurrentUser, "SOFTWARE");
   ASSERT_NE(software, nullptr);
   EXPECT_EQ(KeyNames(*software), Names{"ZAN Inc."});
+  EXPECT_EQ(KeyNames(*registry_->OpenHive(RegistryHive::kCurrentUser)),
+            Names{"SOFTWARE"});
 
   // Values written again keep their first spelling too.
   ASSERT_TRUE(again->SetValue("MIXED", SzValue("b")));
@@ -143,6 +145,35 @@ TEST_P(RegistryContract, CompareAndSet) {
       DwordValue(2)));
   EXPECT_TRUE(key->CompareAndSetValue("BUSY", DwordValue(1), DwordValue(0)));
   EXPECT_EQ(DwordOf(key->QueryValue("busy")), 0u);
+}
+
+TEST_P(RegistryContract, RewriteValuesReplacesTheListInItsNewOrder) {
+  auto key = registry_->CreateKey(RegistryHive::kCurrentUser, "List");
+  ASSERT_NE(key, nullptr);
+  key->SetValue("b", DwordValue(2));
+  key->SetValue("a", SzValue("x"));
+  RegistryValueList seen;
+  EXPECT_TRUE(key->RewriteValues([&](const RegistryValueList& values) {
+    seen = values;
+    return RegistryValueList{
+        {"c", DwordValue(3)}, {"A", DwordValue(1)}, {"c", DwordValue(4)}};
+  }));
+  EXPECT_EQ(seen,
+            (RegistryValueList{{"b", DwordValue(2)}, {"a", SzValue("x")}}));
+  // A name twice keeps its first place and its last value.
+  EXPECT_EQ(ValueNames(*key), (Names{"c", "A"}));
+  EXPECT_EQ(DwordOf(key->QueryValue("c")), 4u);
+  // Declined, refused or gone: nothing changes.
+  EXPECT_FALSE(key->RewriteValues(
+      [](const RegistryValueList&) { return std::nullopt; }));
+  EXPECT_FALSE(key->RewriteValues([](const RegistryValueList&) {
+    return RegistryValueList{
+        {std::string(kMaxRegistryValueName + 1, 'n'), DwordValue(1)}};
+  }));
+  EXPECT_EQ(ValueNames(*key), (Names{"c", "A"}));
+  registry_->DeleteKey(RegistryHive::kCurrentUser, "List");
+  EXPECT_FALSE(
+      key->RewriteValues([](const RegistryValueList& v) { return v; }));
 }
 
 TEST_P(RegistryContract, StoreIsSharedAndLasts) {

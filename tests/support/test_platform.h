@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/downloader.h"
 #include "platform/message_pump.h"
 #include "platform/process_launcher.h"
@@ -25,6 +26,9 @@ std::unique_ptr<Registry> MakeTestRegistry(const TempDir& dir);
 
 // Connections that give up a connect after 5 s, so that no test hangs.
 std::unique_ptr<TcpConnectionFactory> MakeTestConnections();
+
+// The wall clock.
+std::unique_ptr<Clock> MakeSystemClock();
 
 // A downloader that gives up within a few seconds on a silent server.
 std::unique_ptr<Downloader> MakeTestDownloader();

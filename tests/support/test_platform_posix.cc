@@ -8,6 +8,7 @@
 #include "platform/posix/posix_tcp_connection.h"
 #include "platform/posix/sqlite_registry.h"
 #include "platform/std/plain_message_pump.h"
+#include "platform/std/system_clock.h"
 #include "tests/support/test_platform.h"
 
 namespace zan::test {
@@ -39,6 +40,10 @@ std::unique_ptr<Registry> MakeTestRegistry(const TempDir& dir) {
 
 std::unique_ptr<TcpConnectionFactory> MakeTestConnections() {
   return std::make_unique<PosixTcpConnectionFactory>(5000);
+}
+
+std::unique_ptr<Clock> MakeSystemClock() {
+  return std::make_unique<SystemClock>();
 }
 
 std::unique_ptr<Downloader> MakeTestDownloader() {
