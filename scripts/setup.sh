@@ -5,7 +5,7 @@ set -euo pipefail
 pkgs=(g++ clang cmake ninja-build pkg-config libsqlite3-dev zlib1g-dev libssl-dev
       libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
       qt6-base-dev qt6-webengine-dev qt6-webchannel-dev xvfb xauth
-      dovecot-pop3d libclang-rt-14-dev python3)
+      dovecot-pop3d libclang-rt-14-dev python3 flex bison hyperfine)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

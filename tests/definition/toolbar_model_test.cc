@@ -35,7 +35,7 @@ class ListedResources : public ResourceSource {
   std::vector<std::string> known_;
 };
 
-std::unique_ptr<DefinitionNode> SampleTree() {
+DefinitionNode* SampleTree() {
   return Node(
       "RYXToolBar",
       {{"CLSID", "{x}"}, {"hotimage", "hot.bmp"}, {"company", "c"}},

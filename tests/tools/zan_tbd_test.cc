@@ -70,6 +70,31 @@ TEST_F(ZanTbdTest, CheckPrintsEveryBoxAndSucceedsOnWarnings) {
             "TBDL Command button: Invalid property type\n");
 }
 
+// A check lets each element go once it is loaded; its messages are still
+// those of the whole load, in the same order.
+TEST_F(ZanTbdTest, CheckReportsWhatTheWholeLoadReports) {
+  const std::string file = Write(
+      "many.tbd",
+      "RYX_Toolbar { UUID=\"u\"\n"
+      "  BUTTON { MENU { SUBMENU { hint=\"1\" MENUITEM { type=\"2\" } } } }\n"
+      "  COMMANDS { GOTOURL { name=\"g\" } }\n"
+      "  BUTTON { MENU { type=\"Split\" command=\"3\" MENUSEPARATOR } }\n"
+      "  COMMANDS { SHELLEXECUTE { name=\"s\" } }\n"
+      "  BUTTON { MENU { MENUITEM { type=\"4\" } } }\n"
+      "}\n");
+  const RunResult check = Run("check '" + file + "'");
+  const RunResult dump = Run("dump '" + file + "'");
+  EXPECT_EQ(check.status, 0);
+  EXPECT_EQ(dump.status, 0);
+  EXPECT_EQ(check.err,
+            "TBDL Button Menu: Invalid property UUID\n"
+            "TBDL button sub menu : Invalid property hint\n"
+            "TBDL Command button: Invalid property type\n"
+            "TBDL Button Menu: Invalid property command\n"
+            "TBDL Command button: Invalid property type\n");
+  EXPECT_EQ(dump.err, check.err);
+}
+
 TEST_F(ZanTbdTest, FailedParseReportsPositionAndTokens) {
   const std::string file = Write(
       "bad.tbd",
