@@ -9,16 +9,12 @@
 #include "browser/command_ids.h"
 #include "browser/toolbar_window.h"
 #include "commands/macro_state.h"
-#include "platform/posix/curl_downloader.h"
-#include "platform/posix/posix_tcp_connection.h"
-#include "platform/posix/sqlite_registry.h"
-#include "platform/std/plain_message_pump.h"
-#include "platform/std/system_clock.h"
 #include "settings/resource_downloader.h"
 #include "tests/browser/recording_toolbar_view.h"
 #include "tests/support/http_server.h"
 #include "tests/support/recording_browser.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -80,12 +76,12 @@ class ToolbarStartupTest : public ::testing::Test {
     dir_.WriteFile("site/ZAN.tbd", kDefinition);
     dir_.WriteFile("site/tbil.bmp", Bitmap("site image"));
     dir_.WriteFile("site/tbhotil.bmp", Bitmap("site hot image"));
-    registry_ = SqliteRegistry::Open(dir_.File("registry.db"));
+    registry_ = test::MakeTestRegistry(dir_);
     ASSERT_NE(registry_, nullptr);
     settings_ = std::make_unique<SettingsStore>(*registry_);
     downloader_ = std::make_unique<ResourceDownloader>(
-        *settings_, curl_, ui_, dir_.File("module") + "/",
-        "file://" + dir_.File("site") + "/");
+        *settings_, *curl_, ui_, dir_.File("module") + "/",
+        test::FileUrl(dir_.File("site")) + "/");
     resources_ = std::make_unique<WatchedResources>(*downloader_, *settings_);
     holder_.set_diagnostics(&diagnostics_);
   }
@@ -103,9 +99,9 @@ class ToolbarStartupTest : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  std::unique_ptr<SqliteRegistry> registry_;
+  std::unique_ptr<Registry> registry_;
   std::unique_ptr<SettingsStore> settings_;
-  CurlDownloader curl_;
+  std::unique_ptr<Downloader> curl_ = test::MakeTestDownloader();
   RecordingUi ui_;
   std::unique_ptr<ResourceDownloader> downloader_;
   std::unique_ptr<WatchedResources> resources_;
@@ -245,7 +241,7 @@ class BrokenUpdateTest : public ToolbarStartupTest {
     ASSERT_TRUE(site_.ok());
     Serve(kWorking, Bitmap("good"));
     site_downloader_ = std::make_unique<ResourceDownloader>(
-        *settings_, curl_, ui_, dir_.File("module") + "/", site_.BaseUrl());
+        *settings_, *curl_, ui_, dir_.File("module") + "/", site_.BaseUrl());
     env_.registry = registry_.get();
     env_.ui = &ui_;
     env_.random = &random_;
@@ -261,7 +257,8 @@ class BrokenUpdateTest : public ToolbarStartupTest {
     auto toolbar =
         std::make_unique<ToolbarWindow>(view, env_, *site_downloader_);
     toolbar->SetBrowser(&browser_);
-    toolbar->EnableMail(MailServices{&connections_, &pump_, &clock_});
+    toolbar->EnableMail(
+        MailServices{connections_.get(), pump_.get(), clock_.get()});
     toolbar->StartToolbar(false);
     return toolbar;
   }
@@ -273,9 +270,10 @@ class BrokenUpdateTest : public ToolbarStartupTest {
   LastPageUrl last_page_;
   CommandEnvironment env_;
   test::RecordingBrowser browser_;
-  PosixTcpConnectionFactory connections_;
-  PlainMessagePump pump_;
-  SystemClock clock_;
+  std::unique_ptr<TcpConnectionFactory> connections_ =
+      test::MakeTestConnections();
+  std::unique_ptr<test::TestMessagePump> pump_ = test::MakeTestMessagePump();
+  std::unique_ptr<Clock> clock_ = test::MakeSystemClock();
 };
 
 TEST_F(BrokenUpdateTest, AFailedUpdateKeepsTheWorkingToolbarAndItsFiles) {

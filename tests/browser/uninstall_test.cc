@@ -8,7 +8,6 @@
 #include "browser/command_ids.h"
 #include "browser/toolbar_window.h"
 #include "commands/macro_state.h"
-#include "platform/posix/sqlite_registry.h"
 #include "settings/product_constants.h"
 #include "settings/reg_file.h"
 #include "settings/toolbar_registration.h"
@@ -17,6 +16,7 @@
 #include "tests/support/recording_browser.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -32,11 +32,11 @@ constexpr char kDefinition[] = R"(RYX_Toolbar {
   }
 })";
 
-// One browser window's toolbar: its own connection to the store file, and
+// One browser window's toolbar: its own opening of the store in `dir`, and
 // the toolbar asks the store whether it is still registered.
 struct Window {
-  explicit Window(const std::string& store) {
-    registry = SqliteRegistry::Open(store);
+  explicit Window(const test::TempDir& dir) {
+    registry = test::MakeTestRegistry(dir);
     env.registry = registry.get();
     env.ui = &ui;
     env.random = &random;
@@ -59,7 +59,7 @@ struct Window {
     toolbar->OnSearchBoxEnter(0);
   }
 
-  std::unique_ptr<SqliteRegistry> registry;
+  std::unique_ptr<Registry> registry;
   test::ScriptedUi ui;
   StdRandomSource random;
   LastComboValues combos;
@@ -73,14 +73,13 @@ struct Window {
 
 TEST(UninstallTest, WindowsThatStayOpenLeaveNothingBehind) {
   test::TempDir dir;
-  const std::string store = dir.File("registry.db");
   {
-    auto registry = SqliteRegistry::Open(store);
+    auto registry = test::MakeTestRegistry(dir);
     ASSERT_TRUE(
         ToolbarRegistration(*registry, nullptr, kModule).RegisterServer());
   }
-  Window a(store);
-  Window b(store);
+  Window a(dir);
+  Window b(dir);
   b.Search("before");
   SettingsStore settings(*b.registry);
   EXPECT_NE(settings.FindProductKey("Historyq"), nullptr);

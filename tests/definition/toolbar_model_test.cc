@@ -169,30 +169,5 @@ TEST(ToolbarModelTest, RebuildReferenceLists) {
   EXPECT_FALSE(static_cast<ToolbarWebPage&>(*model.items[4]).dynamic);
 }
 
-TEST(ToolbarModelTest, Dump) {
-  RecordingUi ui;
-  ToolbarModel empty;
-  EXPECT_EQ(DumpToString(empty), "RYX_Toolbar {\n\tCOMMANDS {}\n}");
-
-  ToolbarModel model;
-  model.Load(
-      *Node("RYXToolBar", {{"image", "x.bmp"}},
-            Node("BUTTON", {{"caption", "Go"}}), Node("SEPARATOR", {}),
-            Node("COMMANDS", {}, Node("GOTOURL", {{"name", "a"}})),
-            Node("TEXT", {}),
-            Node("COMMANDS", {}, Node("SERVICECOMMAND", {{"name", "b"}}))),
-      ui);
-  EXPECT_EQ(DumpToString(model),
-            "RYX_Toolbar {\n"
-            "\tBUTTON {caption=\"Go\" image=\"-2\" }\n"
-            "\tSEPARATOR\n"
-            "\tTEXT {}\n"
-            "\tCOMMANDS {\n"
-            "\t\tGOTOURL {name=\"a\" }\n"
-            "\t\tSERVICECOMMAND {name=\"b\" }\n"
-            "}\n"
-            "}");
-}
-
 }  // namespace
 }  // namespace zan

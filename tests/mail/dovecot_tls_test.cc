@@ -9,12 +9,11 @@
 
 #include "mail/mail_checker.h"
 #include "mail/pop3_session.h"
-#include "platform/std/plain_message_pump.h"
-#include "platform/posix/posix_tcp_connection.h"
 #include "tests/mail/mail_fakes.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/scripted_pop3_server.h"
 #include "tests/support/test_certificates.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -54,7 +53,7 @@ class DovecotTlsTest : public ::testing::Test {
   // The trust store of the connections made from here on.
   void Trust(const std::string& file) {
     setenv("SSL_CERT_FILE", file.c_str(), 1);
-    connections_ = std::make_unique<PosixTcpConnectionFactory>(5000);
+    connections_ = test::MakeTestConnections();
   }
 
   // Connect, login, STAT: the status text, or the account's error.
@@ -79,8 +78,10 @@ class DovecotTlsTest : public ::testing::Test {
   static TestCertificates* certificates_;
   static TestCertificates* other_authority_;
   static std::string why_;
-  std::unique_ptr<PosixTcpConnectionFactory> connections_;
-  PlainMessagePump pump_;
+  std::unique_ptr<TcpConnectionFactory> connections_;
+  std::unique_ptr<test::TestMessagePump> pump_owner_ =
+      test::MakeTestMessagePump();
+  MessagePump& pump_ = *pump_owner_;
   ErrorRecord errors_;
 };
 

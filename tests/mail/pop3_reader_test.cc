@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/std/plain_message_pump.h"
 #include "tests/support/memory_tcp_connection.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -46,7 +46,7 @@ class RecordingOwner : public Pop3ReaderOwner {
 
 class Pop3ReaderTest : public ::testing::Test {
  protected:
-  Pop3ReaderTest() : reader_(pump_, owner_) {
+  Pop3ReaderTest() : reader_(*pump_, owner_) {
     reader_.Start(std::make_shared<MemoryTcpConnection>(link_));
   }
 
@@ -56,7 +56,7 @@ class Pop3ReaderTest : public ::testing::Test {
     return response;
   }
 
-  PlainMessagePump pump_;
+  std::unique_ptr<test::TestMessagePump> pump_ = test::MakeTestMessagePump();
   RecordingOwner owner_;
   std::shared_ptr<MemoryLink> link_ = std::make_shared<MemoryLink>();
   Pop3Reader reader_;
@@ -174,11 +174,11 @@ TEST_F(Pop3ReaderTest, StopAndDisconnectedSession) {
 }
 
 TEST_F(Pop3ReaderTest, QuitRequestEndsTheWait) {
-  pump_.PostQuit();
+  pump_->PostQuit();
   std::string response = "unset";
   EXPECT_TRUE(reader_.WaitResponse("\r\n", &response));
   EXPECT_EQ(response, "");
-  EXPECT_TRUE(pump_.IsQuitPending());
+  EXPECT_TRUE(pump_->IsQuitPending());
 }
 
 }  // namespace

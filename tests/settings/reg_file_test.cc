@@ -1,17 +1,11 @@
 #include "settings/reg_file.h"
 
 #include <gtest/gtest.h>
-#include <pthread.h>
-#include <sqlite3.h>
-#include <sys/wait.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
 
-#include "platform/posix/sqlite_registry.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -55,7 +49,8 @@ void Fill(Registry& registry) {
 }
 
 TEST(RegFileTest, ExportReadsLikeARegFile) {
-  auto registry = SqliteRegistry::Open(":memory:");
+  test::TempDir dir;
+  auto registry = test::MakeTestRegistry(dir);
   auto product = registry->CreateKey(RegistryHive::kCurrentUser,
                                      "SOFTWARE\\ZAN Inc.\\ZAN");
   product->SetValue("GlobalUpdateFlag", Sz("1"));
@@ -80,13 +75,15 @@ TEST(RegFileTest, ExportReadsLikeARegFile) {
 }
 
 TEST(RegFileTest, ExportThenImportGivesTheSameStore) {
-  auto original = SqliteRegistry::Open(":memory:");
+  test::TempDir dir;
+  auto original = test::MakeTestRegistry(dir);
   Fill(*original);
   const std::string text = Export(*original);
   EXPECT_NE(text.find("hex:5a,5a"), std::string::npos);
   EXPECT_NE(text.find(",\\\n  5a"), std::string::npos);  // long values wrap
 
-  auto copy = SqliteRegistry::Open(":memory:");
+  test::TempDir copy_dir;
+  auto copy = test::MakeTestRegistry(copy_dir);
   std::string error;
   ASSERT_TRUE(ImportRegFile(*copy, text, error)) << error;
   EXPECT_EQ(Export(*copy), text);
@@ -105,7 +102,8 @@ TEST(RegFileTest, ExportThenImportGivesTheSameStore) {
 }
 
 TEST(RegFileTest, ImportEditsAndDeletes) {
-  auto registry = SqliteRegistry::Open(":memory:");
+  test::TempDir dir;
+  auto registry = test::MakeTestRegistry(dir);
   Fill(*registry);
   std::string error;
   ASSERT_TRUE(
@@ -133,85 +131,6 @@ TEST(RegFileTest, ImportEditsAndDeletes) {
   EXPECT_EQ(product->OpenKey("POP3 Accounts"), nullptr);
 }
 
-// Runs `work` on a thread with a stack of `bytes`.
-void RunOnSmallStack(size_t bytes, std::function<void()> work) {
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, bytes);
-  pthread_t thread;
-  ASSERT_EQ(pthread_create(
-                &thread, &attributes,
-                [](void* arg) -> void* {
-                  (*static_cast<std::function<void()>*>(arg))();
-                  return nullptr;
-                },
-                &work),
-            0);
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
-}
-
-// A store written by an older version that let a chain grow 2,000 keys deep
-// (written as rows): it exports on a stack with room for no more than a few
-// dozen bytes per level, and its export imports again up to the depth the
-// store allows, every refused key named by its line, the rest applied.
-TEST(RegFileTest, DeepChainsExportOnASmallStackAndImportUpToTheLimit) {
-  constexpr int kLevels = 2000;
-  test::TempDir dir;
-  const std::string path = dir.File("old.db");
-  SqliteRegistry::Open(path)
-      ->CreateKey(RegistryHive::kCurrentUser, "Old")
-      ->SetValue("top", Sz("t"));
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  const std::string rows =
-      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
-      " WHERE i < " +
-      std::to_string(kLevels) +
-      ") INSERT INTO keys(id, parent, name, folded) SELECT 100000 + i,"
-      " CASE i WHEN 1 THEN (SELECT id FROM keys WHERE folded = 'old')"
-      " ELSE 100000 + i - 1 END, 'D', 'd' FROM n;"
-      "INSERT INTO vals(key, name, folded, type, data) VALUES(100000 + " +
-      std::to_string(kLevels) + ", 'leaf', 'leaf', 1, x'6c00');";
-  ASSERT_EQ(sqlite3_exec(db, rows.c_str(), nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
-
-  auto old = SqliteRegistry::Open(path);
-  std::string text;
-  bool exported = false;
-  RunOnSmallStack(128 * 1024, [&] {
-    std::string error;
-    exported = ExportRegFile(*old, "", text, error);
-  });
-  ASSERT_TRUE(exported);
-  std::string leaf = "[HKEY_CURRENT_USER\\Old";
-  for (int i = 0; i < kLevels; ++i) leaf += "\\D";
-  EXPECT_NE(text.find(leaf + "]\n\"leaf\"=\"l\"\n"), std::string::npos);
-
-  // Lines: header, blank, "[...\Old]", "top", blank, then a header and a
-  // blank per level, so the key 513 levels deep stands on line 1028.
-  auto copy = SqliteRegistry::Open(":memory:");
-  std::string error;
-  EXPECT_FALSE(ImportRegFile(
-      *copy, text + "[HKEY_CURRENT_USER\\After]\n\"v\"=\"1\"\n", error));
-  EXPECT_EQ(error.rfind("line 1028: key refused: deeper than 512 levels "
-                        "(Old\\D\\D",
-                        0),
-            0u)
-      << error.substr(0, 200);
-  EXPECT_NE(error.find("\nline 1030: key refused"), std::string::npos);
-  EXPECT_NE(error.find("more refused"), std::string::npos);
-  std::string deepest = "Old";
-  for (size_t i = 1; i < kMaxRegistryKeyDepth; ++i) deepest += "\\D";
-  EXPECT_NE(copy->OpenKey(RegistryHive::kCurrentUser, deepest), nullptr);
-  EXPECT_EQ(copy->OpenKey(RegistryHive::kCurrentUser, deepest + "\\D"),
-            nullptr);
-  auto after = copy->OpenKey(RegistryHive::kCurrentUser, "After");
-  ASSERT_NE(after, nullptr);
-  EXPECT_EQ(after->QueryValue("v"), Sz("1"));
-}
-
 TEST(RegFileTest, SyntaxErrorsChangeNothing) {
   struct Row {
     const char* text;
@@ -232,76 +151,13 @@ TEST(RegFileTest, SyntaxErrorsChangeNothing) {
       {"REGEDIT4\n[-HKCU]\n", "line 2: a root key cannot be deleted"},
   };
   for (const Row& row : rows) {
-    auto registry = SqliteRegistry::Open(":memory:");
+    test::TempDir dir;
+    auto registry = test::MakeTestRegistry(dir);
     std::string error;
     EXPECT_FALSE(ImportRegFile(*registry, row.text, error)) << row.text;
     EXPECT_EQ(error, row.error) << row.text;
     EXPECT_EQ(registry->OpenKey(RegistryHive::kCurrentUser, "X"), nullptr);
   }
-}
-
-// The zan-reg program over a real store file, when it has been built.
-TEST(ZanRegToolTest, ExportImportRoundTrip) {
-  // The build folder: ZAN_BINARY_DIR, else two levels above this test
-  // program (tests/settings/settings_tests).
-  const char* binary_dir = std::getenv("ZAN_BINARY_DIR");
-  const std::string build =
-      binary_dir != nullptr ? std::string(binary_dir)
-                            : std::filesystem::read_symlink("/proc/self/exe")
-                                  .parent_path()
-                                  .parent_path()
-                                  .parent_path()
-                                  .string();
-  const std::string tool = build + "/tools/zan-reg";
-  if (!std::filesystem::exists(tool)) GTEST_SKIP() << tool << " not built";
-  test::TempDir dir;
-  {
-    auto registry = SqliteRegistry::Open(dir.File("a.db"));
-    Fill(*registry);
-  }
-  auto run = [&](const std::string& store, const std::string& args) {
-    const std::string command =
-        "ZAN_REGISTRY='" + store + "' '" + tool + "' " + args;
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  };
-  ASSERT_EQ(run(dir.File("a.db"), "export > '" + dir.File("a.reg") + "'"), 0);
-  ASSERT_EQ(run(dir.File("b.db"), "import '" + dir.File("a.reg") + "'"), 0);
-  ASSERT_EQ(run(dir.File("b.db"), "export > '" + dir.File("b.reg") + "'"), 0);
-  EXPECT_EQ(dir.ReadFile("a.reg"), dir.ReadFile("b.reg"));
-  EXPECT_NE(dir.ReadFile("a.reg").find("[HKEY_CURRENT_USER\\SOFTWARE\\ZAN "
-                                       "Inc.\\ZAN]"),
-            std::string::npos);
-  ASSERT_EQ(run(dir.File("b.db"),
-                "export 'HKCU\\SOFTWARE\\ZAN Inc.\\ZAN\\POP3 "
-                "Accounts' > '" +
-                    dir.File("c.reg") + "'"),
-            0);
-  EXPECT_EQ(dir.ReadFile("c.reg").find("GlobalUpdateFlag"), std::string::npos);
-  EXPECT_EQ(run(dir.File("b.db"), "export HKCU\\\\Missing 2>/dev/null"), 1);
-  EXPECT_EQ(run(dir.File("b.db"), "bogus 2>/dev/null"), 2);
-  // A refused key is named by its line on the error stream; the rest is
-  // applied and the status says that not everything was.
-  std::string deep;
-  for (size_t i = 0; i <= kMaxRegistryKeyDepth; ++i) deep += "\\d";
-  dir.WriteFile("deep.reg", "REGEDIT4\n[HKCU" + deep + "]\n\"v\"=\"1\"\n" +
-                                "[HKCU\\Rest]\n\"w\"=\"2\"\n");
-  EXPECT_EQ(run(dir.File("b.db"), "import '" + dir.File("deep.reg") + "' 2>'" +
-                                      dir.File("deep.err") + "'"),
-            1);
-  EXPECT_EQ(dir.ReadFile("deep.err")
-                .find("zan-reg: " + dir.File("deep.reg") +
-                      ": line 2: key refused: deeper than 512 levels (d\\d"),
-            0u)
-      << dir.ReadFile("deep.err");
-  EXPECT_EQ(SqliteRegistry::Open(dir.File("b.db"))
-                ->OpenKey(RegistryHive::kCurrentUser, "Rest")
-                ->QueryValue("w"),
-            Sz("2"));
-  dir.WriteFile("bad.reg", "not a reg file\n");
-  EXPECT_EQ(
-      run(dir.File("b.db"), "import '" + dir.File("bad.reg") + "' 2>/dev/null"),
-      1);
 }
 
 }  // namespace

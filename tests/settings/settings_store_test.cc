@@ -4,9 +4,9 @@
 
 #include <ctime>
 
-#include "platform/posix/sqlite_registry.h"
 #include "settings/product_constants.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -14,7 +14,7 @@ namespace {
 class SettingsStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    registry_ = SqliteRegistry::Open(dir_.File("registry.db"));
+    registry_ = test::MakeTestRegistry(dir_);
     ASSERT_NE(registry_, nullptr);
     store_ = std::make_unique<SettingsStore>(*registry_);
   }
@@ -25,7 +25,7 @@ class SettingsStoreTest : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  std::unique_ptr<SqliteRegistry> registry_;
+  std::unique_ptr<Registry> registry_;
   std::unique_ptr<SettingsStore> store_;
 };
 
@@ -40,12 +40,12 @@ TEST_F(SettingsStoreTest, ProductConstants) {
   EXPECT_EQ(ToolbarClassId().size(), 38u);
   EXPECT_EQ(ToolbarClassId().front(), '{');
 
-  setenv("ZAN_SITE_URL", "http://127.0.0.1:1/toolbar", 1);
+  test::SetEnvironment("ZAN_SITE_URL", "http://127.0.0.1:1/toolbar");
   EXPECT_EQ(SiteBaseUrl(), "http://127.0.0.1:1/toolbar/");
   EXPECT_EQ(SiteIndexUrl(), "http://127.0.0.1:1/toolbar/index.html");
   EXPECT_EQ(SiteUpdateUrl(), "http://127.0.0.1:1/toolbar/update.html");
   EXPECT_EQ(SiteUninstallUrl(), "http://127.0.0.1:1/toolbar/uninstall.html");
-  unsetenv("ZAN_SITE_URL");
+  test::SetEnvironment("ZAN_SITE_URL", nullptr);
   // The default is the embedded site of this source tree.
   const std::string base = SiteBaseUrl();
   EXPECT_EQ(base.rfind("file:///", 0), 0u) << base;
