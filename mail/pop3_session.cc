@@ -148,6 +148,10 @@ bool Pop3Session::Connect(const std::string& host, uint16_t port) {
   switch (attempt->result) {
     case TcpConnection::ConnectResult::kConnected:
       break;
+    case TcpConnection::ConnectResult::kStartupFailed:
+      ReportError("Initialize Socket Fail!");
+      attempt->connection->Close();
+      return false;
     case TcpConnection::ConnectResult::kSocketFailed:
       ReportError("Failed to create socket!");
       attempt->connection->Close();
@@ -418,6 +422,14 @@ void Pop3Session::ReceiveThread(std::shared_ptr<TcpConnection> connection) {
         return;
       case TcpConnection::ReadyState::kClosed:
         ReportError("Connection Closed!");
+        FailureExit();
+        return;
+      case TcpConnection::ReadyState::kEventFailed:
+        ReportError("WSACreateEvent error!");
+        FailureExit();
+        return;
+      case TcpConnection::ReadyState::kEventSelectFailed:
+        ReportError("Event Select Error!");
         FailureExit();
         return;
       case TcpConnection::ReadyState::kReadable:
