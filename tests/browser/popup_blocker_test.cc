@@ -5,8 +5,8 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/posix/sqlite_registry.h"
 #include "settings/settings_store.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -52,7 +52,8 @@ TEST(PopupBlockerTest, NavigationCancelledOnlyForExactBlankTarget) {
 }
 
 TEST(PopupBlockerTest, SettingIsReadAtEveryEvent) {
-  auto registry = SqliteRegistry::Open(":memory:");
+  test::TempDir dir;
+  auto registry = test::MakeTestRegistry(dir);
   ASSERT_NE(registry, nullptr);
   SettingsStore settings(*registry);
   // Missing: off.

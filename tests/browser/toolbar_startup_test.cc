@@ -6,10 +6,9 @@
 #include <filesystem>
 #include <sstream>
 
-#include "platform/posix/curl_downloader.h"
-#include "platform/posix/sqlite_registry.h"
 #include "settings/resource_downloader.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -62,12 +61,12 @@ class ToolbarStartupTest : public ::testing::Test {
     dir_.WriteFile("site/ZAN.tbd", kDefinition);
     dir_.WriteFile("site/tbil.bmp", "site image");
     dir_.WriteFile("site/tbhotil.bmp", "site hot image");
-    registry_ = SqliteRegistry::Open(dir_.File("registry.db"));
+    registry_ = test::MakeTestRegistry(dir_);
     ASSERT_NE(registry_, nullptr);
     settings_ = std::make_unique<SettingsStore>(*registry_);
     downloader_ = std::make_unique<ResourceDownloader>(
-        *settings_, curl_, ui_, dir_.File("module") + "/",
-        "file://" + dir_.File("site") + "/");
+        *settings_, *curl_, ui_, dir_.File("module") + "/",
+        test::FileUrl(dir_.File("site")) + "/");
     resources_ = std::make_unique<WatchedResources>(*downloader_, *settings_);
     holder_.set_diagnostics(&diagnostics_);
   }
@@ -85,9 +84,9 @@ class ToolbarStartupTest : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  std::unique_ptr<SqliteRegistry> registry_;
+  std::unique_ptr<Registry> registry_;
   std::unique_ptr<SettingsStore> settings_;
-  CurlDownloader curl_;
+  std::unique_ptr<Downloader> curl_ = test::MakeTestDownloader();
   RecordingUi ui_;
   std::unique_ptr<ResourceDownloader> downloader_;
   std::unique_ptr<WatchedResources> resources_;

@@ -12,11 +12,11 @@
 
 #include "browser/toolbar_window.h"
 #include "commands/macro_state.h"
-#include "platform/posix/sqlite_registry.h"
 #include "tests/browser/recording_toolbar_view.h"
 #include "tests/support/recording_browser.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan::test {
 
@@ -76,8 +76,7 @@ class ToolbarWindowFixture : public ::testing::Test {
   const SettingsStore& settings() { return toolbar->settings(); }
 
   TempDir dir;
-  std::unique_ptr<SqliteRegistry> registry =
-      SqliteRegistry::Open(dir.File("registry.db"));
+  std::unique_ptr<Registry> registry = MakeTestRegistry(dir);
   ScriptedUi ui;
   StdRandomSource random;
   LastComboValues combos;

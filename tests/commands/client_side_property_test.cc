@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/sqlite_registry.h"
 #include "settings/settings_store.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -33,7 +33,8 @@ TEST(ClientSidePropertyTest, TextOfArguments) {
 }
 
 TEST(ClientSidePropertyTest, StoresUnderCspName) {
-  auto registry = SqliteRegistry::Open(":memory:");
+  test::TempDir dir;
+  auto registry = test::MakeTestRegistry(dir);
   ASSERT_NE(registry, nullptr);
   SettingsStore settings(*registry);
   EXPECT_TRUE(SetClientSideProperty(settings, std::string("color"),

@@ -10,13 +10,14 @@
 #include "commands/macro_state.h"
 #include "definition/load_definition.h"
 #include "definition/toolbar_model.h"
-#include "platform/posix/sqlite_registry.h"
 #include "settings/settings_store.h"
 #include "tests/support/fake_document.h"
 #include "tests/support/fake_toolbar_control.h"
 #include "tests/support/recording_browser.h"
 #include "tests/support/recording_launcher.h"
 #include "tests/support/scripted_ui.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan::test {
 
@@ -26,7 +27,7 @@ namespace zan::test {
 class CommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    registry = SqliteRegistry::Open(":memory:");
+    registry = MakeTestRegistry(registry_dir);
     ASSERT_NE(registry, nullptr);
     settings = std::make_unique<SettingsStore>(*registry);
     toolbar.env.registry = registry.get();
@@ -79,7 +80,8 @@ class CommandTest : public ::testing::Test {
                                       value + std::string(1, '\0')});
   }
 
-  std::unique_ptr<SqliteRegistry> registry;
+  TempDir registry_dir;
+  std::unique_ptr<Registry> registry;
   std::unique_ptr<SettingsStore> settings;
   std::unique_ptr<ToolbarModel> model;
   ScriptedUi ui;

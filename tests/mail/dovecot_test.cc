@@ -10,8 +10,6 @@
 #include "mail/mail_checker.h"
 #include "mail/mail_indicator.h"
 #include "mail/pop3_session.h"
-#include "platform/posix/posix_tcp_connection.h"
-#include "platform/std/plain_message_pump.h"
 #include "tests/mail/mail_fakes.h"
 #include "tests/support/dovecot_server.h"
 
@@ -42,8 +40,12 @@ class DovecotTest : public ::testing::Test {
 
   static DovecotServer* server_;
   static std::string why_;
-  PosixTcpConnectionFactory connections_{5000};
-  PlainMessagePump pump_;
+  std::unique_ptr<TcpConnectionFactory> owned_connections_ =
+      test::MakeTestConnections();
+  TcpConnectionFactory& connections_ = *owned_connections_;
+  std::unique_ptr<test::TestMessagePump> owned_pump_ =
+      test::MakeTestMessagePump();
+  test::TestMessagePump& pump_ = *owned_pump_;
   ErrorRecord errors_;
 };
 

@@ -4,8 +4,6 @@
 
 #include "mail/mail_indicator.h"
 #include "mail/mailbox_menu.h"
-#include "platform/posix/posix_tcp_connection.h"
-#include "platform/std/plain_message_pump.h"
 #include "tests/mail/mail_fakes.h"
 #include "tests/support/scripted_pop3_server.h"
 
@@ -46,8 +44,12 @@ class MailCheckerTest : public ::testing::Test {
 
   StoreOnDisk disk_;
   Server server_;
-  PosixTcpConnectionFactory connections_{5000};
-  PlainMessagePump pump_;
+  std::unique_ptr<TcpConnectionFactory> owned_connections_ =
+      test::MakeTestConnections();
+  TcpConnectionFactory& connections_ = *owned_connections_;
+  std::unique_ptr<test::TestMessagePump> owned_pump_ =
+      test::MakeTestMessagePump();
+  test::TestMessagePump& pump_ = *owned_pump_;
   FakeClock clock_;
   RecordingMailToolbar toolbar_;
   MailChecker checker_;

@@ -12,9 +12,9 @@
 #include "mail/mail_toolbar.h"
 #include "mail/pop3_session.h"
 #include "platform/clock.h"
-#include "platform/posix/sqlite_registry.h"
 #include "settings/settings_store.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 
@@ -55,7 +55,7 @@ class RecordingMailToolbar : public MailToolbar {
 class StoreOnDisk {
  public:
   StoreOnDisk()
-      : registry_(SqliteRegistry::Open(dir_.File("registry.db"))),
+      : registry_(test::MakeTestRegistry(dir_)),
         settings_(*registry_),
         store_(settings_) {}
 
@@ -79,7 +79,7 @@ class StoreOnDisk {
 
  private:
   test::TempDir dir_;
-  std::unique_ptr<SqliteRegistry> registry_;
+  std::unique_ptr<Registry> registry_;
   SettingsStore settings_;
   MailAccountStore store_;
 };

@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "mail/apop_digest.h"
-#include "platform/posix/posix_tcp_connection.h"
-#include "platform/std/plain_message_pump.h"
 #include "tests/mail/mail_fakes.h"
 #include "tests/support/scripted_pop3_server.h"
 
@@ -25,8 +23,12 @@ class Pop3SessionTest : public ::testing::Test {
     session_.SetAccountNumber("1");
   }
 
-  PosixTcpConnectionFactory connections_{5000};
-  PlainMessagePump pump_;
+  std::unique_ptr<TcpConnectionFactory> owned_connections_ =
+      test::MakeTestConnections();
+  TcpConnectionFactory& connections_ = *owned_connections_;
+  std::unique_ptr<test::TestMessagePump> owned_pump_ =
+      test::MakeTestMessagePump();
+  test::TestMessagePump& pump_ = *owned_pump_;
   ErrorRecord errors_;
   Pop3Session session_;
 };

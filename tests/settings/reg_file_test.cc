@@ -1,14 +1,11 @@
 #include "settings/reg_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 
-#include "platform/posix/sqlite_registry.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -52,7 +49,8 @@ void Fill(Registry& registry) {
 }
 
 TEST(RegFileTest, ExportReadsLikeARegFile) {
-  auto registry = SqliteRegistry::Open(":memory:");
+  test::TempDir dir;
+  auto registry = test::MakeTestRegistry(dir);
   auto product = registry->CreateKey(RegistryHive::kCurrentUser,
                                      "SOFTWARE\\ZAN Inc.\\ZAN");
   product->SetValue("GlobalUpdateFlag", Sz("1"));
@@ -77,13 +75,15 @@ TEST(RegFileTest, ExportReadsLikeARegFile) {
 }
 
 TEST(RegFileTest, ExportThenImportGivesTheSameStore) {
-  auto original = SqliteRegistry::Open(":memory:");
+  test::TempDir dir;
+  auto original = test::MakeTestRegistry(dir);
   Fill(*original);
   const std::string text = Export(*original);
   EXPECT_NE(text.find("hex:5a,5a"), std::string::npos);
   EXPECT_NE(text.find(",\\\n  5a"), std::string::npos);  // long values wrap
 
-  auto copy = SqliteRegistry::Open(":memory:");
+  test::TempDir copy_dir;
+  auto copy = test::MakeTestRegistry(copy_dir);
   std::string error;
   ASSERT_TRUE(ImportRegFile(*copy, text, error)) << error;
   EXPECT_EQ(Export(*copy), text);
@@ -102,7 +102,8 @@ TEST(RegFileTest, ExportThenImportGivesTheSameStore) {
 }
 
 TEST(RegFileTest, ImportEditsAndDeletes) {
-  auto registry = SqliteRegistry::Open(":memory:");
+  test::TempDir dir;
+  auto registry = test::MakeTestRegistry(dir);
   Fill(*registry);
   std::string error;
   ASSERT_TRUE(
@@ -150,58 +151,13 @@ TEST(RegFileTest, SyntaxErrorsChangeNothing) {
       {"REGEDIT4\n[-HKCU]\n", "line 2: a root key cannot be deleted"},
   };
   for (const Row& row : rows) {
-    auto registry = SqliteRegistry::Open(":memory:");
+    test::TempDir dir;
+    auto registry = test::MakeTestRegistry(dir);
     std::string error;
     EXPECT_FALSE(ImportRegFile(*registry, row.text, error)) << row.text;
     EXPECT_EQ(error, row.error) << row.text;
     EXPECT_EQ(registry->OpenKey(RegistryHive::kCurrentUser, "X"), nullptr);
   }
-}
-
-// The zan-reg program over a real store file, when it has been built.
-TEST(ZanRegToolTest, ExportImportRoundTrip) {
-  // The build folder: ZAN_BINARY_DIR, else two levels above this test
-  // program (tests/settings/settings_tests).
-  const char* binary_dir = std::getenv("ZAN_BINARY_DIR");
-  const std::string build =
-      binary_dir != nullptr ? std::string(binary_dir)
-                            : std::filesystem::read_symlink("/proc/self/exe")
-                                  .parent_path()
-                                  .parent_path()
-                                  .parent_path()
-                                  .string();
-  const std::string tool = build + "/tools/zan-reg";
-  if (!std::filesystem::exists(tool)) GTEST_SKIP() << tool << " not built";
-  test::TempDir dir;
-  {
-    auto registry = SqliteRegistry::Open(dir.File("a.db"));
-    Fill(*registry);
-  }
-  auto run = [&](const std::string& store, const std::string& args) {
-    const std::string command =
-        "ZAN_REGISTRY='" + store + "' '" + tool + "' " + args;
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  };
-  ASSERT_EQ(run(dir.File("a.db"), "export > '" + dir.File("a.reg") + "'"), 0);
-  ASSERT_EQ(run(dir.File("b.db"), "import '" + dir.File("a.reg") + "'"), 0);
-  ASSERT_EQ(run(dir.File("b.db"), "export > '" + dir.File("b.reg") + "'"), 0);
-  EXPECT_EQ(dir.ReadFile("a.reg"), dir.ReadFile("b.reg"));
-  EXPECT_NE(dir.ReadFile("a.reg").find("[HKEY_CURRENT_USER\\SOFTWARE\\ZAN "
-                                       "Inc.\\ZAN]"),
-            std::string::npos);
-  ASSERT_EQ(run(dir.File("b.db"),
-                "export 'HKCU\\SOFTWARE\\ZAN Inc.\\ZAN\\POP3 "
-                "Accounts' > '" +
-                    dir.File("c.reg") + "'"),
-            0);
-  EXPECT_EQ(dir.ReadFile("c.reg").find("GlobalUpdateFlag"), std::string::npos);
-  EXPECT_EQ(run(dir.File("b.db"), "export HKCU\\\\Missing 2>/dev/null"), 1);
-  EXPECT_EQ(run(dir.File("b.db"), "bogus 2>/dev/null"), 2);
-  dir.WriteFile("bad.reg", "not a reg file\n");
-  EXPECT_EQ(
-      run(dir.File("b.db"), "import '" + dir.File("bad.reg") + "' 2>/dev/null"),
-      1);
 }
 
 }  // namespace

@@ -5,11 +5,10 @@
 #include <chrono>
 #include <filesystem>
 
-#include "platform/posix/curl_downloader.h"
-#include "platform/posix/sqlite_registry.h"
 #include "settings/product_constants.h"
 #include "tests/support/http_server.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -27,26 +26,17 @@ class RecordingUi : public Ui {
   std::vector<std::string> boxes;
 };
 
-DownloadLimits FastLimits() {
-  DownloadLimits limits;
-  limits.connect_timeout_ms = 2000;
-  limits.low_speed_bytes = 100;
-  limits.low_speed_seconds = 1;
-  limits.total_timeout_ms = 10000;
-  return limits;
-}
-
 class ResourceDownloaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server_.ok());
-    registry_ = SqliteRegistry::Open(dir_.File("registry.db"));
+    registry_ = test::MakeTestRegistry(dir_);
     ASSERT_NE(registry_, nullptr);
     store_ = std::make_unique<SettingsStore>(*registry_);
     std::filesystem::create_directory(dir_.File("module"));
     local_dir_ = dir_.File("module") + "/";
     resources_ = std::make_unique<ResourceDownloader>(
-        *store_, downloader_, ui_, local_dir_, server_.BaseUrl() + "toolbar/");
+        *store_, *downloader_, ui_, local_dir_, server_.BaseUrl() + "toolbar/");
   }
 
   std::string Local(const std::string& name) { return local_dir_ + name; }
@@ -70,9 +60,9 @@ class ResourceDownloaderTest : public ::testing::Test {
 
   test::TempDir dir_;
   test::HttpServer server_;
-  std::unique_ptr<SqliteRegistry> registry_;
+  std::unique_ptr<Registry> registry_;
   std::unique_ptr<SettingsStore> store_;
-  CurlDownloader downloader_{FastLimits()};
+  std::unique_ptr<Downloader> downloader_ = test::MakeTestDownloader();
   RecordingUi ui_;
   std::string local_dir_;
   std::unique_ptr<ResourceDownloader> resources_;
@@ -209,8 +199,9 @@ TEST_F(ResourceDownloaderTest, NamesOutsideTheModuleFolderAreRefused) {
 TEST_F(ResourceDownloaderTest, FileUrlsOfTheEmbeddedSite) {
   const char* source = std::getenv("ZAN_SOURCE_DIR");
   if (source == nullptr) GTEST_SKIP() << "ZAN_SOURCE_DIR is not set";
-  const std::string site = std::string("file://") + source + "/site/toolbar/";
-  ResourceDownloader embedded(*store_, downloader_, ui_, local_dir_, site);
+  const std::string site = test::FileUrl(std::string(source) + "/site/toolbar");
+  const std::string site_url = site + "/";
+  ResourceDownloader embedded(*store_, *downloader_, ui_, local_dir_, site_url);
   std::string name = "tbil.bmp";
   EXPECT_TRUE(embedded.DownloadResource(name));
   EXPECT_EQ(

@@ -4,9 +4,9 @@
 
 #include <ctime>
 
-#include "platform/posix/sqlite_registry.h"
 #include "settings/product_constants.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -14,7 +14,7 @@ namespace {
 class SettingsStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    registry_ = SqliteRegistry::Open(dir_.File("registry.db"));
+    registry_ = test::MakeTestRegistry(dir_);
     ASSERT_NE(registry_, nullptr);
     store_ = std::make_unique<SettingsStore>(*registry_);
   }
@@ -25,7 +25,7 @@ class SettingsStoreTest : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  std::unique_ptr<SqliteRegistry> registry_;
+  std::unique_ptr<Registry> registry_;
   std::unique_ptr<SettingsStore> store_;
 };
 

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "platform/posix/sqlite_registry.h"
 #include "settings/product_constants.h"
 #include "tests/support/recording_browser.h"
 #include "tests/support/temp_dir.h"
@@ -20,7 +19,7 @@ class ToolbarRegistrationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("ZAN_SITE_URL", "http://127.0.0.1:9/toolbar/", 1);
-    registry_ = SqliteRegistry::Open(dir_.File("registry.db"));
+    registry_ = test::MakeTestRegistry(dir_);
     ASSERT_NE(registry_, nullptr);
     store_ = std::make_unique<SettingsStore>(*registry_);
     registration_ =
@@ -52,7 +51,7 @@ class ToolbarRegistrationTest : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  std::unique_ptr<SqliteRegistry> registry_;
+  std::unique_ptr<Registry> registry_;
   std::unique_ptr<SettingsStore> store_;
   test::RecordingBrowserFactory browsers_;
   std::unique_ptr<ToolbarRegistration> registration_;

@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "platform/posix/sqlite_registry.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 class ToolbarUpdateTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    registry_ = SqliteRegistry::Open(":memory:");
+    registry_ = test::MakeTestRegistry(dir_);
     ASSERT_NE(registry_, nullptr);
     store_ = std::make_unique<SettingsStore>(*registry_);
   }
@@ -20,7 +20,8 @@ class ToolbarUpdateTest : public ::testing::Test {
     return store_->OpenProductKey()->QueryValue(name).has_value();
   }
 
-  std::unique_ptr<SqliteRegistry> registry_;
+  test::TempDir dir_;
+  std::unique_ptr<Registry> registry_;
   std::unique_ptr<SettingsStore> store_;
 };
 
@@ -57,7 +58,8 @@ TEST_F(ToolbarUpdateTest, EachConditionEndsTheDecisionWithoutWrites) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    registry_ = SqliteRegistry::Open(":memory:");
+    // A fresh store for each row.
+    registry_->DeleteKey(RegistryHive::kCurrentUser, "SOFTWARE");
     store_ = std::make_unique<SettingsStore>(*registry_);
     if (row.global_flag) store_->SetString("GlobalUpdateFlag", row.global_flag);
     if (row.automatic) store_->SetString("UpdateAutomatically", row.automatic);

@@ -46,6 +46,8 @@ TEST(SplitWindowsCommandLineTest, FollowsWindowsRules) {
   }
 }
 
+// Only what is special to the POSIX form: how the line is split, and what
+// the program inherits. Starting programs is in process_launcher_contract.cc.
 class ProcessLauncherTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -57,27 +59,6 @@ class ProcessLauncherTest : public ::testing::Test {
 
   std::filesystem::path dir_;
 };
-
-TEST_F(ProcessLauncherTest, StartsProgramFromPathWithoutWaiting) {
-  const std::filesystem::path marker = dir_ / "marker file";
-  PosixProcessLauncher launcher;
-  // "sh" is found on PATH; the quoted script is one argument.
-  ASSERT_TRUE(
-      launcher.Start("sh -c \"echo started > '" + marker.string() + "'\""));
-  // Bounded wait for the child to write its marker.
-  for (int i = 0; i < 500 && !std::filesystem::exists(marker); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  std::string text;
-  for (int i = 0; i < 100 && text.empty(); ++i) {
-    std::ifstream in(marker);
-    std::getline(in, text);
-    if (text.empty()) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  }
-  EXPECT_EQ(text, "started");
-}
 
 TEST_F(ProcessLauncherTest, ProgramInheritsOnlyStandardDescriptors) {
   const std::filesystem::path marker = dir_ / "fds";
@@ -100,14 +81,6 @@ TEST_F(ProcessLauncherTest, ProgramInheritsOnlyStandardDescriptors) {
   EXPECT_LE(open.size(), 4u);
   EXPECT_EQ(std::find(open.begin(), open.end(), std::to_string(fds[1])),
             open.end());
-}
-
-TEST_F(ProcessLauncherTest, ReportsProgramsThatCannotStart) {
-  PosixProcessLauncher launcher;
-  EXPECT_FALSE(launcher.Start(""));
-  EXPECT_FALSE(launcher.Start("   "));
-  EXPECT_FALSE(launcher.Start("zan-no-such-program-here --x"));
-  EXPECT_FALSE(launcher.Start((dir_ / "missing").string()));
 }
 
 }  // namespace

@@ -1,15 +1,13 @@
-#include <gtest/gtest.h>
+#include "tests/platform/message_pump_contract.h"
 
 #include <thread>
 #include <vector>
 
-#include "platform/std/plain_message_pump.h"
-
-namespace zan {
+namespace zan::test {
 namespace {
 
-TEST(PlainMessagePumpTest, QuitStopsDispatchAndStaysPending) {
-  PlainMessagePump pump;
+TEST_P(MessagePumpContract, QuitStopsDispatchAndStaysPending) {
+  TestMessagePump& pump = *pump_;
   std::vector<int> ran;
   pump.PostTask([&] { ran.push_back(1); });
   pump.PostTask([&] {
@@ -24,13 +22,14 @@ TEST(PlainMessagePumpTest, QuitStopsDispatchAndStaysPending) {
   EXPECT_EQ(ran.size(), 2u);
   // The thread's own loop takes the request; then the rest runs.
   EXPECT_TRUE(pump.TakeQuit());
+  EXPECT_FALSE(pump.IsQuitPending());
   EXPECT_TRUE(pump.DispatchPending());
   EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
 }
 
-TEST(PlainMessagePumpTest, WaitEndsOnWakeOrEvents) {
-  PlainMessagePump pump;
-  // A wake given before the wait is not lost.
+TEST_P(MessagePumpContract, WaitEndsOnWakeOrEvents) {
+  TestMessagePump& pump = *pump_;
+  // A wake given before the wait is not lost, and is used up by it.
   pump.Wake();
   EXPECT_TRUE(pump.WaitForInput(10000));
   EXPECT_FALSE(pump.WaitForInput(20));
@@ -46,4 +45,4 @@ TEST(PlainMessagePumpTest, WaitEndsOnWakeOrEvents) {
 }
 
 }  // namespace
-}  // namespace zan
+}  // namespace zan::test

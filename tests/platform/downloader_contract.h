@@ -1,0 +1,31 @@
+#ifndef ZAN_TESTS_PLATFORM_DOWNLOADER_CONTRACT_H_
+#define ZAN_TESTS_PLATFORM_DOWNLOADER_CONTRACT_H_
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/downloader.h"
+
+namespace zan::test {
+
+// Makes the downloader of one form, with time limits of a few seconds.
+using DownloaderFactory = std::unique_ptr<Downloader> (*)();
+
+// What every form of the downloader seam must do, against a loopback HTTP
+// server and local files. A form runs it with
+//   INSTANTIATE_TEST_SUITE_P(Form, DownloaderContract,
+//                            ::testing::Values(&MakeFormDownloader));
+class DownloaderContract : public ::testing::TestWithParam<DownloaderFactory> {
+ protected:
+  void SetUp() override {
+    downloader_ = GetParam()();
+    ASSERT_NE(downloader_, nullptr);
+  }
+
+  std::unique_ptr<Downloader> downloader_;
+};
+
+}  // namespace zan::test
+
+#endif  // ZAN_TESTS_PLATFORM_DOWNLOADER_CONTRACT_H_
