@@ -57,6 +57,18 @@ HKEY HiveHandle(RegistryHive hive) {
   return HKEY_CURRENT_USER;
 }
 
+const char* HiveName(RegistryHive hive) {
+  switch (hive) {
+    case RegistryHive::kCurrentUser:
+      return "HKEY_CURRENT_USER";
+    case RegistryHive::kLocalMachine:
+      return "HKEY_LOCAL_MACHINE";
+    case RegistryHive::kClassesRoot:
+      return "HKEY_CLASSES_ROOT";
+  }
+  return "HKEY_CURRENT_USER";
+}
+
 // Holds the session-wide write mutex while it lives; `held()` is false when
 // the mutex could not be had in time.
 class WriteLock {
@@ -260,7 +272,17 @@ class Win32Key : public RegistryKey {
 }  // namespace
 
 std::unique_ptr<RegistryKey> Win32Registry::OpenHive(RegistryHive hive) {
-  return std::make_unique<Win32Key>(HiveHandle(hive), false, 0);
+  if (root_path_.empty()) {
+    return std::make_unique<Win32Key>(HiveHandle(hive), false, 0);
+  }
+  const std::string path = root_path_ + "\\" + HiveName(hive);
+  HKEY root = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
+                      REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &root,
+                      nullptr) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return std::make_unique<Win32Key>(root, true, 0);
 }
 
 }  // namespace zan

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/registry.h"
 
@@ -15,7 +16,17 @@ namespace zan {
 // process of the session.
 class Win32Registry : public Registry {
  public:
+  // The hives of the system. With a `root_path`, the three hives are
+  // instead the keys HKEY_CURRENT_USER\<root_path>\HKEY_CURRENT_USER (and
+  // \HKEY_LOCAL_MACHINE, \HKEY_CLASSES_ROOT), created when missing: a
+  // registry of its own inside the user's, for trials and tests.
+  explicit Win32Registry(std::string root_path = std::string())
+      : root_path_(std::move(root_path)) {}
+
   std::unique_ptr<RegistryKey> OpenHive(RegistryHive hive) override;
+
+ private:
+  std::string root_path_;
 };
 
 }  // namespace zan

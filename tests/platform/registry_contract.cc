@@ -4,6 +4,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/test_platform.h"
+
 namespace zan::test {
 namespace {
 
@@ -66,7 +68,14 @@ TEST_P(RegistryContract, ValuesKeepTypeBytesAndWritingOrder) {
   // Rewriting keeps the place; the type may change.
   ASSERT_TRUE(key->SetValue("ZETA", DwordValue(7)));
 
-  EXPECT_EQ(ValueNames(*key), (Names{"zeta", "Alpha", "", "bin", "empty"}));
+  // Wine keeps a key's values sorted by name; Windows and the emulated
+  // store keep them in writing order.
+  const bool writing_order = ValuesKeepWritingOrder();
+  if (writing_order) {
+    EXPECT_EQ(ValueNames(*key), (Names{"zeta", "Alpha", "", "bin", "empty"}));
+  } else {
+    EXPECT_EQ(ValueNames(*key), (Names{"", "Alpha", "bin", "empty", "zeta"}));
+  }
   EXPECT_EQ(key->QueryValue("zeta"), DwordValue(7));
   EXPECT_EQ(DwordOf(key->QueryValue("alpha")), 10u);
   EXPECT_EQ(key->QueryValue(""), SzValue("default"));
@@ -80,7 +89,9 @@ TEST_P(RegistryContract, ValuesKeepTypeBytesAndWritingOrder) {
   EXPECT_TRUE(key->DeleteValue("alpha"));
   EXPECT_FALSE(key->DeleteValue("alpha"));
   ASSERT_TRUE(key->SetValue("Alpha", DwordValue(1)));
-  EXPECT_EQ(ValueNames(*key), (Names{"zeta", "", "bin", "empty", "Alpha"}));
+  if (writing_order) {
+    EXPECT_EQ(ValueNames(*key), (Names{"zeta", "", "bin", "empty", "Alpha"}));
+  }
 }
 
 TEST_P(RegistryContract, NameLimits) {
