@@ -9,16 +9,19 @@ namespace zan {
 
 // Time bounds of one download, so that a dead site cannot hang the browser.
 struct UrlDownloadLimits {
+  // No answer for this long (at least the stall time) ends a transfer.
   long connect_timeout_ms = 10000;
-  // No byte for this long ends a transfer.
+  // No sign of life for this long ends a transfer.
   long stall_timeout_ms = 20000;
   long total_timeout_ms = 120000;
 };
 
-// http, https and file URLs through URLDownloadToFileA. A status callback
-// gives the transfer its bounds: it aborts a transfer that passes its total
-// time or gets no data for the stall time, and it fails an HTTP answer
-// whose status is not 2xx (the moniker would store the error page).
+// http, https and file URLs through URLDownloadToFileA, run on a thread of
+// its own. A status callback notes each sign of life, and a watchdog aborts
+// the binding of a transfer that passes its total time or gets nothing for
+// the stall time. An HTTP status other than 2xx, or fewer bytes than the
+// answer's Content-Length, is a failure too (the moniker would keep an
+// error page or a cut file).
 class UrlMonikerDownloader : public Downloader {
  public:
   explicit UrlMonikerDownloader(UrlDownloadLimits limits = {});

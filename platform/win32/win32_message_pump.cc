@@ -11,16 +11,19 @@ Win32MessagePump::~Win32MessagePump() {
 
 bool Win32MessagePump::DispatchPending() {
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  for (;;) {
+    // A quit request ends the dispatch at once, even with messages posted
+    // before it still waiting (the system hands WM_QUIT out last), and it
+    // stays for the thread's own loop.
+    if (IsQuitPending()) return false;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return true;
     if (message.message == WM_QUIT) {
-      // The quit request belongs to the thread's own loop: leave it there.
       PostQuitMessage(static_cast<int>(message.wParam));
       return false;
     }
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
-  return true;
 }
 
 bool Win32MessagePump::IsQuitPending() {

@@ -10,6 +10,8 @@ namespace {
 
 // Deepest key created: levels below the hive root, as Windows allows.
 constexpr size_t kMaxKeyDepth = 512;
+// Most levels one RegCreateKeyExA call creates.
+constexpr size_t kMaxLevelsPerCall = 32;
 // How long a write waits for another process's compare-and-set.
 constexpr DWORD kLockTimeoutMs = 10000;
 constexpr char kWriteMutexName[] = "Local\\ZAN.Toolbar.RegistryWrite";
@@ -110,10 +112,15 @@ class Win32Key : public RegistryKey {
     const std::optional<size_t> depth = PathDepth(path);
     if (!depth || depth_ + *depth > kMaxKeyDepth) return nullptr;
     HKEY created = nullptr;
-    if (RegCreateKeyExA(key_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &created,
-                        nullptr) != ERROR_SUCCESS) {
-      return nullptr;
+    if (*depth <= kMaxLevelsPerCall) {
+      if (RegCreateKeyExA(key_, path.c_str(), 0, nullptr,
+                          REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                          &created, nullptr) != ERROR_SUCCESS) {
+        return nullptr;
+      }
+    } else {
+      created = CreateDeep(path);
+      if (created == nullptr) return nullptr;
     }
     return std::make_unique<Win32Key>(created, true, depth_ + *depth);
   }
@@ -256,9 +263,79 @@ class Win32Key : public RegistryKey {
   }
 
  private:
+  // Creates a path of more levels than one registry call creates: the part
+  // that exists is opened, the rest created a slice at a time. When a slice
+  // fails, what this call created is deleted again.
+  HKEY CreateDeep(const std::string& path) {
+    std::vector<std::string> names;
+    for (size_t start = 0;;) {
+      const size_t end = path.find('\\', start);
+      names.push_back(path.substr(start, end - start));
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+    auto join = [&](size_t from, size_t to) {
+      std::string joined;
+      for (size_t i = from; i < to; ++i) {
+        if (i > from) joined += '\\';
+        joined += names[i];
+      }
+      return joined;
+    };
+    // Open the existing part, a slice at a time.
+    std::vector<HKEY> opened;
+    auto close_all = [&] {
+      for (HKEY handle : opened) RegCloseKey(handle);
+    };
+    HKEY current = key_;
+    size_t done = 0;
+    while (done < names.size()) {
+      size_t take = std::min(kMaxLevelsPerCall, names.size() - done);
+      HKEY next = nullptr;
+      while (take > 0 &&
+             RegOpenKeyExA(current, join(done, done + take).c_str(), 0,
+                           KEY_ALL_ACCESS, &next) != ERROR_SUCCESS) {
+        take = take > 1 ? take / 2 : 0;
+      }
+      if (take == 0) break;
+      opened.push_back(next);
+      current = next;
+      done += take;
+    }
+    // Create the rest.
+    HKEY first_parent = current;
+    const size_t first_created = done;
+    while (done < names.size()) {
+      const size_t take = std::min(kMaxLevelsPerCall, names.size() - done);
+      HKEY next = nullptr;
+      if (RegCreateKeyExA(current, join(done, done + take).c_str(), 0, nullptr,
+                          REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                          &next, nullptr) != ERROR_SUCCESS) {
+        if (done > first_created) {
+          Win32Key parent(first_parent, false, 0);
+          parent.DeleteKey(names[first_created]);
+        }
+        close_all();
+        return nullptr;
+      }
+      opened.push_back(next);
+      current = next;
+      done += take;
+    }
+    // Keep the last handle, close the others.
+    opened.pop_back();
+    close_all();
+    return current;
+  }
+
   bool Write(const std::string& name, const RegistryValue& value) {
+    // RegSetValueExA counts a string's terminating zero in when the caller
+    // left it out and a zero byte follows the data; a non-zero byte after
+    // the data keeps the value exactly as long as it was given.
+    std::string data = value.data;
+    data.push_back('\x01');
     return RegSetValueExA(key_, name.c_str(), 0, static_cast<DWORD>(value.type),
-                          reinterpret_cast<const BYTE*>(value.data.data()),
+                          reinterpret_cast<const BYTE*>(data.data()),
                           static_cast<DWORD>(value.data.size())) ==
            ERROR_SUCCESS;
   }

@@ -20,19 +20,9 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
+    SetTestEnv(name, value);
   }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
+  ~ScopedEnv() { SetTestEnv(name_, old_ ? old_->c_str() : nullptr); }
 
  private:
   const char* name_;
@@ -133,7 +123,9 @@ TEST_F(ShellExecuteTest, RealProgramStartsThroughTheCommand) {
   toolbar.env.process_launcher = real.get();
   std::string line;
   for (char c : MarkerCommandLine(dir.File("marker"))) {
-    if (c == '"') line += '\\';
+    // The definition file's escapes: a quote and a backslash (of a Windows
+    // path) each need a backslash.
+    if (c == '"' || c == '\\') line += '\\';
     line += c;
   }
   Load("COMMANDS { SHELLEXECUTE { name=\"Mark\" shellcmd=\"" + line +

@@ -178,8 +178,8 @@ TEST_P(RegistryContract, ThreadsShareOneStore) {
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([this, t] {
-      auto key = registry_->CreateKey(RegistryHive::kCurrentUser,
-                                      "Threads\\T" + std::to_string(t));
+      const std::string name = "Threads\\T" + std::to_string(t);
+      auto key = registry_->CreateKey(RegistryHive::kCurrentUser, name);
       for (int i = 0; key && i < kWrites; ++i) {
         key->SetValue("v" + std::to_string(i), DwordValue(i));
       }

@@ -1,8 +1,8 @@
 // The Windows forms of the seams, each run against its seam's contract, and
 // what is special to them: the real hives, the depth limit, message boxes,
-// the module path, the mail program of the "mailto" protocol.
+// the module path, the mail program of the "mailto" protocol. The proxy
+// form has a program of its own (win32_proxy_test.cc).
 #include <windows.h>
-#include <wininet.h>
 
 #include <atomic>
 #include <chrono>
@@ -14,56 +14,18 @@
 #include "platform/win32/win32_module.h"
 #include "platform/win32/win32_process_launcher.h"
 #include "platform/win32/win32_registry.h"
-#include "platform/win32/wininet_proxy_settings.h"
 #include "tests/platform/connection_contract.h"
 #include "tests/platform/downloader_contract.h"
 #include "tests/platform/message_pump_contract.h"
 #include "tests/platform/process_launcher_contract.h"
-#include "tests/platform/proxy_settings_contract.h"
 #include "tests/platform/registry_contract.h"
 #include "tests/support/test_platform.h"
 
 namespace zan::test {
 namespace {
 
-// The LAN connection's options as WinINet gives them to any program.
-class WinInetProxy : public ProxyFormUnderTest {
- public:
-  ProxySettings& settings() override { return proxy_; }
-  ProxyState Read() override {
-    INTERNET_PER_CONN_OPTIONA options[3] = {};
-    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
-    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
-    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
-    INTERNET_PER_CONN_OPTION_LISTA list{};
-    list.dwSize = sizeof list;
-    list.dwOptionCount = 3;
-    list.pOptions = options;
-    DWORD size = sizeof list;
-    ProxyState state;
-    if (!InternetQueryOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION,
-                              &list, &size)) {
-      return state;
-    }
-    state.enabled = (options[0].Value.dwValue & PROXY_TYPE_PROXY) != 0;
-    if (options[1].Value.pszValue != nullptr) {
-      state.server = options[1].Value.pszValue;
-      GlobalFree(options[1].Value.pszValue);
-    }
-    if (options[2].Value.pszValue != nullptr) {
-      state.bypass = std::string(options[2].Value.pszValue);
-      GlobalFree(options[2].Value.pszValue);
-    }
-    return state;
-  }
-
- private:
-  WinInetProxySettings proxy_;
-};
-
-std::unique_ptr<ProxyFormUnderTest> MakeWinInetProxy(const TempDir&) {
-  return std::make_unique<WinInetProxy>();
-}
+// The proxy contract runs in win32_proxy_tests, alone.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ProxySettingsContract);
 
 INSTANTIATE_TEST_SUITE_P(Advapi32, RegistryContract,
                          ::testing::Values(&MakeTestRegistry));
@@ -76,8 +38,6 @@ INSTANTIATE_TEST_SUITE_P(UrlMoniker, DownloaderContract,
 INSTANTIATE_TEST_SUITE_P(CreateProcess, ProcessLauncherContract,
                          ::testing::Values(LauncherForm{
                              &MakeTestProcessLauncher, &MarkerCommandLine}));
-INSTANTIATE_TEST_SUITE_P(WinInet, ProxySettingsContract,
-                         ::testing::Values(&MakeWinInetProxy));
 
 // The system's hives, as the toolbar uses them: what is written through the
 // form is what ADVAPI32 reads, and the reverse.

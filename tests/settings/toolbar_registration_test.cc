@@ -7,6 +7,7 @@
 #include "settings/product_constants.h"
 #include "tests/support/recording_browser.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
@@ -18,14 +19,14 @@ constexpr char kModule[] = "/opt/zan/zan-browser";
 class ToolbarRegistrationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("ZAN_SITE_URL", "http://127.0.0.1:9/toolbar/", 1);
+    test::SetTestEnv("ZAN_SITE_URL", "http://127.0.0.1:9/toolbar/");
     registry_ = test::MakeTestRegistry(dir_);
     ASSERT_NE(registry_, nullptr);
     store_ = std::make_unique<SettingsStore>(*registry_);
     registration_ =
         std::make_unique<ToolbarRegistration>(*registry_, &browsers_, kModule);
   }
-  void TearDown() override { unsetenv("ZAN_SITE_URL"); }
+  void TearDown() override { test::SetTestEnv("ZAN_SITE_URL", nullptr); }
 
   std::optional<RegistryValue> Value(RegistryHive hive, const std::string& key,
                                      const std::string& name) {

@@ -18,6 +18,10 @@
 // against the forms of another system by linking its implementation instead.
 namespace zan::test {
 
+// Sets the environment variable `name` of the test process to `value`, or
+// removes it when `value` is nullptr.
+void SetTestEnv(const char* name, const char* value);
+
 // Whether the registry of this system lists a key's values in the order
 // they were first written (false only under Wine, which sorts them by name).
 bool ValuesKeepWritingOrder();

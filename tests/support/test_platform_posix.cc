@@ -1,4 +1,5 @@
 // The Linux forms behind the portable suites.
+#include <cstdlib>
 #include <utility>
 
 #include "platform/posix/curl_downloader.h"
@@ -30,6 +31,14 @@ class PlainTestPump : public TestMessagePump {
 };
 
 }  // namespace
+
+void SetTestEnv(const char* name, const char* value) {
+  if (value != nullptr) {
+    setenv(name, value, 1);
+  } else {
+    unsetenv(name);
+  }
+}
 
 bool ValuesKeepWritingOrder() { return true; }
 

@@ -1,6 +1,8 @@
 // The Windows forms behind the portable suites.
 #include <windows.h>
+#include <winsock2.h>
 
+#include <cstdlib>
 #include <functional>
 #include <utility>
 
@@ -83,6 +85,11 @@ class Win32TestPump : public TestMessagePump {
 };
 
 }  // namespace
+
+void SetTestEnv(const char* name, const char* value) {
+  // An empty value removes the variable.
+  _putenv_s(name, value != nullptr ? value : "");
+}
 
 bool ValuesKeepWritingOrder() {
   // Wine's ntdll exports wine_get_version; Windows' does not.
