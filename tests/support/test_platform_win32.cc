@@ -1,5 +1,5 @@
 // The Windows forms behind the portable suites.
-#include <windows.h>
+// winsock2.h first: it brings windows.h in the order Winsock needs.
 #include <winsock2.h>
 
 #include <cstdlib>
