@@ -198,6 +198,14 @@ void Pop3Reader::Run(std::shared_ptr<TcpConnection> connection) {
         owner_.ReportError("Connection Closed!");
         FailureExit();
         return;
+      case TcpConnection::ReadyState::kEventFailed:
+        owner_.ReportError("WSACreateEvent error!");
+        FailureExit();
+        return;
+      case TcpConnection::ReadyState::kEventSelectFailed:
+        owner_.ReportError("Event Select Error!");
+        FailureExit();
+        return;
       case TcpConnection::ReadyState::kReadable:
         if (!owner_.IsConnected()) {
           receiving_ = false;

@@ -158,6 +158,10 @@ bool Pop3Session::Connect(const std::string& host, uint16_t port,
   switch (attempt->result) {
     case TcpConnection::ConnectResult::kConnected:
       break;
+    case TcpConnection::ConnectResult::kStartupFailed:
+      ReportError("Initialize Socket Fail!");
+      attempt->connection->Close();
+      return false;
     case TcpConnection::ConnectResult::kSocketFailed:
       ReportError("Failed to create socket!");
       attempt->connection->Close();

@@ -16,6 +16,7 @@ class TcpConnection {
  public:
   enum class ConnectResult {
     kConnected,
+    kStartupFailed,  // the system's socket library did not start
     kSocketFailed,   // no socket could be created
     kHostNotFound,   // the name resolves to no IPv4 address
     kConnectFailed,  // refused, unreachable or timed out
@@ -27,6 +28,10 @@ class TcpConnection {
     kClosed,       // the peer or the network ended the connection
     kStopped,      // Stop() was called
     kNetworkDown,  // waiting itself failed
+    // The reader could not be set up (systems that wake it through an event
+    // object bound to the socket): no event object, or it cannot be bound.
+    kEventFailed,
+    kEventSelectFailed,
   };
 
   // What one Read() found.

@@ -296,11 +296,13 @@ std::string ResolveUrl(const std::string& base, const std::string& reference) {
   if (ref_path[0] == '/') {
     merged = std::string(ref_path);
   } else {
+    // Appended piece by piece: "/" + std::string(...) sets off a false
+    // -Wrestrict warning of GCC 12 at -O2.
     const size_t slash = base_path.rfind('/');
     merged = slash == std::string_view::npos
-                 ? "/" + std::string(ref_path)
-                 : std::string(base_path.substr(0, slash + 1)) +
-                       std::string(ref_path);
+                 ? std::string("/")
+                 : std::string(base_path.substr(0, slash + 1));
+    merged.append(ref_path);
   }
   return std::string(origin) + RemoveDotSegments(merged) + rest;
 }

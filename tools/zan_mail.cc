@@ -22,12 +22,11 @@
 #include "mail/mail_checker.h"
 #include "mail/mail_indicator.h"
 #include "mail/mail_toolbar.h"
-#include "platform/posix/posix_tcp_connection.h"
-#include "platform/posix/user_registry.h"
 #include "platform/std/plain_message_pump.h"
 #include "platform/std/system_clock.h"
 #include "settings/settings_store.h"
 #include "settings/string_utils.h"
+#include "tools/tool_platform.h"
 
 namespace zan {
 namespace {
@@ -215,13 +214,13 @@ int Check(const MailAccountStore& store, const std::vector<std::string>& args) {
       return Usage();
     }
   }
-  PosixTcpConnectionFactory connections;
+  std::unique_ptr<TcpConnectionFactory> connections = CreateToolConnections();
   PlainMessagePump pump;
   SystemClock clock;
   NoMailToolbar toolbar;
   bool all_good = true;
   {
-    MailChecker checker(store, connections, pump, clock, toolbar);
+    MailChecker checker(store, *connections, pump, clock, toolbar);
     if (port) checker.set_port(*port);
     if (force) {
       checker.CheckMailNow();
@@ -256,7 +255,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return zan::Usage();
   const std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
-  std::unique_ptr<zan::Registry> registry = zan::OpenUserRegistry();
+  std::unique_ptr<zan::Registry> registry = zan::OpenToolRegistry();
   if (!registry) return zan::Fail("cannot open the registry store");
   zan::SettingsStore settings(*registry);
   zan::MailAccountStore store(settings);

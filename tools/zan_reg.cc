@@ -16,8 +16,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/posix/user_registry.h"
 #include "settings/reg_file.h"
+#include "tools/tool_platform.h"
 
 namespace {
 
@@ -41,9 +41,9 @@ int main(int argc, char** argv) {
       (command != "export" && command != "import")) {
     return Usage();
   }
-  auto registry = zan::OpenUserRegistry();
+  auto registry = zan::OpenToolRegistry();
   if (!registry) {
-    std::cerr << "zan-reg: cannot open " << zan::UserRegistryPath() << "\n";
+    std::cerr << "zan-reg: cannot open " << zan::ToolRegistryName() << "\n";
     return 1;
   }
   std::string error;

@@ -74,6 +74,8 @@ TlsConnection::HandshakeResult OpenSslTlsConnection::Handshake() {
           return HandshakeResult::kCancelled;
         case ReadyState::kClosed:
         case ReadyState::kNetworkDown:
+        case ReadyState::kEventFailed:
+        case ReadyState::kEventSelectFailed:
           return HandshakeResult::kFailed;
       }
     }

@@ -122,7 +122,9 @@ TEST_F(ShellExecuteTest, RealProgramStartsThroughTheCommand) {
   toolbar.env.process_launcher = real.get();
   std::string line;
   for (char c : MarkerCommandLine(dir.File("marker"))) {
-    if (c == '"') line += '\\';
+    // The definition file's escapes: a quote and a backslash (of a Windows
+    // path) each need a backslash.
+    if (c == '"' || c == '\\') line += '\\';
     line += c;
   }
   Load("COMMANDS { SHELLEXECUTE { name=\"Mark\" shellcmd=\"" + line +

@@ -42,6 +42,21 @@ TEST(ApopDigestTest, DigestAndTimestamp) {
   std::string digest = ApopDigest("", "");
   EXPECT_EQ(digest, "d41d8cd98f00b204e9800998ecf8427e");
   EXPECT_EQ(digest.size(), 32u);
+  // Inputs that fill one block exactly, spill the length into a second
+  // block, and span several (the test suite of RFC 1321), split anywhere
+  // between time stamp and password.
+  EXPECT_EQ(ApopDigest(std::string(64, 'a'), ""),
+            "014842d480b571495a4a0363793f7367");
+  EXPECT_EQ(ApopDigest("abcdefghijklmnopqrstuvwxyz", ""),
+            "c3fcd3d76192e4007dfb496cca67e13b");
+  const std::string digits =
+      "1234567890123456789012345678901234567890"
+      "1234567890123456789012345678901234567890";
+  for (size_t split : {size_t{0}, size_t{1}, size_t{55}, size_t{64}}) {
+    EXPECT_EQ(ApopDigest(digits.substr(0, split), digits.substr(split)),
+              "57edf4a22be3c955ac49da2e2107b67a")
+        << split;
+  }
 
   struct Row {
     const char* greeting;

@@ -58,13 +58,21 @@ TEST(RegFileTest, ExportReadsLikeARegFile) {
                     {RegistryType::kDword, std::string("\x0a\0\0\0", 4)});
   product->SetValue("Bin", {RegistryType::kBinary, std::string("\x01\xab", 2)});
   product->SetValue("", Sz("d"));
+  // Values in writing order (Wine's registry lists them by name).
   EXPECT_EQ(Export(*registry, "HKEY_CURRENT_USER\\SOFTWARE\\ZAN Inc.\\ZAN"),
-            "REGEDIT4\n\n"
-            "[HKEY_CURRENT_USER\\SOFTWARE\\ZAN Inc.\\ZAN]\n"
-            "\"GlobalUpdateFlag\"=\"1\"\n"
-            "\"AutoUpdatePeriod\"=dword:0000000a\n"
-            "\"Bin\"=hex:01,ab\n"
-            "@=\"d\"\n\n");
+            test::ValuesKeepWritingOrder()
+                ? "REGEDIT4\n\n"
+                  "[HKEY_CURRENT_USER\\SOFTWARE\\ZAN Inc.\\ZAN]\n"
+                  "\"GlobalUpdateFlag\"=\"1\"\n"
+                  "\"AutoUpdatePeriod\"=dword:0000000a\n"
+                  "\"Bin\"=hex:01,ab\n"
+                  "@=\"d\"\n\n"
+                : "REGEDIT4\n\n"
+                  "[HKEY_CURRENT_USER\\SOFTWARE\\ZAN Inc.\\ZAN]\n"
+                  "@=\"d\"\n"
+                  "\"AutoUpdatePeriod\"=dword:0000000a\n"
+                  "\"Bin\"=hex:01,ab\n"
+                  "\"GlobalUpdateFlag\"=\"1\"\n\n");
   // Abbreviated roots and any spelling find the same key.
   EXPECT_EQ(Export(*registry, "hkcu\\software\\zan inc.\\zan"),
             Export(*registry, "HKEY_CURRENT_USER\\SOFTWARE\\ZAN Inc.\\ZAN"));

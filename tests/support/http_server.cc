@@ -1,11 +1,5 @@
 #include "tests/support/http_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 
@@ -62,12 +56,12 @@ std::string Header(const std::string& head, const std::string& name) {
   return head.substr(start, head.find("\r\n", start) - start);
 }
 
-void SendAll(int fd, const std::string& data) {
+void SendAll(TestSocket fd, const std::string& data) {
   size_t sent = 0;
   while (sent < data.size()) {
-    const ssize_t n =
-        send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-    if (n <= 0) return;
+    const long n = SendSome(fd, data.data() + sent, data.size() - sent);
+    if (n < 0) return;
+    if (n == 0 && !WaitSocket(fd, true, 5000)) return;
     sent += static_cast<size_t>(n);
   }
 }
@@ -75,29 +69,17 @@ void SendAll(int fd, const std::string& data) {
 }  // namespace
 
 HttpServer::HttpServer() {
-  listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listen_fd_ < 0) return;
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
-  socklen_t length = sizeof(address);
-  if (bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      listen(listen_fd_, 16) != 0 ||
-      getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length) !=
-          0) {
-    close(listen_fd_);
-    listen_fd_ = -1;
-    return;
-  }
-  port_ = ntohs(address.sin_port);
+  uint16_t port = 0;
+  listen_fd_ = ListenOn("127.0.0.1", &port);
+  if (listen_fd_ == kNoSocket) return;
+  port_ = port;
   thread_ = std::thread([this] { Run(); });
 }
 
 HttpServer::~HttpServer() {
   stop_ = true;
   if (thread_.joinable()) thread_.join();
-  if (listen_fd_ >= 0) close(listen_fd_);
+  CloseSocket(listen_fd_);
 }
 
 std::string HttpServer::BaseUrl() const {
@@ -126,16 +108,15 @@ int HttpServer::RequestCount(const std::string& path) const {
 
 void HttpServer::Run() {
   while (!stop_) {
-    pollfd waiting{listen_fd_, POLLIN, 0};
-    if (poll(&waiting, 1, kPollSliceMs) <= 0) continue;
-    const int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) continue;
+    if (!WaitSocket(listen_fd_, false, kPollSliceMs)) continue;
+    const TestSocket fd = AcceptClient(listen_fd_);
+    if (fd == kNoSocket) continue;
     Serve(fd);
-    close(fd);
+    CloseSocket(fd);
   }
 }
 
-void HttpServer::Serve(int fd) {
+void HttpServer::Serve(TestSocket fd) {
   // Read the request head and its body, for at most three seconds.
   std::string data;
   size_t head_end = std::string::npos;
@@ -148,10 +129,10 @@ void HttpServer::Serve(int fd) {
         data.size() >= head_end + 4 + body_size) {
       break;
     }
-    pollfd readable{fd, POLLIN, 0};
-    if (poll(&readable, 1, kPollSliceMs) <= 0) continue;
+    if (!WaitSocket(fd, false, kPollSliceMs)) continue;
     char buffer[4096];
-    const ssize_t n = recv(fd, buffer, sizeof(buffer), 0);
+    const long n = ReceiveNow(fd, buffer, sizeof(buffer), false);
+    if (n == -2) continue;
     if (n <= 0) break;
     data.append(buffer, static_cast<size_t>(n));
     if (head_end == std::string::npos) {
@@ -207,7 +188,7 @@ void HttpServer::Serve(int fd) {
       "\r\nConnection: close\r\n\r\n";
   if (reply.mode == HttpReply::Mode::kNormal) {
     SendAll(fd, answer + reply.body);
-    shutdown(fd, SHUT_WR);
+    ShutdownWrite(fd);
     return;
   }
   SendAll(fd, answer + reply.body.substr(0, reply.body.size() / 2));
@@ -216,10 +197,10 @@ void HttpServer::Serve(int fd) {
   // or the server stops.
   const auto stall_end = std::chrono::steady_clock::now() + kMaxStall;
   while (!stop_ && std::chrono::steady_clock::now() < stall_end) {
-    pollfd closed{fd, POLLIN, 0};
-    if (poll(&closed, 1, kPollSliceMs) > 0) {
+    if (WaitSocket(fd, false, kPollSliceMs)) {
       char buffer[256];
-      if (recv(fd, buffer, sizeof(buffer), 0) <= 0) return;
+      const long n = ReceiveNow(fd, buffer, sizeof(buffer), false);
+      if (n == 0 || n == -1) return;
     }
   }
 }

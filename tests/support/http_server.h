@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/test_socket.h"
+
 namespace zan::test {
 
 // What the server answers for one path.
@@ -44,7 +46,7 @@ class HttpServer {
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
 
-  bool ok() const { return listen_fd_ >= 0; }
+  bool ok() const { return listen_fd_ != kNoSocket; }
   int port() const { return port_; }
   // "http://127.0.0.1:PORT/"
   std::string BaseUrl() const;
@@ -59,9 +61,9 @@ class HttpServer {
 
  private:
   void Run();
-  void Serve(int fd);
+  void Serve(TestSocket fd);
 
-  int listen_fd_ = -1;
+  TestSocket listen_fd_ = kNoSocket;
   int port_ = 0;
   std::atomic<bool> stop_{false};
   std::atomic<bool> echo_{false};

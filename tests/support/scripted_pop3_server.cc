@@ -1,54 +1,24 @@
 #include "tests/support/scripted_pop3_server.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <chrono>
 
 namespace zan {
 
+using test::TestSocket;
+
 ScriptedPop3Server::ScriptedPop3Server(std::vector<Step> script,
                                        const std::string& address_text)
     : script_(std::move(script)) {
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  wake_read_ = fds[0];
-  wake_write_ = fds[1];
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return;
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  if (inet_pton(AF_INET, address_text.c_str(), &address.sin_addr) != 1) {
-    close(fd);
-    return;
-  }
-  socklen_t length = sizeof address;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(fd, 8) != 0 ||
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    close(fd);
-    return;
-  }
-  port_ = ntohs(address.sin_port);
-  listener_ = fd;
+  listener_ = test::ListenOn(address_text, &port_);
+  if (listener_ == test::kNoSocket) return;
   thread_ = std::thread(&ScriptedPop3Server::Serve, this);
 }
 
 ScriptedPop3Server::~ScriptedPop3Server() {
   stopping_ = true;
-  if (wake_write_ >= 0) {
-    char byte = 1;
-    [[maybe_unused]] ssize_t n = write(wake_write_, &byte, 1);
-  }
   if (thread_.joinable()) thread_.join();
-  if (listener_ >= 0) close(listener_);
-  if (wake_read_ >= 0) close(wake_read_);
-  if (wake_write_ >= 0) close(wake_write_);
+  test::CloseSocket(listener_);
 }
 
 std::vector<std::string> ScriptedPop3Server::ReceivedLines() {
@@ -56,30 +26,42 @@ std::vector<std::string> ScriptedPop3Server::ReceivedLines() {
   return lines_;
 }
 
-bool ScriptedPop3Server::WaitFor(int fd, bool write, int milliseconds) {
-  if (stopping_) return false;
-  pollfd fds[2] = {{fd, static_cast<short>(write ? POLLOUT : POLLIN), 0},
-                   {wake_read_, POLLIN, 0}};
-  int ready = poll(fds, 2, milliseconds);
-  if (stopping_ || ready <= 0) return false;
-  return fds[0].revents != 0;
+bool ScriptedPop3Server::WaitFor(TestSocket socket, bool write,
+                                 int milliseconds) {
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::milliseconds(milliseconds);
+  for (;;) {
+    if (stopping_) return false;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          deadline - std::chrono::steady_clock::now())
+                          .count();
+    const int slice = static_cast<int>(std::clamp<long long>(left, 0, 20));
+    if (socket != test::kNoSocket && test::WaitSocket(socket, write, slice)) {
+      return !stopping_;
+    }
+    if (socket == test::kNoSocket) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+    }
+    if (left <= 0) return false;
+  }
 }
 
 void ScriptedPop3Server::Serve() {
   while (!stopping_) {
     if (!WaitFor(listener_, false, 100)) continue;
-    int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) continue;
+    const TestSocket client = test::AcceptClient(listener_);
+    if (client == test::kNoSocket) continue;
     ++connections_;
     Play(client);
-    close(client);
+    test::CloseSocket(client);
   }
 }
 
-void ScriptedPop3Server::RecordPendingLines(int client, std::string* partial) {
+void ScriptedPop3Server::RecordPendingLines(TestSocket client,
+                                            std::string* partial) {
   char buffer[4096];
   for (;;) {
-    ssize_t n = recv(client, buffer, sizeof buffer, MSG_DONTWAIT);
+    const long n = test::ReceiveNow(client, buffer, sizeof buffer, false);
     if (n <= 0) return;
     partial->append(buffer, static_cast<size_t>(n));
     size_t end;
@@ -93,16 +75,21 @@ void ScriptedPop3Server::RecordPendingLines(int client, std::string* partial) {
   }
 }
 
-void ScriptedPop3Server::Play(int client) {
+void ScriptedPop3Server::Play(TestSocket client) {
   std::string partial;
   for (const Step& step : script_) {
     switch (step.kind) {
-      case Step::Kind::kSend:
-        if (send(client, step.text.data(), step.text.size(), MSG_NOSIGNAL) <
-            0) {
-          return;
+      case Step::Kind::kSend: {
+        size_t sent = 0;
+        while (sent < step.text.size()) {
+          const long n = test::SendSome(client, step.text.data() + sent,
+                                        step.text.size() - sent);
+          if (n < 0) return;
+          if (n == 0 && !WaitFor(client, true, 5000)) return;
+          sent += static_cast<size_t>(n);
         }
         break;
+      }
       case Step::Kind::kReadLine: {
         size_t before;
         {
@@ -122,13 +109,13 @@ void ScriptedPop3Server::Play(int client) {
             continue;
           }
           char probe;
-          if (recv(client, &probe, 1, MSG_PEEK | MSG_DONTWAIT) == 0) return;
+          if (test::ReceiveNow(client, &probe, 1, true) == 0) return;
           RecordPendingLines(client, &partial);
         }
         break;
       }
       case Step::Kind::kPause:
-        WaitFor(wake_read_, false, step.milliseconds);
+        WaitFor(test::kNoSocket, false, step.milliseconds);
         if (stopping_) return;
         break;
       case Step::Kind::kClose:
@@ -137,10 +124,9 @@ void ScriptedPop3Server::Play(int client) {
         std::string block(16 * 1024, 'x');
         for (size_t sent = 0; sent < 64u * 1024 * 1024;) {
           if (!WaitFor(client, true, 5000)) return;
-          ssize_t n = send(client, block.data(), block.size(),
-                           MSG_NOSIGNAL | MSG_DONTWAIT);
-          if (n < 0 && errno != EAGAIN) return;
-          if (n > 0) sent += static_cast<size_t>(n);
+          const long n = test::SendSome(client, block.data(), block.size());
+          if (n < 0) return;
+          sent += static_cast<size_t>(n);
         }
         return;
       }
@@ -154,7 +140,7 @@ void ScriptedPop3Server::Play(int client) {
       continue;
     }
     char probe;
-    if (recv(client, &probe, 1, MSG_PEEK | MSG_DONTWAIT) <= 0) return;
+    if (test::ReceiveNow(client, &probe, 1, true) <= 0) return;
     RecordPendingLines(client, &partial);
   }
 }

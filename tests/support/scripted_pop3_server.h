@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/test_socket.h"
+
 namespace zan {
 
 // A loopback TCP server that plays a fixed script to each client, one
@@ -42,7 +44,7 @@ class ScriptedPop3Server {
   ScriptedPop3Server(const ScriptedPop3Server&) = delete;
   ScriptedPop3Server& operator=(const ScriptedPop3Server&) = delete;
 
-  bool ok() const { return listener_ >= 0; }
+  bool ok() const { return listener_ != test::kNoSocket; }
   uint16_t port() const { return port_; }
   // Lines received so far from all clients, without their line ends.
   std::vector<std::string> ReceivedLines();
@@ -50,16 +52,16 @@ class ScriptedPop3Server {
 
  private:
   void Serve();
-  void Play(int client);
+  void Play(test::TestSocket client);
   // Waits up to `milliseconds` for `fd` to become readable (or writable);
   // false on timeout or stop.
-  bool WaitFor(int fd, bool write, int milliseconds);
-  void RecordPendingLines(int client, std::string* partial);
+  // Sleeps until `socket` is ready, at most `milliseconds`, in short slices
+  // that see a stop; false when it is not ready or the server stops.
+  bool WaitFor(test::TestSocket socket, bool write, int milliseconds);
+  void RecordPendingLines(test::TestSocket client, std::string* partial);
 
   std::vector<Step> script_;
-  int listener_ = -1;
-  int wake_read_ = -1;
-  int wake_write_ = -1;
+  test::TestSocket listener_ = test::kNoSocket;
   uint16_t port_ = 0;
   std::atomic<bool> stopping_{false};
   std::atomic<int> connections_{0};

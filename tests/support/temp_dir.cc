@@ -1,21 +1,36 @@
 #include "tests/support/temp_dir.h"
 
-#include <stdlib.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <system_error>
 
 namespace zan::test {
 
 TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern =
-      std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-      "/zan-test-XXXXXX";
-  if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  // The system's temporary folder: $TMPDIR or /tmp on Linux, %TMP% or %TEMP%
+  // on Windows.
+  std::error_code error;
+  const std::filesystem::path base =
+      std::filesystem::absolute(std::filesystem::temp_directory_path(error));
+  if (error) return;
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string name = "zan-test-";
+    for (int i = 0; i < 10; ++i) name += kLetters[random() % 36];
+    const std::filesystem::path candidate = base / name;
+    if (std::filesystem::create_directory(candidate, error) && !error) {
+      std::filesystem::permissions(candidate, std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::replace,
+                                   error);
+      path_ = candidate.string();
+      return;
+    }
+  }
 }
 
 TempDir::~TempDir() {

@@ -5,7 +5,8 @@
 
 namespace zan::test {
 
-// A fresh folder under $TMPDIR (or /tmp), removed with everything in it
+// A fresh folder in the system's temporary folder ($TMPDIR or /tmp on Linux,
+// %TMP% on Windows), removed with everything in it
 // when the object goes away.
 class TempDir {
  public:

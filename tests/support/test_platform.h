@@ -19,6 +19,10 @@
 // against the forms of another system by linking its implementation instead.
 namespace zan::test {
 
+// Whether the registry of this system lists a key's values in the order
+// they were first written (false only under Wine, which sorts them by name).
+bool ValuesKeepWritingOrder();
+
 // A fresh, empty registry store that lives no longer than `dir`. Two calls
 // with the same folder reach the same store, as two processes of the
 // toolbar would.

@@ -34,6 +34,8 @@ class PlainTestPump : public TestMessagePump {
 
 }  // namespace
 
+bool ValuesKeepWritingOrder() { return true; }
+
 std::unique_ptr<Registry> MakeTestRegistry(const TempDir& dir) {
   return SqliteRegistry::Open(dir.File("registry.db"));
 }
