@@ -46,11 +46,7 @@ void SearchBox::Fill(const std::string& last_text) {
     view_->SetCurrentIndex(LastSearchWith(settings_));
     return;
   }
-  history_.clear();
-  for (SettingsValueEnumerator e(settings_, combo_.name, true); e.HasName();
-       e.Next()) {
-    history_.push_back(e.Name());
-  }
+  history_ = ReadHistory();
   view_->SetEntries(history_);
   view_->SetText(last_text);
 }
@@ -93,7 +89,6 @@ std::string SearchBox::GetValue() {
 
 void SearchBox::AddToHistory(const std::string& text) {
   if (Record(text)) {
-    WriteHistory();
     view_->SetEntries(history_);
     view_->SetText(text);
   }
@@ -104,39 +99,73 @@ bool SearchBox::Record(const std::string& text) {
   if (text.find_first_not_of(' ') == std::string::npos) return false;
   if (!settings_.GetFlag("StoreValueHistory", true)) return false;
   if (IsValueList() || IsEditBox()) return false;
-  auto found = std::find_if(
-      history_.begin(), history_.end(),
-      [&](const std::string& line) { return EqualsIgnoringCase(line, text); });
-  if (found != history_.end()) {
-    history_.erase(found);
-  } else if (!history_.empty() &&
-             static_cast<int>(history_.size()) >= combo_.max_history_lines) {
-    history_.pop_back();
+  // The list starts from what is stored now, so that the lines other boxes
+  // of this name (other windows, other processes) recorded or cleared since
+  // this one was filled stay as they are.
+  const size_t limit =
+      static_cast<size_t>(std::max(combo_.max_history_lines, 1));
+  auto put_first = [&](std::vector<std::string>& lines) {
+    auto found =
+        std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+          return EqualsIgnoringCase(line, text);
+        });
+    if (found != lines.end()) lines.erase(found);
+    lines.insert(lines.begin(), text);
+    if (lines.size() > limit) lines.resize(limit);
+  };
+  std::vector<std::string> stored;
+  bool written = false;
+  if (text.size() <= kMaxStoredHistoryLine) {
+    if (auto key = settings_.OpenProductSubKey(
+            SettingsStore::HistoryKeyName(combo_.name))) {
+      written = key->RewriteValues([&](const RegistryValueList& values)
+                                       -> std::optional<RegistryValueList> {
+        stored.clear();
+        for (const auto& value : values) stored.push_back(value.first);
+        put_first(stored);
+        RegistryValueList lines;
+        for (const std::string& line : stored) {
+          lines.emplace_back(line, DwordValue(1));
+        }
+        return lines;
+      });
+    }
   }
-  history_.insert(history_.begin(), text);
+  if (written) {
+    history_ = std::move(stored);
+  } else {
+    // Not stored (a line too long for a value name, an unusable store):
+    // the list on screen keeps it until the next refresh.
+    put_first(history_);
+  }
   return true;
 }
 
-void SearchBox::WriteHistory() {
-  std::string key = SettingsStore::HistoryKeyName(combo_.name);
-  if (auto product = settings_.OpenProductKey()) {
-    product->DeleteKey(key);
-    if (auto history = product->CreateKey(key)) {
-      for (const std::string& line : history_) {
-        if (line.size() > kMaxStoredHistoryLine) continue;
-        history->SetValue(line, DwordValue(1));
-      }
-    }
+std::vector<std::string> SearchBox::ReadHistory() const {
+  std::vector<std::string> lines;
+  for (SettingsValueEnumerator e(settings_, combo_.name, true); e.HasName();
+       e.Next()) {
+    lines.push_back(e.Name());
   }
+  return lines;
+}
+
+void SearchBox::RefreshHistory() {
+  if (IsValueList() || IsEditBox()) return;
+  std::vector<std::string> lines = ReadHistory();
+  if (lines == history_) return;
+  history_ = std::move(lines);
+  view_->SetEntries(history_);
 }
 
 void SearchBox::ClearHistory() {
   if (IsValueList() || IsEditBox()) return;
-  if (auto product = settings_.OpenProductKey()) {
+  if (auto product = settings_.FindProductKey()) {
     product->DeleteKey(SettingsStore::HistoryKeyName(combo_.name));
   }
   history_.clear();
   view_->SetEntries(history_);
+  view_->SetText("");
 }
 
 }  // namespace zan

@@ -17,7 +17,8 @@ namespace zan {
 
 // The longest history line that is written to the settings: a line is the
 // name of a value, and the store refuses longer names. A longer line stays
-// in the list on screen but is not stored, so it is gone after a restart.
+// in the list on screen but is not stored, so it is gone at the next
+// refresh of the list.
 inline constexpr size_t kMaxStoredHistoryLine = kMaxRegistryValueName;
 // The longest text GetValue returns (bytes); longer texts are cut.
 inline constexpr size_t kMaxSearchValue = 1023;
@@ -48,6 +49,9 @@ class SearchBox : public SearchBoxAccess {
   void Fill(const std::string& last_text);
   // The user chose entry `index` of a value list.
   void OnValueChosen(int index);
+  // Shows the stored history again when it changed since the list was
+  // filled (another box of this name recorded or cleared lines).
+  void RefreshHistory();
   // The first history line that begins with `typed` (ignoring ASCII case);
   // nullopt for an empty text or when none does.
   std::optional<std::string> Complete(const std::string& typed) const;
@@ -58,10 +62,11 @@ class SearchBox : public SearchBoxAccess {
   void ClearHistory() override;
 
  private:
-  // Puts `text` at the top of the list by the history rules; false when the
-  // list does not change (blank text, storing off, no history box).
+  // Puts `text` at the top of the stored history and of the list, in one
+  // step against other writers; false when the list does not change (blank
+  // text, storing off, no history box).
   bool Record(const std::string& text);
-  void WriteHistory();
+  std::vector<std::string> ReadHistory() const;
 
   const ToolbarCombo& combo_;
   std::unique_ptr<SearchBoxView> view_;

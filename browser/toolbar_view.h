@@ -127,6 +127,8 @@ class ToolbarViewEvents {
   virtual void OnSearchBoxSelected(int item_index, int index) = 0;
   // Text was dropped on a search box.
   virtual void OnSearchBoxDrop(int item_index, const std::string& text) = 0;
+  // The list of a history box is about to open.
+  virtual void OnSearchBoxListOpening(int /*item_index*/) {}
   // A timer started with StartTimer fired.
   virtual void OnTimer(int timer_id) = 0;
 };

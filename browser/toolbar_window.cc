@@ -109,19 +109,37 @@ ToolbarWindow::ItemWindow* ToolbarWindow::Window(int index) {
 }
 
 void ToolbarWindow::StartToolbar(bool update) {
+  if (!StillInstalled()) return;
   view_.SetWaitCursor(true);
   if (update) settings_.SetString("GlobalUpdateFlag", "1");
-  // A load replaces the model, and the item windows refer to its items.
-  if (mail_checker_) mail_checker_->SetModel(nullptr);
-  ReleaseItemWindows();
+  // The definition loads into a model of its own. The toolbar in use (its
+  // model, the windows of its items, its timers) stays until that one has
+  // loaded, so a failed update costs nothing that works.
+  ToolbarModelHolder fresh;
+  fresh.set_diagnostics(holder_.diagnostics());
+  fresh.set_definition_file_name(holder_.definition_file_name());
+  const bool had_model = holder_.model() != nullptr;
   bool loaded;
   if (hooks_.load_toolbar) {
-    loaded = hooks_.load_toolbar(holder_, update);
+    loaded = hooks_.load_toolbar(fresh, update);
   } else {
-    loaded = LoadToolbar(holder_, settings_, resources_, *environment_.ui,
-                         [this] { StartMailTimers(); });
+    loaded = LoadToolbar(fresh, settings_, resources_, *environment_.ui, {},
+                         /*fall_back=*/!had_model);
   }
-  if (loaded && holder_.model()) AssembleToolbar();
+  if ((loaded && fresh.model()) || !had_model) {
+    // The item windows refer to the items of the model they were made for.
+    if (mail_checker_) mail_checker_->SetModel(nullptr);
+    ReleaseItemWindows();
+    holder_.SwapModel(fresh);
+    if (loaded && holder_.model()) {
+      if (hooks_.load_toolbar) {
+        if (mail_checker_) mail_checker_->SetModel(holder_.model());
+      } else {
+        StartMailTimers();
+      }
+      AssembleToolbar();
+    }
+  }
   view_.SetWaitCursor(false);
 }
 
@@ -531,6 +549,7 @@ void ToolbarWindow::UnregisterToolbar() {
 }
 
 void ToolbarWindow::OnButtonCommand(int command_id) {
+  if (!StillInstalled()) return;
   ToolbarModel* model = holder_.model();
   if (!model) return;
   auto index =
@@ -574,6 +593,7 @@ std::optional<PopupMenu> ToolbarWindow::BuildItemMenu(int item_index) const {
 }
 
 void ToolbarWindow::OnDropDown(int command_id, Rect button_rect) {
+  if (!StillInstalled()) return;
   ToolbarModel* model = holder_.model();
   if (!model) return;
   auto index =
@@ -585,6 +605,7 @@ void ToolbarWindow::OnDropDown(int command_id, Rect button_rect) {
 }
 
 void ToolbarWindow::OnMenuCommand(int command_id) {
+  if (!StillInstalled()) return;
   if (command_id < kMenuIdBase || command_id > kLastCommandId) return;
   if (command_id >= kFirstMailboxId) {
     if (mail_checker_) mail_checker_->HandleMailboxCommand(command_id);
@@ -660,6 +681,7 @@ bool ToolbarWindow::OnTabKey(bool shift) {
 }
 
 void ToolbarWindow::OnSearchBoxEnter(int item_index) {
+  if (!StillInstalled()) return;
   SearchBox* box = GetSearchBoxOf(item_index);
   if (!box) return;
   RunSearchCommand();
@@ -671,6 +693,7 @@ void ToolbarWindow::OnSearchBoxEnter(int item_index) {
 }
 
 void ToolbarWindow::OnSearchBoxChanged(int item_index) {
+  if (!StillInstalled()) return;
   SearchBox* box = GetSearchBoxOf(item_index);
   if (!box) return;
   if (box->IsValueList()) {
@@ -680,6 +703,9 @@ void ToolbarWindow::OnSearchBoxChanged(int item_index) {
   SearchBoxView& view = box->view();
   if (settings_.GetFlag("UseAutoComplete", true) &&
       view.LastEditAllowsCompletion()) {
+    // Completion offers what is stored now, also lines that other windows
+    // recorded, and nothing that they cleared.
+    box->RefreshHistory();
     std::string typed = view.GetText();
     if (std::optional<std::string> line = box->Complete(typed)) {
       view.ShowCompletion(*line, static_cast<int>(typed.size()));
@@ -690,6 +716,7 @@ void ToolbarWindow::OnSearchBoxChanged(int item_index) {
 }
 
 void ToolbarWindow::OnSearchBoxSelected(int item_index, int index) {
+  if (!StillInstalled()) return;
   SearchBox* box = GetSearchBoxOf(item_index);
   if (!box || index < 0) return;
   if (box->IsValueList()) {
@@ -707,6 +734,7 @@ void ToolbarWindow::OnSearchBoxSelected(int item_index, int index) {
 }
 
 void ToolbarWindow::OnSearchBoxDrop(int item_index, const std::string& text) {
+  if (!StillInstalled()) return;
   SearchBox* box = GetSearchBoxOf(item_index);
   if (!box) return;
   box->view().SetText(text);
@@ -716,11 +744,20 @@ void ToolbarWindow::OnSearchBoxDrop(int item_index, const std::string& text) {
   }
 }
 
+void ToolbarWindow::OnSearchBoxListOpening(int item_index) {
+  if (!StillInstalled()) return;
+  // The list shows what is stored now: lines other windows recorded, none
+  // that they cleared.
+  if (SearchBox* box = GetSearchBoxOf(item_index)) box->RefreshHistory();
+}
+
 void ToolbarWindow::OnTimer(int timer_id) {
+  if (!StillInstalled()) return;
   RunCheckPass(static_cast<uint32_t>(timer_id));
 }
 
 void ToolbarWindow::OnBrowserEvent(int dispid) {
+  if (!StillInstalled()) return;
   if (dispid != kDispidNavigateComplete2) return;
   ToolbarModel* model = holder_.model();
   if (!model) return;
@@ -728,6 +765,28 @@ void ToolbarWindow::OnBrowserEvent(int dispid) {
     ReloadPane(page->item_index);
     LayoutPane(page->item_index);
   }
+}
+
+bool ToolbarWindow::StillInstalled() {
+  if (uninstalled_) return false;
+  if (!hooks_.still_registered || hooks_.still_registered()) return true;
+  uninstalled_ = true;
+  if (hooks_.uninstalled) {
+    hooks_.uninstalled();
+  } else {
+    DropToolbar();
+  }
+  return false;
+}
+
+void ToolbarWindow::DropToolbar() {
+  uninstalled_ = true;
+  view_.KillTimer(kMailCheckTimerId);
+  view_.KillTimer(kBlinkTimerId);
+  if (mail_checker_) mail_checker_->SetModel(nullptr);
+  ReleaseItemWindows();
+  for (int i = view_.ButtonCount() - 1; i >= 0; --i) view_.DeleteButton(i);
+  holder_.DestroyModel();
 }
 
 void ToolbarWindow::OnQuit() {

@@ -36,6 +36,13 @@ struct ToolbarHooks {
   std::function<bool(ToolbarModelHolder& holder, bool update)> load_toolbar;
   std::function<void()> show_mail_accounts_dialog;
   std::function<void()> unregister_toolbar;
+  // Whether the toolbar is still installed, asked before the toolbar acts
+  // on an event or a timer. Unset: always.
+  std::function<bool()> still_registered;
+  // The toolbar found itself uninstalled and acts on nothing any more; the
+  // host calls DropToolbar once the running event is over (and hides its
+  // band). Unset: the toolbar drops itself at once.
+  std::function<void()> uninstalled;
 };
 
 // What the mail checker of a toolbar runs on.
@@ -86,6 +93,11 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
   void OnBrowserEvent(int dispid);
   // The band goes away: the browser is forgotten, the model destroyed.
   void OnQuit();
+  // The toolbar was uninstalled while its window stays open: timers, item
+  // windows, buttons and model go, and nothing is written any more.
+  void DropToolbar();
+  // False once the toolbar was uninstalled (see ToolbarHooks).
+  bool StillInstalled();
 
   // Sum of the widths of all buttons, as of the last assembly.
   int total_width() const { return total_width_; }
@@ -133,6 +145,7 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
   void OnSearchBoxChanged(int item_index) override;
   void OnSearchBoxSelected(int item_index, int index) override;
   void OnSearchBoxDrop(int item_index, const std::string& text) override;
+  void OnSearchBoxListOpening(int item_index) override;
   void OnTimer(int timer_id) override;
 
  private:
@@ -171,6 +184,7 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
   int text_button_count_ = 0;
   int total_width_ = 0;
   int last_clicked_item_ = -1;
+  bool uninstalled_ = false;
   class MailBridge;
   std::unique_ptr<MailAccountStore> mail_store_;
   std::unique_ptr<MailBridge> mail_bridge_;

@@ -72,7 +72,7 @@ bool ReplaceFirstBounded(std::string& text, const std::string& pattern,
 void ExpandMailMacros(const SettingsStore& settings, std::string& post) {
   if (post.find("%POP3") == std::string::npos) return;
   // An unusable store leaves the macros as they are.
-  if (!settings.OpenProductSubKey(MailAccountStore::kKeyName)) return;
+  if (!settings.IsUsable()) return;
   const MailAccountStore accounts(settings);
   ExpandParenthesisedMacro(post, "%POP3Server(", [&](const std::string& n) {
     return accounts.ReadServer(n).value_or("");

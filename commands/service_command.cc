@@ -51,7 +51,7 @@ uint64_t LastCheckTimeNumber(const std::string& name) {
 // nothing.
 void ForgetLastCheckTimes(const SettingsStore& settings) {
   std::unique_ptr<RegistryKey> key =
-      settings.OpenProductSubKey(MailAccountStore::kKeyName);
+      settings.FindProductKey(MailAccountStore::kKeyName);
   if (!key) return;
   const uint32_t accounts =
       MailAccountStore(settings).ReadAccountCount().value_or(0);
@@ -95,12 +95,11 @@ void ChangeProxy(ProxySettings& proxy, const std::string& caption) {
 
 void ClearHistory(ToolbarControl& toolbar, const SettingsStore& settings,
                   const std::string& caption) {
-  // An empty name would address the product key itself and delete every
-  // setting of the toolbar.
-  if (!caption.empty()) {
-    if (std::unique_ptr<RegistryKey> product = settings.OpenProductKey()) {
-      product->DeleteKey(caption);
-    }
+  // The caption names a search box: only that box's history key goes. The
+  // caption itself never names the key to delete, or "POP3 Accounts" would
+  // take the mail accounts with it (and an empty one every setting).
+  if (std::unique_ptr<RegistryKey> product = settings.FindProductKey()) {
+    product->DeleteKey(SettingsStore::HistoryKeyName(caption));
   }
   for (const ComboInput& combo : CollectSearchBoxes(toolbar)) {
     if (combo.name == caption) combo.box->ClearHistory();

@@ -27,8 +27,8 @@ class SearchBoxAccess {
   // Records `text` in the box's history (and refreshes the Highlight
   // button, as every history change does).
   virtual void AddToHistory(const std::string& text) = 0;
-  // A history box deletes its history key and empties its list; a value
-  // list keeps its entries.
+  // A history box deletes its history key and empties its list and its
+  // text; a value list keeps its entries.
   virtual void ClearHistory() = 0;
 };
 

@@ -56,14 +56,20 @@ class ToolbarModelHolder {
   // The installed model, or null before the first load.
   ToolbarModel* model() const { return model_.get(); }
   void DestroyModel() { model_.reset(); }
+  // Exchanges the installed models of two holders.
+  void SwapModel(ToolbarModelHolder& other) { model_.swap(other.model_); }
 
   // Where parser and scanner diagnostics go (standard error by default).
   void set_diagnostics(std::ostream* diagnostics) {
     diagnostics_ = diagnostics;
   }
+  std::ostream* diagnostics() const { return diagnostics_; }
   // The file name asked for by LoadDefinition (DefinitionFileName()).
   void set_definition_file_name(std::string name) {
     definition_file_name_ = std::move(name);
+  }
+  const std::string& definition_file_name() const {
+    return definition_file_name_;
   }
 
  private:

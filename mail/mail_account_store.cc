@@ -32,9 +32,13 @@ std::unique_ptr<RegistryKey> MailAccountStore::OpenKey() const {
   return settings_.OpenProductSubKey(kKeyName);
 }
 
+std::unique_ptr<RegistryKey> MailAccountStore::FindKey() const {
+  return settings_.FindProductKey(kKeyName);
+}
+
 std::optional<std::string> MailAccountStore::ReadString(
     const std::string& name) const {
-  auto key = OpenKey();
+  auto key = FindKey();
   if (!key) return std::nullopt;
   std::optional<RegistryValue> value = key->QueryValue(name);
   if (!value || value->data.size() > kMaxStringBytes) return std::nullopt;
@@ -55,7 +59,7 @@ void MailAccountStore::WriteString(RegistryKey& key, const std::string& name,
 
 std::optional<uint32_t> MailAccountStore::ReadDword(
     const std::string& name) const {
-  auto key = OpenKey();
+  auto key = FindKey();
   if (!key) return std::nullopt;
   return DwordOf(key->QueryValue(name));
 }
@@ -82,7 +86,7 @@ std::optional<std::string> MailAccountStore::ReadUser(
 
 std::optional<std::string> MailAccountStore::ReadPassword(
     const std::string& number) const {
-  auto key = OpenKey();
+  auto key = FindKey();
   if (!key) return std::nullopt;
   std::optional<RegistryValue> value = key->QueryValue("POP3Password" + number);
   if (!value || value->data.size() > kMaxStringBytes) return std::nullopt;
@@ -181,11 +185,9 @@ std::string MailAccountStore::ReadError(const std::string& number) const {
 
 void MailAccountStore::WriteError(const std::string& number,
                                   const std::string& text) const {
-  auto key = OpenKey();
-  if (!key) return;
   if (text.empty()) {
-    key->DeleteValue("AccountError" + number);
-  } else {
+    if (auto key = FindKey()) key->DeleteValue("AccountError" + number);
+  } else if (auto key = OpenKey()) {
     WriteString(*key, "AccountError" + number, text);
   }
 }
@@ -201,7 +203,7 @@ void MailAccountStore::WriteLastCheckTime(const std::string& number,
 }
 
 void MailAccountStore::DeleteLastCheckTime(const std::string& number) const {
-  auto key = OpenKey();
+  auto key = FindKey();
   if (key) key->DeleteValue("LastCheckTime" + number);
 }
 

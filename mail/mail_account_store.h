@@ -75,7 +75,10 @@ class MailAccountStore {
   void DeleteLastCheckTime(const std::string& number) const;
 
  private:
+  // The key of the accounts, created when missing (for writes).
   std::unique_ptr<RegistryKey> OpenKey() const;
+  // The key of the accounts when it exists (for reads).
+  std::unique_ptr<RegistryKey> FindKey() const;
   std::optional<std::string> ReadString(const std::string& name) const;
   void WriteString(RegistryKey& key, const std::string& name,
                    const std::string& text) const;

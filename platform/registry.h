@@ -2,10 +2,12 @@
 #define ZAN_PLATFORM_REGISTRY_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace zan {
 
@@ -32,6 +34,13 @@ inline RegistryValue DwordValue(uint32_t value) {
   }
   return {RegistryType::kDword, std::move(data)};
 }
+
+// The values of one key, name and value, in writing order.
+using RegistryValueList = std::vector<std::pair<std::string, RegistryValue>>;
+// Makes the new values of a key from its current ones; std::nullopt leaves
+// the key as it is.
+using RegistryValueEdit =
+    std::function<std::optional<RegistryValueList>(const RegistryValueList&)>;
 
 // Longest value name the store accepts (characters); a longer one is refused.
 inline constexpr size_t kMaxRegistryValueName = 16383;
@@ -69,6 +78,13 @@ class RegistryKey {
                                   const std::optional<RegistryValue>& expected,
                                   const RegistryValue& desired) = 0;
   virtual bool DeleteValue(const std::string& name) = 0;
+  // Reads every value of this key and replaces them all by what `edit`
+  // makes of them (the new list gives the writing order; a name that comes
+  // twice keeps its first place and its last value), in one step that no
+  // other writer, thread or process, comes between. `edit` must not use
+  // the registry. False when nothing was written (`edit` declined, the key
+  // is gone, a name is too long, the store failed).
+  virtual bool RewriteValues(const RegistryValueEdit& edit) = 0;
 
   // The name of the value at `index` in writing order; std::nullopt past the
   // last one.

@@ -34,4 +34,7 @@ trap '"$wine_dir/wineserver" -k >/dev/null 2>&1 || true; rm -rf "$wine_home"' EX
 "$wine_dir/wine64" wineboot -i >/dev/null 2>&1
 "$wine_dir/wine64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
   >/dev/null 2>&1
+# Start again, so that the desktop comes up with the null driver.
+"$wine_dir/wineserver" -k >/dev/null 2>&1 || true
+"$wine_dir/wineserver" -w >/dev/null 2>&1 || true
 (cd build-win && ctest --output-on-failure -j"$jobs" --timeout 300)

@@ -88,6 +88,13 @@ bool ResourceDownloader::DownloadResource(std::string& name) {
     ReportFailure(name, url);
     return false;
   }
+  if (staging_) {
+    auto waiting = waiting_.find(name);
+    if (waiting != waiting_.end()) {
+      name = waiting->second.first;
+      return true;
+    }
+  }
   const std::string local = local_dir_ + name;
   const uint32_t before = FileChecksum(local);
   if (before != 0 && !settings_.GetFlag("GlobalUpdateFlag", false)) {
@@ -95,16 +102,22 @@ bool ResourceDownloader::DownloadResource(std::string& name) {
     return true;
   }
 
-  const bool fetched = Fetch(url, local);
+  const std::string temporary = Fetch(url, local);
   if (auto history = settings_.OpenProductSubKey(
           SettingsStore::HistoryKeyName("ResourceFiles"))) {
     history->SetValue(local, DwordValue(1));
   }
 
-  if (fetched) {
-    settings_.SetString(name, ChecksumText(FileChecksum(local)));
-    name = local;
-    return true;
+  if (!temporary.empty()) {
+    if (staging_) {
+      waiting_[name] = {temporary, local};
+      name = temporary;
+      return true;
+    }
+    if (Install(name, temporary, local)) {
+      name = local;
+      return true;
+    }
   }
   if (before != 0) {
     name = local;
@@ -114,8 +127,29 @@ bool ResourceDownloader::DownloadResource(std::string& name) {
   return false;
 }
 
-bool ResourceDownloader::Fetch(const std::string& url,
-                               const std::string& local) {
+void ResourceDownloader::BeginStaging() { staging_ = true; }
+
+std::vector<std::string> ResourceDownloader::EndStaging(
+    const KeepWaitingFile& keep) {
+  staging_ = false;
+  std::vector<std::string> dropped;
+  for (const auto& [name, files] : waiting_) {
+    const auto& [temporary, local] = files;
+    const bool has_copy = FileChecksum(local) != 0;
+    if (keep && keep(WaitingFile{name, temporary, has_copy}) &&
+        Install(name, temporary, local)) {
+      continue;
+    }
+    std::error_code error;
+    std::filesystem::remove(temporary, error);
+    if (has_copy) dropped.push_back(name);
+  }
+  waiting_.clear();
+  return dropped;
+}
+
+std::string ResourceDownloader::Fetch(const std::string& url,
+                                      const std::string& local) {
   std::error_code error;
   const std::filesystem::path folder =
       std::filesystem::path(local).parent_path();
@@ -124,12 +158,24 @@ bool ResourceDownloader::Fetch(const std::string& url,
   bool whole = downloader_.DownloadToFile(url, temporary);
   // An empty body is no resource file.
   if (whole) whole = std::filesystem::file_size(temporary, error) > 0 && !error;
-  if (whole) {
-    std::filesystem::rename(temporary, local, error);
-    whole = !error;
+  if (!whole) {
+    std::filesystem::remove(temporary, error);
+    return std::string();
   }
-  if (!whole) std::filesystem::remove(temporary, error);
-  return whole;
+  return temporary;
+}
+
+bool ResourceDownloader::Install(const std::string& name,
+                                 const std::string& temporary,
+                                 const std::string& local) {
+  std::error_code error;
+  std::filesystem::rename(temporary, local, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    return false;
+  }
+  settings_.SetString(name, ChecksumText(FileChecksum(local)));
+  return true;
 }
 
 void ResourceDownloader::ReportFailure(const std::string& name,

@@ -39,9 +39,20 @@ std::unique_ptr<RegistryKey> SettingsStore::OpenProductSubKey(
   return product ? product->CreateKey(path) : nullptr;
 }
 
+std::unique_ptr<RegistryKey> SettingsStore::FindProductKey(
+    const std::string& path) const {
+  return registry_.OpenKey(
+      RegistryHive::kCurrentUser,
+      path.empty() ? ProductKeyPath() : ProductKeyPath() + "\\" + path);
+}
+
+bool SettingsStore::IsUsable() const {
+  return registry_.OpenHive(RegistryHive::kCurrentUser) != nullptr;
+}
+
 std::string SettingsStore::GetString(const std::string& name,
                                      const std::string& default_value) const {
-  auto key = OpenProductKey();
+  auto key = FindProductKey();
   if (!key) return default_value;
   auto value = key->QueryValue(name);
   if (!value || value->data.size() > kMaxStringBytes) return default_value;
@@ -60,7 +71,7 @@ void SettingsStore::SetString(const std::string& name,
 
 uint32_t SettingsStore::GetDword(const std::string& name,
                                  uint32_t default_value) const {
-  auto key = OpenProductKey();
+  auto key = FindProductKey();
   if (!key) return default_value;
   auto value = key->QueryValue(name);
   if (!value || value->data.size() != 4) return default_value;
@@ -105,8 +116,8 @@ bool SettingsStore::IsPeriodElapsed(const std::string& name, int amount,
 SettingsValueEnumerator::SettingsValueEnumerator(const SettingsStore& store,
                                                  const std::string& name,
                                                  bool is_history)
-    : key_(store.OpenProductSubKey(
-          is_history ? SettingsStore::HistoryKeyName(name) : name)) {
+    : key_(store.FindProductKey(is_history ? SettingsStore::HistoryKeyName(name)
+                                           : name)) {
   Fetch();
 }
 

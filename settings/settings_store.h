@@ -14,7 +14,8 @@ namespace zan {
 // works and closes it again, so all toolbar instances of the user (in any
 // process) see each other's writes at once. Nothing here reports a failure:
 // a read that fails yields the caller's default, a write that fails is
-// dropped.
+// dropped. Reads never create a key: only writes do, so that a toolbar that
+// was removed leaves nothing behind when something still asks.
 class SettingsStore {
  public:
   // Longest REG_SZ (terminating zero included) that GetString reads.
@@ -31,6 +32,12 @@ class SettingsStore {
   std::unique_ptr<RegistryKey> OpenProductKey() const;
   // A sub key of the product key, created when missing.
   std::unique_ptr<RegistryKey> OpenProductSubKey(const std::string& path) const;
+  // The product key, or a sub key of it (`path` not empty), only when it
+  // exists: for reading.
+  std::unique_ptr<RegistryKey> FindProductKey(
+      const std::string& path = std::string()) const;
+  // Whether the store can be used at all.
+  bool IsUsable() const;
 
   // The text of a value up to its first zero byte; `default_value` when the
   // value is missing or longer than kMaxStringBytes. The type is not
@@ -61,8 +68,8 @@ class SettingsStore {
 };
 
 // Walks the value names of a sub key of the product key (or of its history
-// key "History" + name). Use: while (e.HasName()) { ... e.Name() ...;
-// e.Next(); }
+// key "History" + name); a missing key has none and is not created. Use: while
+// (e.HasName()) { ... e.Name() ...; e.Next(); }
 class SettingsValueEnumerator {
  public:
   SettingsValueEnumerator(const SettingsStore& store, const std::string& name,

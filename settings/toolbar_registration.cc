@@ -51,12 +51,20 @@ bool IsToolbarClassCreatable(Registry& registry, const std::string& prog_id) {
          nullptr;
 }
 
-ToolbarRegistration::ToolbarRegistration(Registry& registry,
-                                         BrowserFactory* browsers,
-                                         std::string module_path)
+RemovalCommands WindowsRemovalCommands(const std::string& module_path) {
+  return RemovalCommands{
+      "regsvr32 /u /s \"" + module_path + "\" ",
+      "rundll32.exe advpack.dll,DelNodeRunDLL32 \"" + module_path + "\""};
+}
+
+ToolbarRegistration::ToolbarRegistration(
+    Registry& registry, BrowserFactory* browsers, std::string module_path,
+    std::optional<RemovalCommands> commands)
     : registry_(registry),
       browsers_(browsers),
       module_path_(std::move(module_path)),
+      commands_(commands ? std::move(*commands)
+                         : WindowsRemovalCommands(module_path_)),
       settings_(registry) {}
 
 bool ToolbarRegistration::RegisterServer() {
@@ -126,9 +134,7 @@ void ToolbarRegistration::WriteInstallEntries(bool install) {
     if (install) {
       run_once->DeleteValue(name);
     } else {
-      run_once->SetValue(name,
-                         Sz("rundll32.exe advpack.dll,DelNodeRunDLL32 \"" +
-                            module_path_ + "\""));
+      run_once->SetValue(name, Sz(commands_.remove_module));
     }
   }
   if (auto uninstall =
@@ -136,8 +142,7 @@ void ToolbarRegistration::WriteInstallEntries(bool install) {
                               kUninstallKey + CompanyName() + ProductName())) {
     if (install) {
       uninstall->SetValue("DisplayName", Sz(CompanyName() + " - Toolbar"));
-      uninstall->SetValue("UninstallString",
-                          Sz("regsvr32 /u /s \"" + module_path_ + "\" "));
+      uninstall->SetValue("UninstallString", Sz(commands_.uninstall));
     } else {
       uninstall->DeleteValue("DisplayName");
       uninstall->DeleteValue("UninstallString");

@@ -1,6 +1,7 @@
 #ifndef ZAN_SETTINGS_TOOLBAR_REGISTRATION_H_
 #define ZAN_SETTINGS_TOOLBAR_REGISTRATION_H_
 
+#include <optional>
 #include <string>
 
 #include "platform/browser.h"
@@ -22,12 +23,25 @@ bool IsToolbarRegistered(Registry& registry);
 // ProgIDs ("RYX.ZAN.1", "RYX.ZAN") while its class entries are registered.
 bool IsToolbarClassCreatable(Registry& registry, const std::string& prog_id);
 
+// The command lines that the system's entries name: the one the list of
+// installed programs runs to remove the toolbar ("UninstallString"), and the
+// one run at the next logon after a removal to delete the module file
+// ("Remove " + company under Runonce). The host knows what runs there.
+struct RemovalCommands {
+  std::string uninstall;
+  std::string remove_module;
+};
+
+// The Windows texts: regsvr32 unregisters the module, advpack deletes it.
+RemovalCommands WindowsRemovalCommands(const std::string& module_path);
+
 class ToolbarRegistration {
  public:
   // `module_path` is the full path of the toolbar's module file;
-  // `browsers` may be null.
+  // `browsers` may be null; `commands` by default the Windows texts.
   ToolbarRegistration(Registry& registry, BrowserFactory* browsers,
-                      std::string module_path);
+                      std::string module_path,
+                      std::optional<RemovalCommands> commands = std::nullopt);
 
   // The class entries (ProgIDs, CLSID key), then RegisterToolbar, then the
   // class entries once more; true when the last class registration
@@ -55,6 +69,7 @@ class ToolbarRegistration {
   Registry& registry_;
   BrowserFactory* browsers_;
   std::string module_path_;
+  RemovalCommands commands_;
   SettingsStore settings_;
 };
 

@@ -57,6 +57,42 @@ void ApplyProxy(const ProxyRecord& record) {
   }
 }
 
+// `text` as one word of a POSIX shell command line.
+std::string ShellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+// The command lines of the system's removal entries on Linux. Nothing in a
+// Linux session reads the installed-programs list or the logon-time
+// removal list: they are records for people, package scripts and desktop
+// tools, and each names a command that works when a shell runs it.
+// "UninstallString" runs this program with --unregister (in the settings
+// store and module folder it was registered with), as the Uninstall entry
+// does. The removal entry written on unregistration deletes the module file,
+// as the Windows entry does at the next logon; zan-browser never runs it
+// itself, and registering again deletes it.
+RemovalCommands LinuxRemovalCommands(const std::string& module_path) {
+  std::string uninstall;
+  for (const char* name : {"ZAN_HOME", "ZAN_REGISTRY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') {
+      uninstall += std::string(name) + "=" + ShellQuote(value) + " ";
+    }
+  }
+  uninstall +=
+      ShellQuote(QCoreApplication::applicationFilePath().toStdString()) +
+      " --unregister";
+  return RemovalCommands{uninstall, "rm -f -- " + ShellQuote(module_path)};
+}
+
 }  // namespace
 
 struct BrowserApp::Services {
@@ -131,6 +167,11 @@ ToolbarHooks BrowserApp::MakeHooks(BrowserWindow& window) {
     PostToolbarMessage(kRefreshIndicatorsMessage, guard.data());
   };
   hooks.unregister_toolbar = [this] { UnregisterToolbar(); };
+  hooks.still_registered = [this] { return ToolbarWanted(); };
+  QPointer<BrowserWindow> guard(&window);
+  hooks.uninstalled = [guard] {
+    if (guard) guard->DropToolbarLater();
+  };
   return hooks;
 }
 
@@ -155,14 +196,32 @@ bool BrowserApp::IsToolbarRegistered() const {
   return zan::IsToolbarRegistered(*registry_);
 }
 
+bool BrowserApp::ToolbarWanted() const {
+  if (uninstalled_) return false;
+  return !options_.require_registration || IsToolbarRegistered();
+}
+
 bool BrowserApp::RegisterToolbar() {
-  return ToolbarRegistration(*registry_, this, services_->module.Path())
+  uninstalled_ = false;
+  const std::string program = services_->module.Path();
+  return ToolbarRegistration(*registry_, this, program,
+                             LinuxRemovalCommands(program))
       .RegisterServer();
 }
 
 bool BrowserApp::UnregisterToolbar() {
-  return ToolbarRegistration(*registry_, this, services_->module.Path())
-      .UnregisterServer();
+  // From here on no window shows or runs a toolbar, also the one that
+  // unregistration opens on the uninstall page.
+  uninstalled_ = true;
+  const std::string program = services_->module.Path();
+  const bool removed = ToolbarRegistration(*registry_, this, program,
+                                           LinuxRemovalCommands(program))
+                           .UnregisterServer();
+  // The windows that stay open drop their toolbars instead of writing
+  // settings back; the one whose command is running does so once it has
+  // returned.
+  for (BrowserWindow* w : windows()) w->DropToolbarLater();
+  return removed;
 }
 
 void BrowserApp::PostToolbarMessage(unsigned message, BrowserWindow* except) {
@@ -194,30 +253,32 @@ std::vector<BrowserWindow*> BrowserApp::windows() const {
 }
 
 BrowserWindow* BrowserApp::Run() {
-  bool registered = true;
   switch (options_.registration) {
     case RegistrationRequest::kNone:
       break;
     case RegistrationRequest::kRegister:
-      registered = RegisterToolbar();
-      if (registered) std::cout << "zan-browser: the toolbar is registered\n";
+      if (!RegisterToolbar()) {
+        std::cerr << "zan-browser: the toolbar could not be registered\n";
+        return nullptr;
+      }
+      std::cout << "zan-browser: the toolbar is registered\n";
       break;
     case RegistrationRequest::kRegisterIfNeeded:
       if (!IsToolbarRegistered()) {
-        registered = RegisterToolbar();
-        if (registered) {
-          std::cout << "zan-browser: the toolbar is registered (first run)\n";
+        if (!RegisterToolbar()) {
+          std::cerr << "zan-browser: the toolbar could not be registered\n";
+          return nullptr;
         }
+        std::cout << "zan-browser: the toolbar is registered (first run)\n";
       }
       break;
     case RegistrationRequest::kUnregister:
-      if (UnregisterToolbar()) {
-        std::cout << "zan-browser: the toolbar is no longer registered\n";
+      if (!UnregisterToolbar()) {
+        std::cerr << "zan-browser: the toolbar could not be unregistered\n";
+        return nullptr;
       }
+      std::cout << "zan-browser: the toolbar is no longer registered\n";
       break;
-  }
-  if (!registered) {
-    std::cerr << "zan-browser: the toolbar could not be registered\n";
   }
   // Registration opens its own window on the product site.
   std::vector<BrowserWindow*> opened = windows();

@@ -68,7 +68,8 @@ class BrowserApp : public QObject, public BrowserFactory {
   // A new window with its toolbar; `url` empty loads nothing.
   BrowserWindow* NewWindow(const QUrl& url);
   // Opens the first window as the options ask and arranges the
-  // screenshot, the listing and the timed quit.
+  // screenshot, the listing and the timed quit. Null when the registration
+  // that the options ask for failed (the failure is on standard error).
   BrowserWindow* Run();
 
   // BrowserFactory:
@@ -95,13 +96,19 @@ class BrowserApp : public QObject, public BrowserFactory {
 
   // Whether the browser's list of toolbars names this toolbar.
   bool IsToolbarRegistered() const;
+  // Whether windows show and run the toolbar: not after an uninstall in
+  // this process, and, when the options require it, only while the
+  // toolbar is registered.
+  bool ToolbarWanted() const;
   // The toolbar's registration: the class entries, the browser's toolbar
   // list, the installed-programs entry; opens a window on the product site
   // (the update page after an update, the index page otherwise). True when
   // the class entries were written.
   bool RegisterToolbar();
   // Removes all of that, every downloaded file and every setting, and
-  // opens a window on the uninstall page without the toolbar.
+  // opens a window on the uninstall page without the toolbar; the toolbars
+  // of the windows that stay open are dropped. True when the class entries
+  // are gone.
   bool UnregisterToolbar();
   // Posts the toolbar control's private message `message` to every window
   // but `except`.
@@ -125,6 +132,7 @@ class BrowserApp : public QObject, public BrowserFactory {
   QWebEnginePage* proxy_probe_ = nullptr;
   std::string toolbar_extension_;
   std::vector<QPointer<BrowserWindow>> windows_;
+  bool uninstalled_ = false;
 };
 
 }  // namespace zan

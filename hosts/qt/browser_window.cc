@@ -131,18 +131,20 @@ BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
   page_->set_navigation_filter(
       [this](const QUrl&, QWebEnginePage::NavigationType, bool main_frame) {
         // A navigation of the page itself names no target frame.
-        if (main_frame && band_) return !band_->BeforeNavigate2(std::nullopt);
+        if (main_frame && toolbar_active()) {
+          return !band_->BeforeNavigate2(std::nullopt);
+        }
         return true;
       });
   connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
-    if (band_) band_->NavigateComplete2();
+    if (toolbar_active()) band_->NavigateComplete2();
     Q_EMIT navigateComplete(url);
   });
   connect(page_, &QWebEnginePage::loadStarted, this,
           [this] { page_loaded_ = false; });
   connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
     page_loaded_ = true;
-    if (band_) {
+    if (toolbar_active()) {
       band_->DownloadComplete(true);
       band_->DocumentComplete(true);
     }
@@ -164,7 +166,7 @@ BrowserWindow::~BrowserWindow() {
 }
 
 void BrowserWindow::Start(const QUrl& url) {
-  if (!app_.options().require_registration || app_.IsToolbarRegistered()) {
+  if (app_.ToolbarWanted()) {
     ShowBar(ToolbarClassId(), true);
   } else {
     band_widget_->setVisible(false);
@@ -178,6 +180,20 @@ void BrowserWindow::StartToolbarOnce() {
   if (assembled_) return;
   assembled_ = true;
   toolbar_->StartToolbar(false);
+}
+
+void BrowserWindow::DropToolbarLater() {
+  QPointer<BrowserWindow> guard(this);
+  QMetaObject::invokeMethod(
+      this,
+      [guard] {
+        if (!guard || guard->dropped_) return;
+        guard->dropped_ = true;
+        guard->band_widget_->setVisible(false);
+        guard->band_shown_ = false;
+        if (guard->toolbar_) guard->toolbar_->DropToolbar();
+      },
+      Qt::QueuedConnection);
 }
 
 void BrowserWindow::PostToolbarMessage(unsigned message) {
@@ -225,7 +241,8 @@ void BrowserWindow::Navigate(const std::string& url,
                              const std::string& target_frame,
                              const std::string& post_data,
                              const std::string& headers) {
-  if (band_ && band_->BeforeNavigate2(std::string_view(target_frame))) {
+  if (toolbar_active() &&
+      band_->BeforeNavigate2(std::string_view(target_frame))) {
     statusBar()->showMessage(QStringLiteral("A new window was blocked."), 4000);
     ++blocked_popups_;
     return;
@@ -254,6 +271,8 @@ void BrowserWindow::Navigate(const std::string& url,
 }
 
 void BrowserWindow::ShowBar(const std::string&, bool show) {
+  // A dropped toolbar stays away.
+  if (dropped_) show = false;
   // A window opened without the band builds its toolbar when the band is
   // first shown.
   if (show) StartToolbarOnce();
@@ -304,7 +323,7 @@ void BrowserWindow::OpenModalDialog(const std::string& url,
 }
 
 QWebEnginePage* BrowserWindow::CreatePopup(int) {
-  if (band_ && band_->NewWindow2()) {
+  if (toolbar_active() && band_->NewWindow2()) {
     ++blocked_popups_;
     statusBar()->showMessage(QStringLiteral("A popup window was blocked."),
                              4000);

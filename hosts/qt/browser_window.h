@@ -69,6 +69,13 @@ class BrowserWindow : public QMainWindow, public Browser {
   void PostToolbarMessage(unsigned message);
   // Whether the toolbar band shows in this window.
   bool band_shown() const { return band_shown_; }
+  // The toolbar was uninstalled: from the event loop, the band hides and the
+  // toolbar drops its buttons, windows, timers and model for good.
+  void DropToolbarLater();
+  // Whether the toolbar runs in this window: its band has been shown and it
+  // was not dropped. A window without it runs no toolbar logic (no popup
+  // filter, no browser events for the toolbar).
+  bool toolbar_active() const { return band_ && assembled_ && !dropped_; }
 
  Q_SIGNALS:
   void pageLoadFinished(bool ok);
@@ -96,6 +103,7 @@ class BrowserWindow : public QMainWindow, public Browser {
   void StartToolbarOnce();
 
   bool assembled_ = false;
+  bool dropped_ = false;
   bool band_shown_ = false;
   bool page_loaded_ = false;
   bool quit_sent_ = false;

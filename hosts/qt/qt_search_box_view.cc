@@ -105,6 +105,24 @@ void SearchLineEdit::dropEvent(QDropEvent* e) {
   drop_(OneLine(e->mimeData()->text()));
 }
 
+namespace {
+
+// A combo box that says when its list is about to open.
+class OpeningComboBox : public QComboBox {
+ public:
+  OpeningComboBox(QWidget* parent, std::function<void()> opening)
+      : QComboBox(parent), opening_(std::move(opening)) {}
+  void showPopup() override {
+    opening_();
+    QComboBox::showPopup();
+  }
+
+ private:
+  std::function<void()> opening_;
+};
+
+}  // namespace
+
 QtSearchBoxView::QtSearchBoxView(QWidget* parent, int item_index,
                                  const SearchBoxDesc& desc,
                                  ToolbarViewEvents** events)
@@ -129,7 +147,11 @@ QtSearchBoxView::QtSearchBoxView(QWidget* parent, int item_index,
     edit_ = edit;
     QObject::connect(edit, &QLineEdit::textEdited, edited);
   } else {
-    combo_ = new QComboBox(parent);
+    combo_ = new OpeningComboBox(parent, [this] {
+      Notify([this](ToolbarViewEvents& e) {
+        e.OnSearchBoxListOpening(item_index_);
+      });
+    });
     widget_ = combo_;
     if (!desc.value_list) {
       combo_->setEditable(true);

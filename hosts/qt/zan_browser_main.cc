@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("zan-browser"));
   zan::BrowserApp browser(options);
-  browser.Run();
+  // A registration that failed ends the program with an error status.
+  if (!browser.Run()) return 1;
   return app.exec();
 }

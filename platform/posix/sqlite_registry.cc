@@ -255,6 +255,31 @@ class SqliteConnection {
     return rc == SQLITE_DONE;
   }
 
+  // Every value of `key` in writing order.
+  RegistryValueList Values(int64_t key) {
+    RegistryValueList values;
+    sqlite3_stmt* s = Statement(
+        "SELECT name, type, data FROM vals WHERE key = ? ORDER BY seq");
+    if (s == nullptr) return values;
+    sqlite3_bind_int64(s, 1, key);
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      const unsigned char* text = sqlite3_column_text(s, 0);
+      std::string name(text ? reinterpret_cast<const char*>(text) : "",
+                       static_cast<size_t>(sqlite3_column_bytes(s, 0)));
+      RegistryValue value;
+      value.type = static_cast<RegistryType>(sqlite3_column_int64(s, 1));
+      const void* data = sqlite3_column_blob(s, 2);
+      const int size = sqlite3_column_bytes(s, 2);
+      if (data != nullptr && size > 0) {
+        value.data.assign(static_cast<const char*>(data),
+                          static_cast<size_t>(size));
+      }
+      values.emplace_back(std::move(name), std::move(value));
+    }
+    sqlite3_reset(s);
+    return values;
+  }
+
   std::optional<std::string> NameAt(const char* sql, int64_t key,
                                     uint32_t index) {
     sqlite3_stmt* s = Statement(sql);
@@ -370,6 +395,29 @@ class SqliteKey : public RegistryKey {
       const int rc = sqlite3_step(s);
       sqlite3_reset(s);
       return rc == SQLITE_DONE && sqlite3_changes(connection_->db()) > 0;
+    });
+  }
+
+  bool RewriteValues(const RegistryValueEdit& edit) override {
+    std::lock_guard<std::mutex> lock(connection_->mutex());
+    return connection_->Write([&] {
+      if (!connection_->KeyExists(id_)) return false;
+      std::optional<RegistryValueList> values = edit(connection_->Values(id_));
+      if (!values) return false;
+      for (const auto& [name, value] : *values) {
+        if (!ValidValueName(name)) return false;
+      }
+      sqlite3_stmt* s =
+          connection_->Statement("DELETE FROM vals WHERE key = ?");
+      if (s == nullptr) return false;
+      sqlite3_bind_int64(s, 1, id_);
+      const int rc = sqlite3_step(s);
+      sqlite3_reset(s);
+      if (rc != SQLITE_DONE) return false;
+      for (const auto& [name, value] : *values) {
+        if (!connection_->Upsert(id_, name, value)) return false;
+      }
+      return true;
     });
   }
 

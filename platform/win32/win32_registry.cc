@@ -225,6 +225,36 @@ class Win32Key : public RegistryKey {
     return lock.held() && RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
   }
 
+  bool RewriteValues(const RegistryValueEdit& edit) override {
+    WriteLock lock;
+    if (!lock.held()) return false;
+    std::optional<RegistryValueList> current = AllValues();
+    if (!current) return false;
+    std::optional<RegistryValueList> values = edit(*current);
+    if (!values) return false;
+    for (const auto& [name, value] : *values) {
+      if (!ValidValueName(name)) return false;
+    }
+    // Clear the key, then write the new list in its order; a write that
+    // fails puts the old values back as well as it can.
+    auto replace = [&](const RegistryValueList& list) {
+      const std::optional<RegistryValueList> old = AllValues();
+      if (!old) return false;
+      for (const auto& entry : *old) {
+        if (RegDeleteValueA(key_, entry.first.c_str()) != ERROR_SUCCESS) {
+          return false;
+        }
+      }
+      for (const auto& [name, value] : list) {
+        if (!Write(name, value)) return false;
+      }
+      return true;
+    };
+    if (replace(*values)) return true;
+    replace(*current);
+    return false;
+  }
+
   std::optional<std::string> EnumValue(uint32_t index) override {
     std::string name(kMaxRegistryValueName + 1, '\0');
     DWORD length = static_cast<DWORD>(name.size());
@@ -263,6 +293,26 @@ class Win32Key : public RegistryKey {
   }
 
  private:
+  // Every value of the key with its data, in the registry's order; nullopt
+  // when the key cannot be read (deleted, say).
+  std::optional<RegistryValueList> AllValues() {
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, &count, nullptr, nullptr, nullptr,
+                         nullptr) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    RegistryValueList values;
+    for (uint32_t index = 0;; ++index) {
+      std::optional<std::string> name = EnumValue(index);
+      if (!name) break;
+      std::optional<RegistryValue> value = QueryValue(*name);
+      if (!value) return std::nullopt;
+      values.emplace_back(std::move(*name), std::move(*value));
+    }
+    return values;
+  }
+
   // Creates a path of more levels than one registry call creates: the part
   // that exists is opened, the rest created a slice at a time. When a slice
   // fails, what this call created is deleted again.

@@ -109,7 +109,7 @@ TEST_F(SearchBoxTest, StoringOffAndBoxesWithoutHistory) {
   EXPECT_EQ(Box(2).GetValue(), std::string(1022, 'x'));
 }
 
-TEST_F(SearchBoxTest, LinesTooLongForAValueNameLiveUntilTheNextStart) {
+TEST_F(SearchBoxTest, LinesTooLongForAValueNameLiveUntilTheNextRefresh) {
   if (!test::ValuesKeepWritingOrder()) {
     GTEST_SKIP() << "the history keeps the registry's writing order, which "
                     "Wine does not keep";
@@ -120,15 +120,94 @@ TEST_F(SearchBoxTest, LinesTooLongForAValueNameLiveUntilTheNextStart) {
   Box(0).AddToHistory("first");
   Box(0).AddToHistory(longest);
   Box(0).AddToHistory(too_long);
-  Box(0).AddToHistory("last");
-  const std::vector<std::string> shown{"last", too_long, longest, "first"};
+  const std::vector<std::string> shown{too_long, longest, "first"};
   EXPECT_EQ(Box(0).history(), shown);
   EXPECT_EQ(view.boxes[0]->entries, shown);
-  // The lines around it are stored in their order.
+  // The lines around it are stored in their order; the next search shows
+  // the stored list again.
+  Box(0).AddToHistory("last");
   const std::vector<std::string> stored{"last", longest, "first"};
   EXPECT_EQ(Stored("q"), stored);
+  EXPECT_EQ(view.boxes[0]->entries, stored);
   toolbar->AssembleToolbar();
   EXPECT_EQ(view.boxes[0]->entries, stored);
+}
+
+TEST_F(SearchBoxTest, WindowsShareTheStoredHistoryTruthfully) {
+  if (!test::ValuesKeepWritingOrder()) {
+    GTEST_SKIP() << "the history keeps the registry's writing order, which "
+                    "Wine does not keep";
+  }
+  const std::string definition = R"(RYX_Toolbar {
+    COMBO { name="q" maxhistlines="3" }
+    BUTTON { caption="Clear" command="Clear" }
+    BUTTON { caption="Mail" command="ClearMail" }
+    COMMANDS {
+      SERVICECOMMAND { name="Clear" type="ClearHistory" caption="q" }
+      SERVICECOMMAND { name="ClearMail" type="ClearHistory"
+                       caption="POP3 Accounts" }
+    }
+  })";
+  Load(definition);
+  settings()
+      .OpenProductSubKey("POP3 Accounts")
+      ->SetValue("NumberOfConfiguredAccounts", DwordValue(1));
+  // Window B: a toolbar of its own on its own opening of the same store, as
+  // another browser process has; it runs its commands itself.
+  auto other_store = test::MakeTestRegistry(dir);
+  ASSERT_NE(other_store, nullptr);
+  CommandEnvironment other_env = env;
+  other_env.registry = other_store.get();
+  test::RecordingToolbarView other_view;
+  ToolbarWindow other(other_view, other_env, resources);
+  ASSERT_TRUE(other.model_holder().LoadDefinitionFromBytes(definition, ui));
+  other.GetModel()->RebuildReferenceLists();
+  other.AssembleToolbar();
+  SearchBox& a = Box(0);
+  SearchBox& b = *other.GetSearchBoxOf(0);
+  using Lines = std::vector<std::string>;
+
+  // B's search keeps what A stored after B was filled.
+  a.AddToHistory("apple");
+  b.AddToHistory("banana");
+  EXPECT_EQ(Stored("q"), (Lines{"banana", "apple"}));
+  EXPECT_EQ(other_view.boxes[0]->entries, (Lines{"banana", "apple"}));
+  // A moves its line up and trims to three lines of what is stored.
+  a.AddToHistory("cherry");
+  a.AddToHistory("date");
+  a.AddToHistory("BANANA");
+  EXPECT_EQ(Stored("q"), (Lines{"BANANA", "date", "cherry"}));
+  EXPECT_EQ(view.boxes[0]->entries, (Lines{"BANANA", "date", "cherry"}));
+  // Typing in B completes from what is stored now.
+  other_view.boxes[0]->text = "ch";
+  other.OnSearchBoxChanged(0);
+  EXPECT_EQ(other_view.boxes[0]->text, "cherry");
+  EXPECT_EQ(other_view.boxes[0]->entries, (Lines{"BANANA", "date", "cherry"}));
+
+  // "Clear search history" in B: the store, B's list and B's text are
+  // empty; A shows the cleared state at its next refresh, and its next
+  // search does not bring the old lines back.
+  other.OnButtonCommand(ButtonCommandId(1));
+  EXPECT_TRUE(Stored("q").empty());
+  EXPECT_TRUE(other_view.boxes[0]->entries.empty());
+  EXPECT_EQ(other_view.boxes[0]->text, "");
+  view.boxes[0]->text = "d";
+  toolbar->OnSearchBoxChanged(0);
+  EXPECT_EQ(view.boxes[0]->text, "d");
+  EXPECT_TRUE(view.boxes[0]->entries.empty());
+  a.AddToHistory("fig");
+  EXPECT_EQ(Stored("q"), Lines{"fig"});
+  // B's list, as it opens, shows what is stored.
+  other.OnSearchBoxListOpening(0);
+  EXPECT_EQ(other_view.boxes[0]->entries, Lines{"fig"});
+
+  // A caption that names the mail accounts clears no accounts.
+  other.OnButtonCommand(ButtonCommandId(2));
+  std::unique_ptr<RegistryKey> accounts =
+      settings().FindProductKey("POP3 Accounts");
+  ASSERT_NE(accounts, nullptr);
+  EXPECT_EQ(accounts->QueryValue("NumberOfConfiguredAccounts"), DwordValue(1));
+  EXPECT_EQ(Stored("q"), Lines{"fig"});
 }
 
 TEST_F(SearchBoxTest, LastTextsComeBackWhenTheToolbarIsRebuilt) {

@@ -6,12 +6,28 @@
 #include <filesystem>
 #include <sstream>
 
+#include "browser/command_ids.h"
+#include "browser/toolbar_window.h"
+#include "commands/macro_state.h"
+#include "platform/clock.h"
 #include "settings/resource_downloader.h"
+#include "tests/browser/recording_toolbar_view.h"
+#include "tests/support/http_server.h"
+#include "tests/support/recording_browser.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
+
+// A bitmap file of 16 x 16 pixels (the old core header) that carries
+// `tag`, so that copies can be told apart.
+std::string Bitmap(const std::string& tag) {
+  std::string file = "BM";
+  file += std::string(12, '\0');
+  file += std::string("\x0c\0\0\0\x10\0\x10\0\x01\0\x18\0", 12);
+  return file + tag;
+}
 
 class RecordingUi : public Ui {
  public:
@@ -59,8 +75,8 @@ class ToolbarStartupTest : public ::testing::Test {
     std::filesystem::create_directory(dir_.File("site"));
     std::filesystem::create_directory(dir_.File("module"));
     dir_.WriteFile("site/ZAN.tbd", kDefinition);
-    dir_.WriteFile("site/tbil.bmp", "site image");
-    dir_.WriteFile("site/tbhotil.bmp", "site hot image");
+    dir_.WriteFile("site/tbil.bmp", Bitmap("site image"));
+    dir_.WriteFile("site/tbhotil.bmp", Bitmap("site hot image"));
     registry_ = test::MakeTestRegistry(dir_);
     ASSERT_NE(registry_, nullptr);
     settings_ = std::make_unique<SettingsStore>(*registry_);
@@ -127,18 +143,18 @@ TEST_F(ToolbarStartupTest, FirstStartForcesTheDownloadThenRecordsSuccess) {
 TEST_F(ToolbarStartupTest, SecondStartWithinADayUsesTheLocalCopies) {
   ASSERT_TRUE(Start());
   const uint32_t checked = settings_->GetDword("LastCheckTime", 0);
-  dir_.WriteFile("site/tbil.bmp", "newer site image");
+  dir_.WriteFile("site/tbil.bmp", Bitmap("newer site image"));
   ASSERT_TRUE(Start());
   EXPECT_EQ(
       resources_->fetches,
       (std::vector<std::string>{"ZAN.tbd=0", "tbil.bmp=0", "tbhotil.bmp=0"}));
-  EXPECT_EQ(ModuleFile("tbil.bmp"), "site image");
+  EXPECT_EQ(ModuleFile("tbil.bmp"), Bitmap("site image"));
   EXPECT_EQ(settings_->GetDword("LastCheckTime", 0), checked);
 
   // A day later the update is due again and fetches the newer copy.
   settings_->SetDword("LastCheckTime", checked - 25 * 3600);
   ASSERT_TRUE(Start());
-  EXPECT_EQ(ModuleFile("tbil.bmp"), "newer site image");
+  EXPECT_EQ(ModuleFile("tbil.bmp"), Bitmap("newer site image"));
   EXPECT_EQ(settings_->GetString("GlobalUpdateFlag", ""), "0");
 }
 
@@ -155,7 +171,7 @@ TEST_F(ToolbarStartupTest, AutomaticUpdateOffOrPeriodZeroFetchesOnlyMissing) {
   for (int row = 0; row < 2; ++row) {
     SCOPED_TRACE(row == 0 ? "UpdateAutomatically off" : "period 0");
     dir_.WriteFile("module/ZAN.tbd", kDefinition);
-    dir_.WriteFile("module/tbil.bmp", "local image");
+    dir_.WriteFile("module/tbil.bmp", Bitmap("local image"));
     std::filesystem::remove(dir_.File("module/tbhotil.bmp"));
     settings_->OpenCompanyKey()->DeleteKey("ZAN");
     if (row == 0) {
@@ -165,8 +181,8 @@ TEST_F(ToolbarStartupTest, AutomaticUpdateOffOrPeriodZeroFetchesOnlyMissing) {
     }
     ASSERT_TRUE(Start());
     EXPECT_FALSE(HasValue("LastCheckTime"));
-    EXPECT_EQ(ModuleFile("tbil.bmp"), "local image");
-    EXPECT_EQ(ModuleFile("tbhotil.bmp"), "site hot image");
+    EXPECT_EQ(ModuleFile("tbil.bmp"), Bitmap("local image"));
+    EXPECT_EQ(ModuleFile("tbhotil.bmp"), Bitmap("site hot image"));
     EXPECT_EQ(settings_->GetDword("AutoUpdatePeriod", 0), 24u);
   }
 }
@@ -204,6 +220,142 @@ TEST_F(ToolbarStartupTest, HookRunsTheSameLoad) {
   ASSERT_NE(holder.model(), nullptr);
   EXPECT_EQ(holder.model()->dynamic_web_pages.size(), 2u);
   EXPECT_EQ(settings_->GetDword("AutoUpdatePeriod", 0), 24u);
+}
+
+// A clock that stands still; no mail check of these tests is ever due.
+class FixedClock : public Clock {
+ public:
+  int64_t Now() override { return 1700000000; }
+};
+
+// A toolbar window whose files come from a loopback web site.
+class BrokenUpdateTest : public ToolbarStartupTest {
+ protected:
+  static constexpr char kWorking[] = R"(RYX_Toolbar {
+    COMBO { name="q" }
+    BUTTON { caption="Tools" command="Update"
+      MENU { type="Split" MENUITEM { caption="Update" command="Update" } } }
+    WEBPAGE { name="Pane" url="pane.html" width="100" }
+    INDICATOR { caption="Mail" command="CheckMail" type="POP3" image="1" }
+    COMMANDS { SERVICECOMMAND { name="Update" type="Update" } }
+  })";
+  // What a captive portal answers for every address, with status 200.
+  static constexpr char kLoginPage[] =
+      "<html><body><form>Please log in</form></body></html>";
+
+  void SetUp() override {
+    ToolbarStartupTest::SetUp();
+    ASSERT_TRUE(site_.ok());
+    Serve(kWorking, Bitmap("good"));
+    site_downloader_ = std::make_unique<ResourceDownloader>(
+        *settings_, *curl_, ui_, dir_.File("module") + "/", site_.BaseUrl());
+    env_.registry = registry_.get();
+    env_.ui = &ui_;
+    env_.random = &random_;
+    env_.last_combo_values = &combos_;
+    env_.last_page_url = &last_page_;
+  }
+  void Serve(const std::string& definition, const std::string& image) {
+    site_.SetReply("/ZAN.tbd", {200, definition});
+    site_.SetReply("/tbil.bmp", {200, image});
+    site_.SetReply("/tbhotil.bmp", {200, image});
+  }
+  std::unique_ptr<ToolbarWindow> NewWindow(test::RecordingToolbarView& view) {
+    auto toolbar =
+        std::make_unique<ToolbarWindow>(view, env_, *site_downloader_);
+    toolbar->SetBrowser(&browser_);
+    toolbar->EnableMail(MailServices{connections_.get(), pump_.get(), &clock_});
+    toolbar->StartToolbar(false);
+    return toolbar;
+  }
+
+  test::HttpServer site_;
+  std::unique_ptr<ResourceDownloader> site_downloader_;
+  StdRandomSource random_;
+  LastComboValues combos_;
+  LastPageUrl last_page_;
+  CommandEnvironment env_;
+  test::RecordingBrowser browser_;
+  std::unique_ptr<TcpConnectionFactory> connections_ =
+      test::MakeTestConnections();
+  std::unique_ptr<test::TestMessagePump> pump_ = test::MakeTestMessagePump();
+  FixedClock clock_;
+};
+
+TEST_F(BrokenUpdateTest, AFailedUpdateKeepsTheWorkingToolbarAndItsFiles) {
+  test::RecordingToolbarView view;
+  std::unique_ptr<ToolbarWindow> toolbar = NewWindow(view);
+  ToolbarModel* working = toolbar->GetModel();
+  ASSERT_NE(working, nullptr);
+  ASSERT_EQ(working->items.size(), 4u);
+  SearchBox* box = toolbar->GetSearchBoxOf(0);
+  ASSERT_NE(box, nullptr);
+  ASSERT_EQ(view.panes.size(), 1u);
+  ASSERT_EQ(view.timers.count(kMailCheckTimerId), 1u);
+  const size_t buttons = view.buttons.size();
+
+  // The site answers 200 with a login page for every file; "Update".
+  Serve(kLoginPage, kLoginPage);
+  ui_.boxes.clear();
+  toolbar->OnButtonCommand(ButtonCommandId(1));
+  EXPECT_EQ(site_.RequestCount("/ZAN.tbd"), 2);
+  ASSERT_EQ(ui_.boxes.size(), 1u);
+  EXPECT_EQ(ui_.boxes[0].rfind("Failed to parse toolbar definition file: ", 0),
+            0u)
+      << ui_.boxes[0];
+  // The same model, the same item windows, the mail timer still running.
+  EXPECT_EQ(toolbar->GetModel(), working);
+  EXPECT_EQ(toolbar->GetSearchBoxOf(0), box);
+  EXPECT_EQ(view.panes.size(), 1u);
+  EXPECT_EQ(view.buttons.size(), buttons);
+  EXPECT_EQ(view.timers.count(kMailCheckTimerId), 1u);
+  // Its menu works, so Update can be tried again.
+  std::optional<PopupMenu> menu = toolbar->BuildItemMenu(1);
+  ASSERT_TRUE(menu.has_value());
+  EXPECT_FALSE(menu->entries.empty());
+  // The files in use stay, and the forced download ends.
+  EXPECT_EQ(ModuleFile("ZAN.tbd"), kWorking);
+  EXPECT_EQ(ModuleFile("tbil.bmp"), Bitmap("good"));
+  EXPECT_EQ(settings_->GetString("GlobalUpdateFlag", ""), "0");
+  size_t files = 0;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(dir_.File("module"))) {
+    (void)entry;
+    ++files;
+  }
+  EXPECT_EQ(files, 3u);  // no download left waiting
+
+  // A window opened later shows the working toolbar, without a box.
+  ui_.boxes.clear();
+  test::RecordingToolbarView later_view;
+  std::unique_ptr<ToolbarWindow> later = NewWindow(later_view);
+  ASSERT_NE(later->GetModel(), nullptr);
+  EXPECT_EQ(later->GetModel()->items.size(), 4u);
+  EXPECT_TRUE(ui_.boxes.empty());
+
+  // The automatic update, due as a window opens: the box tells, and the
+  // window still gets the toolbar in use.
+  settings_->SetDword("LastCheckTime", 1);
+  test::RecordingToolbarView due_view;
+  std::unique_ptr<ToolbarWindow> due = NewWindow(due_view);
+  EXPECT_EQ(ui_.boxes.size(), 1u);
+  ASSERT_NE(due->GetModel(), nullptr);
+  EXPECT_EQ(due->GetModel()->items.size(), 4u);
+  EXPECT_EQ(due_view.timers.count(kMailCheckTimerId), 1u);
+  EXPECT_EQ(ModuleFile("ZAN.tbd"), kWorking);
+  EXPECT_EQ(settings_->GetString("GlobalUpdateFlag", ""), "0");
+
+  // A good definition with an image list that is no bitmap: the new
+  // definition is taken, the image list in use stays.
+  const std::string fresh = std::string(kWorking) + "\n";
+  Serve(fresh, kLoginPage);
+  ui_.boxes.clear();
+  toolbar->OnButtonCommand(ButtonCommandId(1));
+  EXPECT_TRUE(ui_.boxes.empty());
+  EXPECT_NE(toolbar->GetModel(), nullptr);
+  EXPECT_EQ(ModuleFile("ZAN.tbd"), fresh);
+  EXPECT_EQ(ModuleFile("tbil.bmp"), Bitmap("good"));
+  EXPECT_EQ(ModuleFile("tbhotil.bmp"), Bitmap("good"));
 }
 
 }  // namespace

@@ -100,20 +100,28 @@ TEST_F(ServiceTest, CheckMailForgetsTheCheckTimesOfEveryAccount) {
   EXPECT_EQ(toolbar.events.size(), 3u);
 }
 
-TEST_F(ServiceTest, ClearHistoryDeletesTheKeyAndEmptiesTheBox) {
+TEST_F(ServiceTest, ClearHistoryDeletesOnlyTheHistoryKeyOfTheBox) {
   Load("COMBO { name=\"search\" } COMBO { name=\"other\" }");
   FakeSearchBox* search = toolbar.AddBox(0, "a");
   FakeSearchBox* other = toolbar.AddBox(1, "b");
-  SetText("search", "x", "1");
-  SetText("search\\deeper", "y", "2");
+  SetText("Historysearch", "x", "1");
+  SetText("Historyother", "y", "2");
+  SetText("search", "z", "3");
+  SetText("POP3 Accounts", "NumberOfConfiguredAccounts", "1");
   SetText("", "Keep", "me");
   Run("ClearHistory", "search");
-  EXPECT_EQ(settings->OpenProductKey()->OpenKey("search"), nullptr);
+  EXPECT_EQ(settings->OpenProductKey()->OpenKey("Historysearch"), nullptr);
+  EXPECT_NE(settings->OpenProductKey()->OpenKey("Historyother"), nullptr);
+  // A sub key that the caption names but that is no history stays.
+  EXPECT_NE(settings->OpenProductKey()->OpenKey("search"), nullptr);
   EXPECT_EQ(search->clear_calls, 1);
   EXPECT_EQ(other->clear_calls, 0);
 
-  // An empty caption deletes no key at all (not the product key).
+  // A caption naming the mail accounts deletes no account, an empty one no
+  // setting.
+  Run("ClearHistory", "POP3 Accounts");
   Run("ClearHistory", "");
+  EXPECT_NE(settings->OpenProductKey()->OpenKey("POP3 Accounts"), nullptr);
   EXPECT_EQ(settings->GetString("Keep", ""), "me");
   EXPECT_EQ(search->clear_calls + other->clear_calls, 1);
 }

@@ -156,6 +156,44 @@ TEST_P(RegistryContract, CompareAndSet) {
   EXPECT_EQ(DwordOf(key->QueryValue("busy")), 0u);
 }
 
+TEST_P(RegistryContract, RewriteValuesReplacesTheListInItsNewOrder) {
+  auto key = registry_->CreateKey(RegistryHive::kCurrentUser, "List");
+  ASSERT_NE(key, nullptr);
+  key->SetValue("b", DwordValue(2));
+  key->SetValue("a", SzValue("x"));
+  RegistryValueList seen;
+  EXPECT_TRUE(key->RewriteValues([&](const RegistryValueList& values) {
+    seen = values;
+    return RegistryValueList{
+        {"c", DwordValue(3)}, {"A", DwordValue(1)}, {"c", DwordValue(4)}};
+  }));
+  // A name twice keeps its first place and its last value. (Wine lists a
+  // key's values by name, not in writing order.)
+  const bool writing_order = ValuesKeepWritingOrder();
+  if (writing_order) {
+    EXPECT_EQ(seen,
+              (RegistryValueList{{"b", DwordValue(2)}, {"a", SzValue("x")}}));
+    EXPECT_EQ(ValueNames(*key), (Names{"c", "A"}));
+  } else {
+    EXPECT_EQ(seen,
+              (RegistryValueList{{"a", SzValue("x")}, {"b", DwordValue(2)}}));
+    EXPECT_EQ(ValueNames(*key), (Names{"A", "c"}));
+  }
+  EXPECT_EQ(DwordOf(key->QueryValue("c")), 4u);
+  // Declined, refused or gone: nothing changes.
+  EXPECT_FALSE(key->RewriteValues(
+      [](const RegistryValueList&) { return std::nullopt; }));
+  EXPECT_FALSE(key->RewriteValues([](const RegistryValueList&) {
+    return RegistryValueList{
+        {std::string(kMaxRegistryValueName + 1, 'n'), DwordValue(1)}};
+  }));
+  EXPECT_EQ(ValueNames(*key).size(), 2u);
+  EXPECT_EQ(DwordOf(key->QueryValue("a")), 1u);
+  registry_->DeleteKey(RegistryHive::kCurrentUser, "List");
+  EXPECT_FALSE(
+      key->RewriteValues([](const RegistryValueList& v) { return v; }));
+}
+
 TEST_P(RegistryContract, StoreIsSharedAndLasts) {
   {
     auto key = registry_->CreateKey(RegistryHive::kCurrentUser, "K");

@@ -119,6 +119,48 @@ TEST_F(SqliteRegistryTest, ProcessesIncrementWithoutLosingAnUpdate) {
   }
 }
 
+// Processes that each put their own lines at the front of one shared list
+// lose none of them: each rewrite reads and writes in one step.
+TEST_F(SqliteRegistryTest, ProcessesRewriteOneListWithoutLosingALine) {
+  constexpr int kProcesses = 3;
+  constexpr int kLines = 20;
+  registry_.reset();
+  std::vector<pid_t> children;
+  for (int p = 0; p < kProcesses; ++p) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      auto registry = SqliteRegistry::Open(path_);
+      if (!registry) _exit(2);
+      auto key = registry->CreateKey(RegistryHive::kCurrentUser, "Lines");
+      if (!key) _exit(3);
+      for (int i = 0; i < kLines; ++i) {
+        const std::string line =
+            "p" + std::to_string(p) + "-" + std::to_string(i);
+        if (!key->RewriteValues([&](const RegistryValueList& values) {
+              RegistryValueList next{{line, DwordValue(1)}};
+              next.insert(next.end(), values.begin(), values.end());
+              return next;
+            })) {
+          _exit(4);
+        }
+      }
+      _exit(0);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
+  auto registry = SqliteRegistry::Open(path_);
+  auto key = registry->OpenKey(RegistryHive::kCurrentUser, "Lines");
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(ValueNames(*key).size(), static_cast<size_t>(kProcesses * kLines));
+}
+
 TEST_F(SqliteRegistryTest, SurvivesAWriterKilledMidway) {
   registry_.reset();
   const pid_t pid = fork();

@@ -106,6 +106,26 @@ TEST_F(QtSearchBoxTest, EnterSearchesAndKeepsTheHistory) {
   EXPECT_EQ(again.edit()->text(), "BLUE SKY");
 }
 
+TEST_F(QtSearchBoxTest, AnotherWindowsListShowsTheStoredHistoryAsItOpens) {
+  BrowserWindow* first = OpenWith(kSearchDefinition, "start");
+  BrowserWindow* second = Open(server.BaseUrl() + "start");
+  Search(BoxView(first, 0).edit(), "rain");
+  ASSERT_TRUE(WaitForTarget(first, "/find?q=rain"));
+  QComboBox* other = BoxView(second, 0).combo();
+  EXPECT_TRUE(Entries(other).empty());
+  other->showPopup();
+  EXPECT_EQ(Entries(other), std::vector<std::string>{"rain"});
+  other->hidePopup();
+  // Cleared in the first window: the first box is empty at once, the
+  // second list as it opens again.
+  first->toolbar()->GetSearchBoxOf(0)->ClearHistory();
+  EXPECT_TRUE(Entries(BoxView(first, 0).combo()).empty());
+  EXPECT_EQ(BoxView(first, 0).edit()->text(), "");
+  other->showPopup();
+  EXPECT_TRUE(Entries(other).empty());
+  other->hidePopup();
+}
+
 TEST_F(QtSearchBoxTest, CompletionFollowsTheKeys) {
   BrowserWindow* window = OpenWith(kSearchDefinition, "start");
   SearchBox* logic = window->toolbar()->GetSearchBoxOf(0);

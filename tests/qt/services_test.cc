@@ -276,6 +276,13 @@ TEST_F(ServicesTest, RegistrationShowsTheBandAndUninstallRemovesIt) {
   EXPECT_EQ(settings->GetString("ToolBarUpdateInProgress", ""), "0");
   app->windows().back()->close();
 
+  // A second window with the toolbar stays open through the uninstall.
+  BrowserWindow* other =
+      app->NewWindow(QUrl(QString::fromStdString(server.BaseUrl() + "words")));
+  ASSERT_TRUE(WaitForPath(other, "/words"));
+  ASSERT_TRUE(other->band_shown());
+  ASSERT_NE(other->toolbar()->GetModel(), nullptr);
+
   // Uninstall answered with No changes nothing.
   Click(kUninstall);
   EXPECT_EQ(Boxes().back(), AlertTitle() + ": " + UninstallPrompt());
@@ -297,6 +304,46 @@ TEST_F(ServicesTest, RegistrationShowsTheBandAndUninstallRemovesIt) {
   BrowserWindow* last = app->windows().back();
   ASSERT_TRUE(WaitForPath(last, "/uninstall.html"));
   EXPECT_FALSE(last->band_widget()->isVisible());
+  EXPECT_FALSE(last->toolbar_active());
+  // The window that stayed open dropped its toolbar; its timers, page
+  // events and searches write nothing back.
+  ASSERT_TRUE(test::WaitUntil([&] { return !other->band_shown(); }));
+  EXPECT_FALSE(other->toolbar_active());
+  EXPECT_EQ(other->toolbar()->GetModel(), nullptr);
+  EXPECT_EQ(other->toolbar_view()->ButtonCount(), 0);
+  other->toolbar()->OnTimer(kMailCheckTimerId);
+  other->toolbar()->OnSearchBoxEnter(kSearchBox);
+  other->page()->load(QUrl(QString::fromStdString(server.BaseUrl() + "words")));
+  ASSERT_TRUE(test::WaitUntil([&] { return other->page_loaded(); }));
+  EXPECT_EQ(registry->OpenKey(RegistryHive::kCurrentUser, ProductKeyPath()),
+            nullptr);
+}
+
+// A store whose class entries cannot be written or removed.
+class NoClassesRoot : public Registry {
+ public:
+  explicit NoClassesRoot(std::unique_ptr<Registry> inner)
+      : inner_(std::move(inner)) {}
+  std::unique_ptr<RegistryKey> OpenHive(RegistryHive hive) override {
+    if (hive == RegistryHive::kClassesRoot) return nullptr;
+    return inner_->OpenHive(hive);
+  }
+
+ private:
+  std::unique_ptr<Registry> inner_;
+};
+
+TEST_F(ServicesTest, FailedRegistrationOrUnregistrationIsReported) {
+  for (RegistrationRequest request :
+       {RegistrationRequest::kRegister, RegistrationRequest::kUnregister}) {
+    BrowserOptions options;
+    options.unattended = true;
+    options.registration = request;
+    BrowserApp failing(options,
+                       std::make_unique<NoClassesRoot>(
+                           SqliteRegistry::Open(home.File("registry.db"))));
+    EXPECT_EQ(failing.Run(), nullptr);
+  }
 }
 
 TEST_F(ServicesTest, PageScriptSetsClientSideProperties) {
@@ -385,6 +432,22 @@ std::string RunProgram(const test::TempDir& home, const QStringList& args) {
   return program.readAllStandardOutput().toStdString();
 }
 
+// What `zan-reg export` prints for the test's registry.
+std::string Export(const test::TempDir& home) {
+  QProcess tool;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("ZAN_REGISTRY"),
+             QString::fromStdString(home.File("registry.db")));
+  tool.setProcessEnvironment(env);
+  const char* build = std::getenv("ZAN_BINARY_DIR");
+  tool.start(
+      QString::fromUtf8(build ? build : ".") + QStringLiteral("/tools/zan-reg"),
+      QStringList{QStringLiteral("export")});
+  EXPECT_TRUE(tool.waitForFinished(30000));
+  EXPECT_EQ(tool.exitCode(), 0);
+  return tool.readAllStandardOutput().toStdString();
+}
+
 TEST(ProgramRegistrationTest, RegisterShowsTheToolbarAndUnregisterRemovesIt) {
   test::TempDir home;
   const QStringList listing = {QStringLiteral("--print-toolbar"),
@@ -404,11 +467,55 @@ TEST(ProgramRegistrationTest, RegisterShowsTheToolbarAndUnregisterRemovesIt) {
   EXPECT_EQ(out.find("registered"), std::string::npos) << out;
   EXPECT_NE(out.find("1024\t"), std::string::npos) << out;
 
+  // The installed-programs entry names a command that works here: run by a
+  // shell, it unregisters the toolbar of this store.
+  std::string uninstall;
+  {
+    auto registry = SqliteRegistry::Open(home.File("registry.db"));
+    auto entry = registry->OpenKey(
+        RegistryHive::kLocalMachine,
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZAN Inc.ZAN");
+    ASSERT_NE(entry, nullptr);
+    auto value = entry->QueryValue("UninstallString");
+    ASSERT_TRUE(value.has_value());
+    uninstall = value->data.substr(0, value->data.find('\0'));
+  }
+  EXPECT_NE(uninstall.find("zan-browser' --unregister"), std::string::npos)
+      << uninstall;
+  QProcess shell;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("ZAN_HOME"));
+  env.remove(QStringLiteral("ZAN_REGISTRY"));
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  shell.setProcessEnvironment(env);
+  shell.start(QStringLiteral("/bin/sh"),
+              {QStringLiteral("-c"),
+               QString::fromStdString(uninstall +
+                                      " --print-toolbar --quit-after 300")});
+  ASSERT_TRUE(shell.waitForFinished(30000));
+  EXPECT_EQ(shell.exitCode(), 0);
+  EXPECT_NE(
+      shell.readAllStandardOutput().toStdString().find("no longer registered"),
+      std::string::npos);
+  std::string exported = Export(home);
+  EXPECT_EQ(exported.find("ZAN Inc.\\ZAN]"), std::string::npos) << exported;
+
+  // Registered again for the program's own --unregister.
+  out = RunProgram(home, QStringList{QStringLiteral("--register")} + listing);
+  EXPECT_NE(out.find("the toolbar is registered"), std::string::npos) << out;
+
   out = RunProgram(home, QStringList{QStringLiteral("--unregister")} + listing);
   EXPECT_NE(out.find("no longer registered"), std::string::npos) << out;
   EXPECT_EQ(out.find("1024\t"), std::string::npos) << out;
-  // The downloaded definition went with the registration.
+  // The downloaded definition went with the registration, and no setting
+  // is left: not even the uninstall page's window wrote one.
   EXPECT_FALSE(std::filesystem::exists(home.File("ZAN.tbd")));
+  exported = Export(home);
+  EXPECT_EQ(exported.find("ZAN Inc.\\ZAN]"), std::string::npos) << exported;
+  EXPECT_NE(exported.find("ZAN Inc.]"), std::string::npos) << exported;
+  EXPECT_NE(exported.find("\"Remove ZAN Inc.\"=\"rm -f -- '"),
+            std::string::npos)
+      << exported;
 }
 
 }  // namespace

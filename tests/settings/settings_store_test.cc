@@ -163,10 +163,29 @@ TEST_F(SettingsStoreTest, ValueEnumerator) {
               (std::vector<std::string>{"cheap flights", long_name, "zebra"}));
   }
 
-  // A missing key is created and yields no names.
+  // A missing key yields no names and is not created.
   SettingsValueEnumerator empty(*store_, "POP3 Accounts", false);
   EXPECT_FALSE(empty.HasName());
-  EXPECT_NE(ProductKey()->OpenKey("POP3 Accounts"), nullptr);
+  EXPECT_EQ(ProductKey()->OpenKey("POP3 Accounts"), nullptr);
+}
+
+TEST_F(SettingsStoreTest, ReadsNeverCreateTheProductKey) {
+  auto company_exists = [&] {
+    return registry_->OpenKey(RegistryHive::kCurrentUser,
+                              "SOFTWARE\\ZAN Inc.") != nullptr;
+  };
+  ASSERT_FALSE(company_exists());
+  EXPECT_EQ(store_->GetString("GlobalUpdateFlag", "d"), "d");
+  EXPECT_EQ(store_->GetDword("PopupBlockingEnabled", 7), 7u);
+  EXPECT_TRUE(store_->GetFlag("StoreValueHistory", true));
+  EXPECT_FALSE(SettingsValueEnumerator(*store_, "search", true).HasName());
+  EXPECT_EQ(store_->FindProductKey(), nullptr);
+  EXPECT_EQ(store_->FindProductKey("POP3 Accounts"), nullptr);
+  EXPECT_FALSE(company_exists());
+  // A write creates it; then the reads find it.
+  store_->SetString("GlobalUpdateFlag", "1");
+  EXPECT_EQ(store_->GetString("GlobalUpdateFlag", "d"), "1");
+  EXPECT_NE(store_->FindProductKey(), nullptr);
 }
 
 TEST_F(SettingsStoreTest, UnusableStoreFallsBackToDefaults) {
