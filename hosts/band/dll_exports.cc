@@ -46,6 +46,12 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
   if (reason == DLL_PROCESS_ATTACH) {
     zan::ServerModule::Instance().SetInstance(instance);
     DisableThreadLibraryCalls(instance);
+  } else if (reason == DLL_PROCESS_DETACH) {
+    // The window classes name procedures of this module: they go with it.
+    for (const char* name : {"RYXToolBarCtrl", "RYXToolBarReflectorWindow",
+                             "MSHTML_Toolbar_Page"}) {
+      UnregisterClassA(name, instance);
+    }
   }
   return TRUE;
 }

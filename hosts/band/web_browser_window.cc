@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include "hosts/band/com_text.h"
+#include "settings/product_constants.h"
 
 namespace zan {
 namespace {
@@ -46,7 +47,8 @@ void WebBrowserWindow::Navigate(const std::string& url,
                                 const std::string& target_frame,
                                 const std::string& post_data,
                                 const std::string& headers) {
-  VARIANT address = TextVariant(url);
+  // A relative address is one on the product site.
+  VARIANT address = TextVariant(SiteUrl(url));
   VARIANT flags;
   VariantInit(&flags);
   VARIANT target = TextVariant(target_frame);

@@ -34,8 +34,9 @@ class WebBrowserWindow : public Browser {
     document_source_ = std::move(document_source);
   }
 
-  // Navigate2 with the url, no flags, the target frame as a text (also
-  // when empty), the post bytes as a byte array and the headers.
+  // Navigate2 with the url (a relative one on the product site), no flags, the
+  // target frame as a text (also when empty), the post bytes as a byte array
+  // and the headers.
   void Navigate(const std::string& url, const std::string& target_frame,
                 const std::string& post_data,
                 const std::string& headers) override;
