@@ -11,6 +11,10 @@ constexpr UINT kReflected = 0x2000;
 constexpr int kFirstButtonId = 0x400;
 constexpr int kFirstMenuId = 0x800;
 constexpr int kLastRoutedId = 0x5AD0;
+// Control identifiers of the search boxes: 0x6000 + item index, above every
+// command identifier.
+constexpr int kFirstSearchBoxId = 0x6000;
+constexpr char kSearchBoxOwner[] = "ZanSearchBox";
 
 WNDPROC system_toolbar_proc = nullptr;
 
@@ -177,14 +181,16 @@ class ChildToolbarMenuButton : public MenuButtonView {
 // list, an edit with a list for a history box).
 class ComboSearchBoxView : public SearchBoxView {
  public:
-  ComboSearchBoxView(HWND parent, int item_index, const SearchBoxDesc& desc)
-      : value_list_(desc.value_list) {
+  ComboSearchBoxView(HWND parent, int item_index, const SearchBoxDesc& desc,
+                     ToolbarViewEvents* const& events)
+      : value_list_(desc.value_list), item_index_(item_index), events_(events) {
     const DWORD style =
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP |
         (desc.value_list ? CBS_DROPDOWNLIST : CBS_DROPDOWN | CBS_AUTOHSCROLL);
     window_ = CreateWindowExA(
         0, WC_COMBOBOXA, "", style, 0, 0, 100, 200, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(0x4000 + item_index)),
+        reinterpret_cast<HMENU>(
+            static_cast<INT_PTR>(kFirstSearchBoxId + item_index)),
         ThisModule(), nullptr);
     SendMessageA(window_, WM_SETFONT, SendMessageA(parent, WM_GETFONT, 0, 0),
                  FALSE);
@@ -192,9 +198,33 @@ class ComboSearchBoxView : public SearchBoxView {
       SendMessageA(window_, CB_LIMITTEXT, desc.max_chars, 0);
     }
     SetEntries(desc.entries);
+    SetPropA(window_, kSearchBoxOwner, this);
+    // Enter in the edit runs the search.
+    edit_ = FindWindowExA(window_, nullptr, WC_EDITA, nullptr);
+    if (edit_ != nullptr) {
+      SetPropA(edit_, kSearchBoxOwner, this);
+      edit_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+          edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProc)));
+    }
+  }
+  // A notification of the combo box to its parent.
+  void OnNotification(int code) {
+    if (events_ == nullptr) return;
+    if (code == CBN_EDITCHANGE) events_->OnSearchBoxChanged(item_index_);
+    if (code == CBN_SELCHANGE && value_list_) {
+      events_->OnSearchBoxSelected(item_index_, CurrentIndex());
+    }
   }
   ~ComboSearchBoxView() override {
-    if (IsWindow(window_)) DestroyWindow(window_);
+    if (edit_ != nullptr && IsWindow(edit_)) {
+      SetWindowLongPtrA(edit_, GWLP_WNDPROC,
+                        reinterpret_cast<LONG_PTR>(edit_proc_));
+      RemovePropA(edit_, kSearchBoxOwner);
+    }
+    if (IsWindow(window_)) {
+      RemovePropA(window_, kSearchBoxOwner);
+      DestroyWindow(window_);
+    }
   }
   std::string GetText() const override {
     std::string text(static_cast<size_t>(GetWindowTextLengthA(window_)) + 1,
@@ -240,8 +270,25 @@ class ComboSearchBoxView : public SearchBoxView {
   bool LastEditAllowsCompletion() const override { return true; }
 
  private:
+  static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wparam,
+                                   LPARAM lparam) {
+    auto* box =
+        static_cast<ComboSearchBoxView*>(GetPropA(edit, kSearchBoxOwner));
+    if (box == nullptr) return DefWindowProcA(edit, message, wparam, lparam);
+    if (message == WM_KEYDOWN && wparam == VK_RETURN && box->events_) {
+      box->events_->OnSearchBoxEnter(box->item_index_);
+      return 0;
+    }
+    if (message == WM_CHAR && (wparam == '\r' || wparam == '\n')) return 0;
+    return CallWindowProcA(box->edit_proc_, edit, message, wparam, lparam);
+  }
+
   HWND window_ = nullptr;
+  HWND edit_ = nullptr;
+  WNDPROC edit_proc_ = nullptr;
   bool value_list_;
+  int item_index_;
+  ToolbarViewEvents* const& events_;
 };
 
 void AppendEntries(HMENU menu, const PopupMenu& popup) {
@@ -303,6 +350,12 @@ bool CommonControlsToolbarView::HandleMessage(UINT message, WPARAM wparam,
       }
       return false;
     case WM_COMMAND:
+      if (lparam != 0 && id >= kFirstSearchBoxId) {
+        auto* box = static_cast<ComboSearchBoxView*>(
+            GetPropA(reinterpret_cast<HWND>(lparam), kSearchBoxOwner));
+        if (box != nullptr) box->OnNotification(HIWORD(wparam));
+        return box != nullptr;
+      }
       // From a menu (no control), or from a button's own small toolbar.
       if (lparam == 0 && id >= kFirstMenuId && id <= kLastRoutedId) {
         events_->OnMenuCommand(id);
@@ -494,7 +547,8 @@ std::unique_ptr<MenuButtonView> CommonControlsToolbarView::CreateMenuButton(
 
 std::unique_ptr<SearchBoxView> CommonControlsToolbarView::CreateSearchBox(
     int item_index, const SearchBoxDesc& desc) {
-  return std::make_unique<ComboSearchBoxView>(window_, item_index, desc);
+  return std::make_unique<ComboSearchBoxView>(window_, item_index, desc,
+                                              events_);
 }
 
 void CommonControlsToolbarView::TrackPopupMenu(const PopupMenu& menu,

@@ -225,6 +225,114 @@ TEST_F(BandObjectTest, ButtonClickNavigatesTheBrowser) {
   band->Release();
 }
 
+// Chooses entry `downs` of the popup menu that the UI thread `thread` is
+// about to show, by the keys a user would press.
+class MenuChooser {
+ public:
+  MenuChooser(DWORD thread, int downs) : thread_(thread), downs_(downs) {
+    worker_ = CreateThread(nullptr, 0, &Run, this, 0, nullptr);
+  }
+  ~MenuChooser() {
+    WaitForSingleObject(worker_, 10000);
+    CloseHandle(worker_);
+  }
+  bool found() const { return found_; }
+
+ private:
+  static DWORD WINAPI Run(void* parameter) {
+    auto* self = static_cast<MenuChooser*>(parameter);
+    for (int i = 0; i < 200 && !self->found_; ++i) {
+      HWND menu = FindWindowA("#32768", nullptr);
+      if (menu != nullptr && IsWindowVisible(menu) &&
+          GetWindowThreadProcessId(menu, nullptr) == self->thread_) {
+        self->found_ = true;
+        for (int k = 0; k < self->downs_; ++k) {
+          PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+        }
+        PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+      }
+      Sleep(25);
+    }
+    return 0;
+  }
+  DWORD thread_;
+  int downs_;
+  HANDLE worker_ = nullptr;
+  volatile bool found_ = false;
+};
+
+// The identifier of the button with that text, or 0.
+int FindButton(HWND toolbar, const std::string& caption) {
+  const auto count =
+      static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+  for (int id = 0x400; id < 0x400 + count; ++id) {
+    char text[100] = {};
+    SendMessageA(toolbar, TB_GETBUTTONTEXTA, id,
+                 reinterpret_cast<LPARAM>(text));
+    if (caption == text) return id;
+  }
+  return 0;
+}
+
+TEST_F(BandObjectTest, DropDownMenuEntryRunsItsCommand) {
+  IObjectWithSite* band = CreateBand();
+  ASSERT_NE(band, nullptr);
+  FakeSite site(parent_, &browser_);
+  ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
+  HWND toolbar = ToolbarOf(band);
+  const int search = FindButton(toolbar, "Search");
+  ASSERT_NE(search, 0);
+  RECT rect{};
+  SendMessageA(toolbar, TB_GETRECT, search, reinterpret_cast<LPARAM>(&rect));
+  {
+    // A click on the button's arrow opens its menu; the second entry
+    // ("Web search (form post)") is chosen.
+    MenuChooser chooser(GetCurrentThreadId(), 2);
+    const LPARAM arrow =
+        MAKELPARAM(rect.right - 4, (rect.top + rect.bottom) / 2);
+    SendMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, arrow);
+    SendMessageA(toolbar, WM_LBUTTONUP, 0, arrow);
+    EXPECT_TRUE(chooser.found());
+  }
+  // The choice arrives as a posted WM_COMMAND, as the browser's loop runs.
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    DispatchMessageA(&message);
+  }
+  ASSERT_EQ(browser_.navigations.size(), 1u);
+  EXPECT_EQ(browser_.navigations[0].url, SiteUrl() + "search.html");
+  EXPECT_EQ(browser_.navigations[0].post_data.substr(0, 2), "q=");
+  EXPECT_EQ(browser_.navigations[0].headers,
+            "Content-Type: application/x-www-form-urlencoded\r\n");
+  // The entries' hints went to the status bar while the menu was open.
+  EXPECT_NE(std::find(browser_.status_texts.begin(),
+                      browser_.status_texts.end(), "Send the words as a form"),
+            browser_.status_texts.end());
+  band->SetSite(nullptr);
+  band->Release();
+}
+
+TEST_F(BandObjectTest, EnterInTheSearchBoxSearches) {
+  IObjectWithSite* band = CreateBand();
+  ASSERT_NE(band, nullptr);
+  FakeSite site(parent_, &browser_);
+  ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
+  HWND toolbar = ToolbarOf(band);
+  HWND combo = FindWindowExA(toolbar, nullptr, "ComboBox", nullptr);
+  ASSERT_NE(combo, nullptr);
+  HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  SetWindowTextA(edit, "zan words");
+  SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+  ASSERT_EQ(browser_.navigations.size(), 1u);
+  EXPECT_EQ(
+      browser_.navigations[0].url.find(SiteUrl() + "search.html?q=zan+words"),
+      0u)
+      << browser_.navigations[0].url;
+  band->SetSite(nullptr);
+  band->Release();
+}
+
 TEST_F(BandObjectTest, SiteWithoutTheBrowserIsRefused) {
   IObjectWithSite* band = CreateBand();
   ASSERT_NE(band, nullptr);
