@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "hosts/band/owner_drawn_menu.h"
+
 namespace zan {
 namespace {
 
@@ -291,28 +293,6 @@ class ComboSearchBoxView : public SearchBoxView {
   ToolbarViewEvents* const& events_;
 };
 
-void AppendEntries(HMENU menu, const PopupMenu& popup) {
-  for (const PopupMenuEntry& entry : popup.entries) {
-    UINT flags = 0;
-    if (entry.StartsColumn()) flags |= MF_MENUBARBREAK;
-    if (entry.IsDisabled()) flags |= MF_GRAYED;
-    if (entry.IsSeparator()) {
-      AppendMenuA(menu, flags | MF_SEPARATOR, entry.id, nullptr);
-    } else if (entry.submenu) {
-      HMENU submenu = CreatePopupMenu();
-      AppendEntries(submenu, *entry.submenu);
-      AppendMenuA(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu),
-                  entry.data.text.c_str());
-    } else {
-      std::string text = entry.data.text;
-      if (entry.IsSidebar())
-        text = text.substr(std::min<size_t>(8, text.size()));
-      AppendMenuA(menu, flags | MF_STRING | (entry.checked ? MF_CHECKED : 0),
-                  entry.id, text.c_str());
-    }
-  }
-}
-
 }  // namespace
 
 CommonControlsToolbarView::CommonControlsToolbarView(HWND parent, Rect rect) {
@@ -399,6 +379,21 @@ bool CommonControlsToolbarView::HandleMessage(UINT message, WPARAM wparam,
     case WM_TIMER:
       events_->OnTimer(static_cast<int>(wparam));
       return true;
+    case WM_MEASUREITEM:
+      if (shown_menu_ != nullptr &&
+          shown_menu_->Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lparam))) {
+        result = TRUE;
+        return true;
+      }
+      return false;
+    case WM_DRAWITEM:
+      if (shown_menu_ != nullptr &&
+          shown_menu_->Draw(*reinterpret_cast<DRAWITEMSTRUCT*>(lparam),
+                            images_)) {
+        result = TRUE;
+        return true;
+      }
+      return false;
     default:
       return false;
   }
@@ -553,11 +548,11 @@ std::unique_ptr<SearchBoxView> CommonControlsToolbarView::CreateSearchBox(
 
 void CommonControlsToolbarView::TrackPopupMenu(const PopupMenu& menu,
                                                Point screen_point) {
-  HMENU popup = CreatePopupMenu();
-  AppendEntries(popup, menu);
-  ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, screen_point.x, screen_point.y, 0,
-                   window_, nullptr);
-  DestroyMenu(popup);
+  OwnerDrawnMenu popup(menu);
+  shown_menu_ = &popup;
+  ::TrackPopupMenu(popup.handle(), TPM_RIGHTBUTTON, screen_point.x,
+                   screen_point.y, 0, window_, nullptr);
+  shown_menu_ = nullptr;
 }
 
 void CommonControlsToolbarView::StartTimer(int timer_id, int interval_ms) {

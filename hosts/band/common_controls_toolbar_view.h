@@ -15,6 +15,8 @@
 
 namespace zan {
 
+class OwnerDrawnMenu;
+
 // The toolbar control on the system's common controls: a window of the
 // class "RYXToolBarCtrl" (the system toolbar "ToolbarWindow32" under its
 // own name), whose notifications its parent reflects back to it as the
@@ -85,6 +87,8 @@ class CommonControlsToolbarView : public ToolbarView {
   HFONT font_ = nullptr;
   std::vector<std::string> tooltip_texts_;
   std::function<void(int)> ideal_width_handler_;
+  // The popup menu while it is shown.
+  OwnerDrawnMenu* shown_menu_ = nullptr;
 };
 
 }  // namespace zan
