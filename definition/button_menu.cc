@@ -41,7 +41,7 @@ MenuEntryList CloneMenuEntries(const MenuEntryList& entries) {
   return copies;
 }
 
-bool MenuItem::OnProperty(const std::string& name, const std::string& value,
+bool MenuItem::OnProperty(std::string_view name, std::string_view value,
                           Ui& ui) {
   if (name == "command") {
     command = ResolveEscapes(value);
@@ -79,7 +79,7 @@ SubMenu::SubMenu(const SubMenu& other)
       image(other.image),
       entries(CloneMenuEntries(other.entries)) {}
 
-bool SubMenu::OnProperty(const std::string& name, const std::string& value,
+bool SubMenu::OnProperty(std::string_view name, std::string_view value,
                          Ui& ui) {
   if (name == "caption") {
     caption = ResolveEscapes(value);
@@ -116,8 +116,8 @@ std::unique_ptr<MenuEntry> SubMenu::Clone() const {
   return std::make_unique<SubMenu>(*this);
 }
 
-bool MenuSeparator::OnProperty(const std::string& /*name*/,
-                               const std::string& /*value*/, Ui& /*ui*/) {
+bool MenuSeparator::OnProperty(std::string_view /*name*/,
+                               std::string_view /*value*/, Ui& /*ui*/) {
   return true;
 }
 
@@ -136,7 +136,7 @@ ButtonMenu::ButtonMenu(const ButtonMenu& other)
       image(other.image),
       hotimage(other.hotimage) {}
 
-bool ButtonMenu::OnProperty(const std::string& name, const std::string& value,
+bool ButtonMenu::OnProperty(std::string_view name, std::string_view value,
                             Ui& ui) {
   if (name == "image") {
     image = ResolveEscapes(value);

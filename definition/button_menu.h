@@ -51,7 +51,7 @@ class MenuItem : public MenuEntry {
   std::string caption;
   int32_t image = -2;
 
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   void Dump(std::ostream& out, int depth) const override;
   bool IsSidebar() const override;
@@ -70,7 +70,7 @@ class SubMenu : public MenuEntry {
   int32_t image = -2;
   MenuEntryList entries;
 
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   void OnPart(const DefinitionNode& child, Ui& ui) override;
   void Dump(std::ostream& out, int depth) const override;
@@ -85,7 +85,7 @@ class SubMenu : public MenuEntry {
 class MenuSeparator : public MenuEntry {
  public:
   // Every property is accepted and ignored.
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   void Dump(std::ostream& out, int depth) const override;
   std::unique_ptr<MenuEntry> Clone() const override;
@@ -109,7 +109,7 @@ class ButtonMenu : public DefinitionLoader {
   std::string image;
   std::string hotimage;
 
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   void OnPart(const DefinitionNode& child, Ui& ui) override;
   void Dump(std::ostream& out, int depth) const override;

@@ -8,20 +8,14 @@
 namespace zan {
 
 void DefinitionLoader::Load(const DefinitionNode& node, Ui& ui) {
-  // A well-formed tree pairs every name with a value; a tree built by other
-  // means is walked only as far as the pairs go.
-  const size_t count =
-      std::min(node.property_names.size(), node.property_values.size());
-  for (size_t i = 0; i < count; ++i) {
-    OnProperty(node.property_names[i], node.property_values[i], ui);
+  for (const DefinitionProperty& property : node.properties) {
+    OnProperty(property.name(), property.value(), ui);
   }
-  for (const auto& child : node.children) {
-    if (child != nullptr) OnPart(*child, ui);
-  }
+  for (const DefinitionNode& child : node.children) OnPart(child, ui);
 }
 
-bool DefinitionLoader::OnProperty(const std::string& /*name*/,
-                                  const std::string& /*value*/, Ui& /*ui*/) {
+bool DefinitionLoader::OnProperty(std::string_view /*name*/,
+                                  std::string_view /*value*/, Ui& /*ui*/) {
   return false;
 }
 
@@ -71,9 +65,9 @@ void ShowLoaderMessage(Ui& ui, const std::string& text,
                     MessageBoxIcon::kNone);
 }
 
-void ReportInvalidProperty(Ui& ui, const std::string& name,
+void ReportInvalidProperty(Ui& ui, std::string_view name,
                            const std::string& caption) {
-  ShowLoaderMessage(ui, "Invalid property " + name, caption);
+  ShowLoaderMessage(ui, "Invalid property " + std::string(name), caption);
 }
 
 void WriteBlockOpener(std::ostream& out, int depth, std::string_view keyword) {

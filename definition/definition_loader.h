@@ -27,7 +27,7 @@ class DefinitionLoader {
 
   virtual void Load(const DefinitionNode& node, Ui& ui);
   // Returns true when the name was accepted. The base accepts nothing.
-  virtual bool OnProperty(const std::string& name, const std::string& value,
+  virtual bool OnProperty(std::string_view name, std::string_view value,
                           Ui& ui);
   // Called for each nested block. The base ignores it.
   virtual void OnPart(const DefinitionNode& child, Ui& ui);
@@ -47,7 +47,7 @@ std::string ResolveEscapes(std::string_view value);
 std::string EscapeForDump(std::string_view value);
 
 // Shows the "Invalid property " box for a name that a loader rejects.
-void ReportInvalidProperty(Ui& ui, const std::string& name,
+void ReportInvalidProperty(Ui& ui, std::string_view name,
                            const std::string& caption);
 // Shows an OK-only message box without an icon.
 void ShowLoaderMessage(Ui& ui, const std::string& text,
@@ -82,7 +82,7 @@ void WriteChildrenAndClose(std::ostream& out, int depth,
 template <typename Element, typename Base>
 bool RunFactory(std::string_view keyword, const DefinitionNode& node,
                 std::vector<std::unique_ptr<Base>>& list, Ui& ui) {
-  if (node.name != keyword) return false;
+  if (node.name() != keyword) return false;
   list.push_back(std::make_unique<Element>());
   list.back()->Load(node, ui);
   return true;

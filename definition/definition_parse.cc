@@ -5,10 +5,10 @@
 #include "definition/tree_builder.h"
 
 namespace zan {
+namespace {
 
-ParseOutcome ParseDefinition(std::istream& in, std::ostream& diagnostics) {
-  TreeBuilder builder;
-  DefinitionScanner scanner(in, &builder);
+ParseOutcome Parse(DefinitionScanner& scanner, TreeBuilder& builder,
+                   std::ostream& diagnostics) {
   DefinitionParser parser;
   ParseOutcome outcome;
   outcome.result = parser.Parse(scanner, diagnostics);
@@ -19,9 +19,25 @@ ParseOutcome ParseDefinition(std::istream& in, std::ostream& diagnostics) {
   outcome.last_token = std::string(builder.last_token());
   // A failed parse leaves no tree; the builder discards what it grew.
   if (outcome.result == DefinitionParser::kAccepted) {
-    outcome.root = builder.TakeRoot();
+    outcome.tree = builder.TakeTree();
+    outcome.root = &outcome.tree->root();
   }
   return outcome;
+}
+
+}  // namespace
+
+ParseOutcome ParseDefinition(std::string_view bytes, std::ostream& diagnostics,
+                             bool read_failed) {
+  TreeBuilder builder(bytes.size());
+  DefinitionScanner scanner(bytes, &builder, read_failed);
+  return Parse(scanner, builder, diagnostics);
+}
+
+ParseOutcome ParseDefinition(std::istream& in, std::ostream& diagnostics) {
+  TreeBuilder builder;
+  DefinitionScanner scanner(in, &builder);
+  return Parse(scanner, builder, diagnostics);
 }
 
 }  // namespace zan

@@ -5,8 +5,10 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "definition/definition_node.h"
+#include "definition/definition_tree.h"
 
 namespace zan {
 
@@ -15,8 +17,10 @@ namespace zan {
 struct ParseOutcome {
   // 0 success, 1 syntax error (or a scanner fault), 2 parser stack overflow.
   int result = 1;
-  // The tree, root named "RYXToolBar"; only meaningful when result is 0.
-  std::unique_ptr<DefinitionNode> root;
+  // The tree, only after a successful parse; `root` is its root node, named
+  // "RYXToolBar", or null.
+  std::unique_ptr<DefinitionTree> tree;
+  const DefinitionNode* root = nullptr;
   // The last-token record: the two last recorded token texts.
   std::string previous_token;
   std::string last_token;
@@ -27,9 +31,15 @@ struct ParseOutcome {
   std::string message;
 };
 
-// Scans and recognises a whole definition file from `in`, building its tree.
-// Diagnostics ("Syntax error: parse error", scanner faults) are written to
-// `diagnostics`, each as one line.
+// Scans and recognises a whole definition text, building its tree. The
+// tree's values are views into `bytes`, which must outlive it. With
+// `read_failed`, `bytes` is what could be read before a read error (the
+// scanner reports the fault where it needs more). Diagnostics ("Syntax
+// error: parse error", scanner faults) are written to `diagnostics`, each as
+// one line.
+ParseOutcome ParseDefinition(std::string_view bytes, std::ostream& diagnostics,
+                             bool read_failed = false);
+// The same for the whole of a stream; the tree keeps the bytes it read.
 ParseOutcome ParseDefinition(std::istream& in, std::ostream& diagnostics);
 
 }  // namespace zan

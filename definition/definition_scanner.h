@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
-#include <memory>
+#include <string>
 #include <string_view>
 
 namespace zan {
@@ -84,7 +84,9 @@ std::string_view TokenKindName(TokenKind kind);
 
 struct Token {
   TokenKind kind = TokenKind::kEnd;
-  // The matched bytes; valid until the next call of Next().
+  // The matched bytes. They stay valid as long as the scanner's input; for
+  // a keyword or property name they are the keyword table's own text,
+  // static and followed by a zero byte.
   std::string_view text;
   // 1-based position of the first byte; for kEnd the position just past the
   // last byte of the input.
@@ -92,10 +94,11 @@ struct Token {
   int column = 1;
 };
 
-// Cuts a definition file into tokens by longest match. The input is read in
-// chunks; one token (in practice one string literal) must fit into the 16 KiB
-// token buffer. Every token is handed to the tree builder, when one is given,
-// before Next() returns it.
+// Cuts a definition file into tokens by longest match, over the whole text
+// at once. One token (in practice one string literal) must fit into the
+// 16 KiB token buffer that the scanner has always had; a longer one is the
+// fault "input buffer overflow". Every token is handed to the tree builder,
+// when one is given, before Next() returns it.
 //
 // A NUL byte is never part of a keyword or a string literal: outside a string
 // it is a stray single character, and a string literal attempt that reaches
@@ -108,6 +111,15 @@ class DefinitionScanner {
 
   enum class Error { kNone, kBufferOverflow, kReadFailed };
 
+  // Scans `input`, which must outlive the scanner and the tokens. With
+  // `read_failed` the input is what could be read before a read error: a
+  // token that needs a byte past its end is the fault "input in flex
+  // scanner failed" instead of the end of input.
+  explicit DefinitionScanner(std::string_view input,
+                             TreeBuilder* builder = nullptr,
+                             bool read_failed = false);
+  // Reads the whole stream first. With a builder, the tree it grows keeps
+  // the bytes, since its values refer to them.
   explicit DefinitionScanner(std::istream& in, TreeBuilder* builder = nullptr);
   ~DefinitionScanner();
   DefinitionScanner(const DefinitionScanner&) = delete;
@@ -122,34 +134,35 @@ class DefinitionScanner {
   std::string_view error_message() const;
 
  private:
-  // Makes at least `count` bytes from pos_ readable unless the input ends
-  // first. False on a read error.
-  bool Fill(std::size_t count);
+  // Whether `count` bytes from pos_ are there. When they are not and the
+  // input ended by a read error, records that fault.
+  bool Has(std::size_t count);
   Token Finish(TokenKind kind, std::size_t length);
+  Token Finish(TokenKind kind, std::string_view text, std::size_t length);
   Token Fail(Error error);
   // Length of the string literal at pos_, 0 when the attempt is abandoned;
-  // -1 on a fault (error_ set). Leaves the literal's line feeds in
-  // string_lines_ and string_last_line_feed_.
-  std::ptrdiff_t MatchString();
+  // -1 on a fault (error_ set). Counts the literal's line feeds into
+  // `lines` and leaves the offset of the last one from pos_.
+  std::ptrdiff_t MatchString(int* lines, std::size_t* last_line_feed);
   int Column(std::size_t offset) const;
 
-  std::istream& in_;
+  // The bytes read from a stream, when the scanner was given one and no
+  // builder to keep them.
+  std::string owned_;
+  std::string_view input_;
   TreeBuilder* builder_;
-  std::unique_ptr<char[]> buffer_;
-  std::size_t pos_ = 0;  // first unread byte
-  std::size_t end_ = 0;  // one past the last byte read
-  bool at_eof_ = false;
+  bool read_failed_ = false;
+  std::size_t pos_ = 0;  // first unscanned byte
   Error error_ = Error::kNone;
   bool done_ = false;
-  // Absolute input offset of buffer_[0], and of the first byte of the
-  // current line.
-  std::uint64_t base_ = 0;
-  std::uint64_t line_start_ = 0;
+  // Offset of the first byte of the current line.
+  std::size_t line_start_ = 0;
   int line_ = 1;
-  // Line feeds inside the string literal just matched.
-  int string_lines_ = 0;
-  std::size_t string_last_line_feed_ = 0;
 };
+
+// Reads all of `in`. False on a read error; `bytes` then holds what was read
+// before the read that failed.
+bool ReadWholeStream(std::istream& in, std::string& bytes);
 
 }  // namespace zan
 

@@ -1,31 +1,14 @@
 #include "definition/load_definition.h"
 
-#include <fstream>
-#include <sstream>
-#include <streambuf>
-
+#include "definition/definition_file.h"
 #include "definition/definition_parse.h"
 
 namespace zan {
 namespace {
 
-// A read-only stream buffer over bytes that stay alive for the parse, so
-// that loading from memory does not copy the text.
-class MemoryBuffer : public std::streambuf {
- public:
-  explicit MemoryBuffer(std::string_view bytes) {
-    char* begin = const_cast<char*>(bytes.data());
-    setg(begin, begin, begin + bytes.size());
-  }
-};
-
-}  // namespace
-
-bool ParseIntoModel(std::istream& in, ToolbarModel& model, Ui& ui,
-                    std::ostream& diagnostics, DefinitionParseReport* report) {
-  // The outcome holds this parse's tree and token record alone; both are
-  // gone when it goes out of scope.
-  ParseOutcome outcome = ParseDefinition(in, diagnostics);
+// Walks a parsed tree into `model`, or shows why the parse failed.
+bool LoadOutcome(const ParseOutcome& outcome, ToolbarModel& model, Ui& ui,
+                 DefinitionParseReport* report) {
   const bool parsed = outcome.result == 0 && outcome.root != nullptr;
   if (parsed) {
     model.Load(*outcome.root, ui);
@@ -44,6 +27,22 @@ bool ParseIntoModel(std::istream& in, ToolbarModel& model, Ui& ui,
   return parsed;
 }
 
+}  // namespace
+
+bool ParseIntoModel(std::istream& in, ToolbarModel& model, Ui& ui,
+                    std::ostream& diagnostics, DefinitionParseReport* report) {
+  // The outcome holds this parse's tree and token record alone; both are
+  // gone when it goes out of scope.
+  return LoadOutcome(ParseDefinition(in, diagnostics), model, ui, report);
+}
+
+bool ParseIntoModel(std::string_view bytes, ToolbarModel& model, Ui& ui,
+                    std::ostream& diagnostics, DefinitionParseReport* report,
+                    bool read_failed) {
+  return LoadOutcome(ParseDefinition(bytes, diagnostics, read_failed), model,
+                     ui, report);
+}
+
 ToolbarModel& ToolbarModelHolder::InstallEmptyModel() {
   model_.reset();
   model_ = std::make_unique<ToolbarModel>();
@@ -58,22 +57,20 @@ bool ToolbarModelHolder::LoadDefinition(ResourceSource& resources, Ui& ui) {
     return false;
   }
   // A file that cannot be opened reads as empty and fails as a syntax
-  // error.
-  std::ifstream file(file_name);
-  std::istringstream nothing;
-  std::istream& in = file.is_open() ? static_cast<std::istream&>(file)
-                                    : static_cast<std::istream&>(nothing);
-  if (!ParseIntoModel(in, model, ui, *diagnostics_)) return false;
-  file.close();
+  // error. The file is read whole; the tree refers to its bytes until the
+  // model has taken what it keeps.
+  const DefinitionFile file(file_name, /*text_mode=*/true);
+  if (!ParseIntoModel(file.bytes(), model, ui, *diagnostics_, nullptr,
+                      file.read_failed())) {
+    return false;
+  }
   return model.FetchResources(resources);
 }
 
 bool ToolbarModelHolder::LoadDefinitionFromBytes(
     std::string_view bytes, Ui& ui, DefinitionParseReport* report) {
   ToolbarModel& model = InstallEmptyModel();
-  MemoryBuffer buffer(bytes);
-  std::istream in(&buffer);
-  return ParseIntoModel(in, model, ui, *diagnostics_, report);
+  return ParseIntoModel(bytes, model, ui, *diagnostics_, report);
 }
 
 }  // namespace zan

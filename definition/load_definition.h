@@ -35,6 +35,12 @@ struct DefinitionParseReport {
 bool ParseIntoModel(std::istream& in, ToolbarModel& model, Ui& ui,
                     std::ostream& diagnostics,
                     DefinitionParseReport* report = nullptr);
+// The same for definition text in memory. With `read_failed`, `bytes` is
+// what could be read of a file before a read error.
+bool ParseIntoModel(std::string_view bytes, ToolbarModel& model, Ui& ui,
+                    std::ostream& diagnostics,
+                    DefinitionParseReport* report = nullptr,
+                    bool read_failed = false);
 
 // The model slot of a toolbar window: holds at most one installed model.
 class ToolbarModelHolder {

@@ -9,8 +9,8 @@ constexpr char kServiceCaption[] = "TBDL Service Command";
 
 }  // namespace
 
-bool GoToUrlCommand::OnProperty(const std::string& property,
-                                const std::string& value, Ui& ui) {
+bool GoToUrlCommand::OnProperty(std::string_view property,
+                                std::string_view value, Ui& ui) {
   if (property == "name") {
     name = ResolveEscapes(value);
   } else if (property == "url") {
@@ -50,8 +50,8 @@ std::unique_ptr<ToolbarCommand> GoToUrlCommand::Clone() const {
   return std::make_unique<GoToUrlCommand>(*this);
 }
 
-bool ShellExecuteCommand::OnProperty(const std::string& property,
-                                     const std::string& value, Ui& ui) {
+bool ShellExecuteCommand::OnProperty(std::string_view property,
+                                     std::string_view value, Ui& ui) {
   if (property == "name") {
     name = ResolveEscapes(value);
   } else if (property == "shellcmd") {
@@ -77,8 +77,8 @@ std::unique_ptr<ToolbarCommand> ShellExecuteCommand::Clone() const {
   return std::make_unique<ShellExecuteCommand>(*this);
 }
 
-bool ServiceCommand::OnProperty(const std::string& property,
-                                const std::string& value, Ui& ui) {
+bool ServiceCommand::OnProperty(std::string_view property,
+                                std::string_view value, Ui& ui) {
   if (property == "name") {
     name = ResolveEscapes(value);
   } else if (property == "type") {
@@ -104,8 +104,8 @@ std::unique_ptr<ToolbarCommand> ServiceCommand::Clone() const {
   return std::make_unique<ServiceCommand>(*this);
 }
 
-bool CommandSet::OnProperty(const std::string& /*name*/,
-                            const std::string& /*value*/, Ui& /*ui*/) {
+bool CommandSet::OnProperty(std::string_view /*name*/,
+                            std::string_view /*value*/, Ui& /*ui*/) {
   return false;
 }
 

@@ -38,7 +38,7 @@ class GoToUrlCommand : public ToolbarCommand {
   std::string options;
   std::string newwindow;
 
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   void Dump(std::ostream& out, int depth) const override;
   // True when the url or the post text contains "%".
@@ -54,7 +54,7 @@ class ShellExecuteCommand : public ToolbarCommand {
   // Shown when the program cannot be started.
   std::string failmsg;
 
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   void Dump(std::ostream& out, int depth) const override;
   std::unique_ptr<ToolbarCommand> Clone() const override;
@@ -70,7 +70,7 @@ class ServiceCommand : public ToolbarCommand {
   // A text the service uses (a message, a colour, a proxy, ...).
   std::string caption;
 
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   void Dump(std::ostream& out, int depth) const override;
   std::unique_ptr<ToolbarCommand> Clone() const override;
@@ -83,7 +83,7 @@ class CommandSet : public DefinitionLoader {
   ToolbarCommandList commands;
 
   // Accepts nothing, without a message.
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   // Runs the command factories ("GOTOURL", "SHELLEXECUTE",
   // "SERVICECOMMAND"); reports any other block.

@@ -10,7 +10,7 @@ constexpr char kComboValueCaption[] = "TBDLLoad Combo Value";
 
 // The digit of a numbered property family ("addimg1", "param3"), or -1 when
 // `name` is not `prefix` followed by one digit from 1 to `last`.
-int FamilyIndex(const std::string& name, std::string_view prefix, int last) {
+int FamilyIndex(std::string_view name, std::string_view prefix, int last) {
   if (name.size() != prefix.size() + 1 || !name.starts_with(prefix)) {
     return -1;
   }
@@ -20,8 +20,8 @@ int FamilyIndex(const std::string& name, std::string_view prefix, int last) {
 
 }  // namespace
 
-bool ToolbarItem::TakeCommonProperty(const std::string& name,
-                                     const std::string& value) {
+bool ToolbarItem::TakeCommonProperty(std::string_view name,
+                                     std::string_view value) {
   if (name == "caption") {
     caption = ResolveEscapes(value);
   } else if (name == "image") {
@@ -36,7 +36,7 @@ bool ToolbarItem::TakeCommonProperty(const std::string& name,
   return true;
 }
 
-bool ToolbarItem::OnProperty(const std::string& name, const std::string& value,
+bool ToolbarItem::OnProperty(std::string_view name, std::string_view value,
                              Ui& ui) {
   if (TakeCommonProperty(name, value)) return true;
   ReportInvalidProperty(ui, name, DiagnosticCaption());
@@ -44,7 +44,7 @@ bool ToolbarItem::OnProperty(const std::string& name, const std::string& value,
 }
 
 void ToolbarButton::OnPart(const DefinitionNode& child, Ui& ui) {
-  if (child.name == "MENU") menu.Load(child, ui);
+  if (child.name() == "MENU") menu.Load(child, ui);
 }
 
 void ToolbarButton::Dump(std::ostream& out, int depth) const {
@@ -80,8 +80,8 @@ std::unique_ptr<ToolbarItem> ToolbarText::Clone() const {
   return std::make_unique<ToolbarText>(*this);
 }
 
-bool ToolbarIndicator::OnProperty(const std::string& name,
-                                  const std::string& value, Ui& ui) {
+bool ToolbarIndicator::OnProperty(std::string_view name, std::string_view value,
+                                  Ui& ui) {
   if (name == "type") {
     type = ResolveEscapes(value);
     return true;
@@ -121,7 +121,7 @@ std::unique_ptr<ToolbarItem> ToolbarIndicator::Clone() const {
   return std::make_unique<ToolbarIndicator>(*this);
 }
 
-bool ComboValue::OnProperty(const std::string& name, const std::string& text,
+bool ComboValue::OnProperty(std::string_view name, std::string_view text,
                             Ui& ui) {
   if (name == "caption") {
     caption = ResolveEscapes(text);
@@ -155,8 +155,8 @@ ToolbarCombo::ToolbarCombo(const ToolbarCombo& other)
   }
 }
 
-bool ToolbarCombo::OnProperty(const std::string& property,
-                              const std::string& value, Ui& ui) {
+bool ToolbarCombo::OnProperty(std::string_view property, std::string_view value,
+                              Ui& ui) {
   if (property == "name") {
     name = ResolveEscapes(value);
   } else if (property == "maxchars") {
@@ -199,8 +199,8 @@ std::unique_ptr<ToolbarItem> ToolbarCombo::Clone() const {
   return std::make_unique<ToolbarCombo>(*this);
 }
 
-bool ToolbarWebPage::OnProperty(const std::string& property,
-                                const std::string& value, Ui& ui) {
+bool ToolbarWebPage::OnProperty(std::string_view property,
+                                std::string_view value, Ui& ui) {
   if (property == "url") {
     url = ResolveEscapes(value);
   } else if (property == "name") {
@@ -236,8 +236,8 @@ bool ToolbarWebPage::HasDynamicUrl() const {
   return false;
 }
 
-bool ToolbarSeparator::OnProperty(const std::string& name,
-                                  const std::string& value, Ui& /*ui*/) {
+bool ToolbarSeparator::OnProperty(std::string_view name, std::string_view value,
+                                  Ui& /*ui*/) {
   return TakeCommonProperty(name, value);
 }
 

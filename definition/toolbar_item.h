@@ -40,7 +40,7 @@ class ToolbarItem : public DefinitionLoader {
 
   // Accepts caption, image, command and hint; reports anything else with
   // the element's diagnostic caption.
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
 
   // The caption; COMBO and WEBPAGE return their name.
@@ -57,7 +57,7 @@ class ToolbarItem : public DefinitionLoader {
 
  protected:
   // Stores the four properties every element knows; false for other names.
-  bool TakeCommonProperty(const std::string& name, const std::string& value);
+  bool TakeCommonProperty(std::string_view name, std::string_view value);
   // The caption of the "Invalid property " box.
   virtual const char* DiagnosticCaption() const = 0;
 };
@@ -106,7 +106,7 @@ class ToolbarIndicator : public ToolbarButton {
   bool blinking = false;
   int32_t indicator_state = 0;
 
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   void Dump(std::ostream& out, int depth) const override;
   ItemKind GetKind() const override { return ItemKind::kIndicator; }
@@ -124,7 +124,7 @@ class ComboValue : public DefinitionLoader {
   std::string caption;
   std::string value;
 
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   void Dump(std::ostream& out, int depth) const override;
 };
@@ -147,7 +147,7 @@ class ToolbarCombo : public ToolbarItem {
   int32_t password = 0;
   std::vector<std::unique_ptr<ComboValue>> values;
 
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   void OnPart(const DefinitionNode& child, Ui& ui) override;
   void Dump(std::ostream& out, int depth) const override;
@@ -171,7 +171,7 @@ class ToolbarWebPage : public ToolbarItem {
   bool dynamic = false;
 
   // Accepts only url, name, border and width.
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   void Dump(std::ostream& out, int depth) const override;
   const std::string& GetName() const override { return name; }
@@ -190,7 +190,7 @@ class ToolbarWebPage : public ToolbarItem {
 // and ignores any other name without a message.
 class ToolbarSeparator : public ToolbarItem {
  public:
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   void Dump(std::ostream& out, int depth) const override;
   ItemKind GetKind() const override { return ItemKind::kSeparator; }

@@ -2,7 +2,7 @@
 
 namespace zan {
 
-bool ToolbarModel::OnProperty(const std::string& name, const std::string& value,
+bool ToolbarModel::OnProperty(std::string_view name, std::string_view value,
                               Ui& ui) {
   if (name == "image") {
     image_list_file = ResolveEscapes(value);
@@ -17,7 +17,7 @@ bool ToolbarModel::OnProperty(const std::string& name, const std::string& value,
 
 void ToolbarModel::OnPart(const DefinitionNode& child, Ui& ui) {
   if (LoadToolbarItem(child, items, ui)) return;
-  if (child.name == "COMMANDS") commands.Load(child, ui);
+  if (child.name() == "COMMANDS") commands.Load(child, ui);
 }
 
 void ToolbarModel::Dump(std::ostream& out, int /*depth*/) const {

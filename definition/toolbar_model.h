@@ -39,7 +39,7 @@ class ToolbarModel : public DefinitionLoader {
 
   // The toolbar properties "image" and "hotimage"; any other name is
   // reported with the caption "TBDL Button Menu".
-  bool OnProperty(const std::string& name, const std::string& value,
+  bool OnProperty(std::string_view name, std::string_view value,
                   Ui& ui) override;
   // Elements in factory order, then "COMMANDS"; other blocks are ignored.
   void OnPart(const DefinitionNode& child, Ui& ui) override;

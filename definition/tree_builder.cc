@@ -3,38 +3,25 @@
 #include <utility>
 
 namespace zan {
-namespace {
 
-// Most blocks hold a handful of properties and children: starting each list
-// with room for four saves the first reallocations of its growth.
-template <typename List>
-List& Grown(List& list) {
-  if (list.capacity() == 0) list.reserve(4);
-  return list;
-}
-
-DefinitionNode* AppendChild(DefinitionNode* parent, std::string_view name) {
-  auto& children = Grown(parent->children);
-  children.push_back(std::make_unique<DefinitionNode>(std::string(name)));
-  return children.back().get();
-}
-
-}  // namespace
-
-TreeBuilder::TreeBuilder()
-    : root_(std::make_unique<DefinitionNode>("RYXToolBar")),
-      current_(root_.get()) {}
+TreeBuilder::TreeBuilder(std::size_t input_bytes) { Reset(input_bytes); }
 
 TreeBuilder::~TreeBuilder() = default;
 
-std::unique_ptr<DefinitionNode> TreeBuilder::TakeRoot() {
-  std::unique_ptr<DefinitionNode> root = std::move(root_);
-  root_ = std::make_unique<DefinitionNode>("RYXToolBar");
-  current_ = root_.get();
+void TreeBuilder::Reset(std::size_t input_bytes) {
+  tree_ = std::make_unique<DefinitionTree>(input_bytes);
+  root_ = &tree_->root();
+  current_ = root_;
   stack_.clear();
+  awaiting_value_ = nullptr;
   separator_ = nullptr;
   image_held_ = false;
-  return root;
+}
+
+std::unique_ptr<DefinitionTree> TreeBuilder::TakeTree() {
+  std::unique_ptr<DefinitionTree> tree = std::move(tree_);
+  Reset(0);
+  return tree;
 }
 
 void TreeBuilder::KeepRecordedTokens() {
@@ -47,12 +34,16 @@ void TreeBuilder::KeepRecordedTokens() {
 }
 
 void TreeBuilder::OpenBlock() {
-  if (current_ != root_.get()) stack_.push_back(current_);
+  if (current_ != root_) stack_.push_back(current_);
+}
+
+void TreeBuilder::AddPropertyName(const char* name) {
+  awaiting_value_ = &tree_->AddProperty(*current_, name);
 }
 
 void TreeBuilder::FlushHeldImage() {
   if (image_held_) {
-    Grown(current_->property_names).emplace_back("image");
+    AddPropertyName("image");
     image_held_ = false;
   }
 }
@@ -69,7 +60,7 @@ void TreeBuilder::OnToken(TokenKind kind, std::string_view text) {
   if (kind == TokenKind::kLBrace) {
     if (image_held_) {
       image_held_ = false;
-      current_ = AppendChild(current_, "image");
+      current_ = &tree_->AddChild(*current_, "image");
       stack_.push_back(current_);
       return;
     }
@@ -81,24 +72,26 @@ void TreeBuilder::OnToken(TokenKind kind, std::string_view text) {
 
   switch (kind) {
     case TokenKind::kRyxToolbar:
-      stack_.push_back(root_.get());
+      stack_.push_back(root_);
       return;
     case TokenKind::kRBrace:
-      if (current_ != root_.get()) {
+      if (current_ != root_) {
         if (!stack_.empty()) stack_.pop_back();
-        current_ = stack_.empty() ? root_.get() : stack_.back();
+        current_ = stack_.empty() ? root_ : stack_.back();
       }
       return;
     case TokenKind::kSeparator:
     case TokenKind::kMenuSeparator: {
-      DefinitionNode* node = AppendChild(current_, text);
-      if (kind == TokenKind::kSeparator) separator_ = node;
+      DefinitionNode& node = tree_->AddChild(*current_, text.data());
+      if (kind == TokenKind::kSeparator) separator_ = &node;
       return;
     }
     case TokenKind::kString:
-      Grown(current_->property_values)
-          .emplace_back(text.size() >= 2 ? text.substr(1, text.size() - 2)
-                                         : std::string_view());
+      if (awaiting_value_ != nullptr) {
+        // The literal without its two quotes.
+        awaiting_value_->set_value(text.substr(1, text.size() - 2));
+        awaiting_value_ = nullptr;
+      }
       return;
     case TokenKind::kImage:
       image_held_ = true;
@@ -106,10 +99,12 @@ void TreeBuilder::OnToken(TokenKind kind, std::string_view text) {
     default:
       break;
   }
+  // Keyword texts are the scanner's keyword table's, which are static and
+  // zero-terminated: the tree keeps them as names.
   if (IsBlockKeyword(kind)) {
-    current_ = AppendChild(current_, text);
+    current_ = &tree_->AddChild(*current_, text.data());
   } else if (IsPropertyName(kind)) {
-    Grown(current_->property_names).emplace_back(text);
+    AddPropertyName(text.data());
   }
   // "=" and stray characters change nothing.
 }

@@ -1,8 +1,9 @@
 // Feeds arbitrary bytes to the definition parser and to the whole load of a
 // definition into a toolbar model. Besides the sanitizers it checks that the
-// parse result is one of its three values, that an accepted tree pairs every
-// property name with a value, that the load agrees with the parse, and that
-// a model's dump, when it loads again, dumps the same.
+// parse result is one of its three values, that every property of an
+// accepted tree holds a view of a literal in the input, that parsing the
+// bytes and parsing them from a stream agree, that the load agrees with the
+// parse, and that a model's dump, when it loads again, dumps the same.
 
 #include <cstddef>
 #include <cstdint>
@@ -29,15 +30,23 @@ class SilentUi : public zan::Ui {
   }
 };
 
-bool PropertiesPaired(const zan::DefinitionNode& root) {
+// Every property of an accepted tree got its value from a literal of the
+// input: a view into `bytes`, never a copy or nothing.
+bool ValuesFromInput(const zan::DefinitionNode& root, std::string_view bytes) {
   std::vector<const zan::DefinitionNode*> pending = {&root};
   while (!pending.empty()) {
     const zan::DefinitionNode* node = pending.back();
     pending.pop_back();
-    if (node->property_names.size() != node->property_values.size()) {
-      return false;
+    for (const zan::DefinitionProperty& property : node->properties) {
+      const char* value = property.value().data();
+      if (value == nullptr || value < bytes.data() ||
+          value + property.value().size() > bytes.data() + bytes.size()) {
+        return false;
+      }
     }
-    for (const auto& child : node->children) pending.push_back(child.get());
+    for (const zan::DefinitionNode& child : node->children) {
+      pending.push_back(&child);
+    }
   }
   return true;
 }
@@ -49,12 +58,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   std::ostream discard(nullptr);
 
-  std::istringstream in{std::string(bytes)};
-  const zan::ParseOutcome outcome = zan::ParseDefinition(in, discard);
+  const zan::ParseOutcome outcome = zan::ParseDefinition(bytes, discard);
   if (outcome.result < 0 || outcome.result > 2) std::abort();
   if (outcome.result == 0) {
-    if (!outcome.root || !PropertiesPaired(*outcome.root)) std::abort();
+    if (!outcome.root || !ValuesFromInput(*outcome.root, bytes)) std::abort();
   } else if (outcome.root || outcome.message.empty()) {
+    std::abort();
+  }
+  // The stream form reads the same bytes and must agree in every respect.
+  std::istringstream in{std::string(bytes)};
+  const zan::ParseOutcome streamed = zan::ParseDefinition(in, discard);
+  if (streamed.result != outcome.result || streamed.line != outcome.line ||
+      streamed.column != outcome.column ||
+      streamed.previous_token != outcome.previous_token ||
+      streamed.last_token != outcome.last_token) {
     std::abort();
   }
 

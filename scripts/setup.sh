@@ -6,7 +6,7 @@ set -euo pipefail
 pkgs=(g++ clang cmake ninja-build pkg-config libsqlite3-dev zlib1g-dev
       libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
       qt6-base-dev qt6-webengine-dev qt6-webchannel-dev xvfb xauth
-      dovecot-pop3d libclang-rt-14-dev python3
+      dovecot-pop3d libclang-rt-14-dev python3 flex bison hyperfine
       mingw-w64 mingw-w64-tools libz-mingw-w64-dev wine64 libwine-dev
       googletest)
 missing=()

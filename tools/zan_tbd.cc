@@ -9,14 +9,14 @@
 // Exit status: 0 when the file parsed (diagnostics are warnings), 1 when the
 // parse failed, 2 when FILE cannot be read or the arguments are wrong.
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <optional>
 #include <string>
 
+#include "definition/definition_file.h"
+#include "definition/definition_node.h"
 #include "definition/load_definition.h"
+#include "definition/toolbar_model.h"
 #include "platform/ui.h"
 
 namespace {
@@ -33,29 +33,34 @@ class StderrUi : public zan::Ui {
   }
 };
 
-// The whole file as bytes, or nothing with the reason in `error`.
-std::optional<std::string> ReadFile(const std::string& path,
-                                    std::string& error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    error = std::strerror(errno);
-    return std::nullopt;
+// The model of a check: each element and each command is loaded as the
+// toolbar loads it, its messages shown, and then forgotten, since a check
+// needs the messages and not the model. A large file so never has its whole
+// model in memory.
+class CheckedCommands : public zan::CommandSet {
+ public:
+  void OnPart(const zan::DefinitionNode& child, zan::Ui& ui) override {
+    zan::CommandSet::OnPart(child, ui);
+    commands.clear();
   }
-  std::string bytes;
-  char buffer[65536];
-  size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes.append(buffer, count);
+};
+
+class CheckedModel : public zan::ToolbarModel {
+ public:
+  void OnPart(const zan::DefinitionNode& child, zan::Ui& ui) override {
+    // No element is named "COMMANDS", so taking the sections first keeps
+    // the model's order of factories.
+    if (child.name() == "COMMANDS") {
+      checked_commands_.Load(child, ui);
+      return;
+    }
+    zan::ToolbarModel::OnPart(child, ui);
+    items.clear();
   }
-  const bool failed = std::ferror(file) != 0;
-  const int read_errno = errno;
-  std::fclose(file);
-  if (failed) {
-    error = std::strerror(read_errno);
-    return std::nullopt;
-  }
-  return bytes;
-}
+
+ private:
+  CheckedCommands checked_commands_;
+};
 
 int Usage() {
   std::cerr << "usage: zan-tbd check FILE\n"
@@ -72,19 +77,24 @@ int main(int argc, char** argv) {
   if (action != "check" && action != "dump") return Usage();
 
   StderrUi ui;
-  std::string error;
-  std::optional<std::string> bytes = ReadFile(path, error);
-  if (!bytes) {
+  // One read of the whole file; the parse tree refers to these bytes.
+  const zan::DefinitionFile file(path, /*text_mode=*/false);
+  if (!file.opened() || file.read_failed()) {
     ui.ShowMessageBox("Unable to open toolbar definition file", "Error",
                       zan::MessageBoxButtons::kOk, zan::MessageBoxIcon::kNone);
-    std::cerr << path << ": " << error << '\n';
+    std::cerr << path << ": " << std::strerror(file.error()) << '\n';
     return 2;
   }
 
   zan::ToolbarModelHolder holder;
   holder.set_diagnostics(&std::cerr);
   zan::DefinitionParseReport report;
-  if (!holder.LoadDefinitionFromBytes(*bytes, ui, &report)) {
+  CheckedModel checked;
+  const bool parsed =
+      action == "check"
+          ? zan::ParseIntoModel(file.bytes(), checked, ui, std::cerr, &report)
+          : holder.LoadDefinitionFromBytes(file.bytes(), ui, &report);
+  if (!parsed) {
     std::cerr << path << ':' << report.line << ':' << report.column << ": "
               << report.message << " (last tokens: " << report.previous_token
               << ' ' << report.last_token << ")\n";

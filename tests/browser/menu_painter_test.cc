@@ -60,19 +60,23 @@ const DrawOp* FindOp(const std::vector<DrawOp>& ops, DrawOp::Kind kind) {
   return it == ops.end() ? nullptr : &*it;
 }
 
+// Sizes and places for the default metrics (a 16x15 image in a 22x21 cell,
+// 13-pixel font, 19-pixel menu line, 13-pixel check area); the colours are
+// the host's business.
 TEST(MenuPainterTest, MeasuresEntries) {
   MenuMetrics m;
   auto width = [](const std::string& t) {
     return static_cast<int>(t.size()) * 6;
   };
-  PopupMenuEntry separator = Entry(2050, "", -1, kMenuFlagSeparator);
-  EXPECT_EQ(MeasureMenuEntry(separator, m, width),
-            (Size{0, m.menu_height / 2}));
+  // A separator is half a menu line high.
+  EXPECT_EQ(MeasureMenuEntry(Entry(2050, "", -1, kMenuFlagSeparator), m, width),
+            (Size{0, 9}));
   EXPECT_EQ(MeasureMenuEntry(Entry(kSidebarId, "SIDEBAR!x"), m, width),
-            (Size{21 - m.check_width, 0}));
+            (Size{8, 0}));
+  // Text, image band and margins; the height follows a larger font but never
+  // drops below the image cell.
   m.font_height = 16;
-  EXPECT_EQ(MeasureMenuEntry(Entry(2049, "Hello"), m, width),
-            (Size{30 + 44 - m.check_width + 6, 24}));
+  EXPECT_EQ(MeasureMenuEntry(Entry(2049, "Hello"), m, width), (Size{67, 24}));
   m.font_height = 10;
   EXPECT_EQ(MeasureMenuEntry(Entry(2049, "Hello"), m, width).height, 21);
 }
@@ -88,14 +92,12 @@ TEST(MenuPainterTest, DrawsSeparatorsTextAndImages) {
   EXPECT_EQ(line->rect.left, 30);
   EXPECT_EQ(line->rect.right, 199);
   EXPECT_EQ(line->rect.top, 5);
-  EXPECT_EQ(line->pen, AdjustColor(c.button_face, -18, 0));
 
-  // Not selected: the image band and the text area, the image at (3, 4).
+  // Not selected: the image band and the text area, the image at (3, 4),
+  // the shortcut after a tab aligned right.
   auto plain =
       DrawMenuEntry(Entry(2049, "Open\tCtrl+O", 5), r, {}, 100, true, m, c);
   EXPECT_EQ(plain[0].rect, (Rect{0, 0, 24, 21}));
-  EXPECT_EQ(plain[0].fill, AdjustColor(c.button_face, 20, 0));
-  EXPECT_EQ(plain[1].fill, AdjustColor(c.button_face, 75, 0));
   std::vector<DrawOp> texts;
   for (const DrawOp& op : plain) {
     if (op.kind == DrawOp::Kind::kText) texts.push_back(op);
@@ -113,23 +115,17 @@ TEST(MenuPainterTest, DrawsSeparatorsTextAndImages) {
   auto selected = DrawMenuEntry(Entry(2049, "Open", 5), r, {true, false, false},
                                 100, true, m, c);
   EXPECT_EQ(selected[0].kind, DrawOp::Kind::kFrame);
-  EXPECT_EQ(selected[0].fill, AdjustColor(c.highlight, 70, -57));
   const DrawOp* shadow = FindOp(selected, DrawOp::Kind::kImageShadow);
   ASSERT_NE(shadow, nullptr);
   EXPECT_EQ(shadow->rect.left, 4);
-  EXPECT_EQ(shadow->fill, AdjustColor(c.highlight, 50, -66));
   EXPECT_EQ(FindOp(selected, DrawOp::Kind::kImage)->rect.left, 2);
 
-  // Disabled and selected: pale face, grey text, the silhouette alone.
+  // Disabled and selected: the silhouette alone, in place, grey text.
   auto disabled = DrawMenuEntry(Entry(2049, "Open", 5), r, {true, true, false},
                                 100, true, m, c);
-  EXPECT_EQ(disabled[0].fill, AdjustColor(c.button_face, 73, 0));
   EXPECT_EQ(FindOp(disabled, DrawOp::Kind::kImage), nullptr);
   EXPECT_EQ(FindOp(disabled, DrawOp::Kind::kImageShadow)->rect.left, 3);
-  EXPECT_EQ(FindOp(disabled, DrawOp::Kind::kImageShadow)->fill,
-            AdjustColor(c.button_face, -27, 0));
-  EXPECT_EQ(FindOp(disabled, DrawOp::Kind::kText)->pen,
-            AdjustColor(c.button_face, -18, 0));
+  EXPECT_NE(FindOp(disabled, DrawOp::Kind::kText)->pen, c.menu_text);
 
   // Checked without an image: the cell frame and the check mark.
   auto checked = DrawMenuEntry(Entry(2049, "On"), r, {false, false, true}, 100,
@@ -137,7 +133,6 @@ TEST(MenuPainterTest, DrawsSeparatorsTextAndImages) {
   const DrawOp* cell = FindOp(checked, DrawOp::Kind::kFrame);
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(cell->rect, (Rect{1, 1, 20, 20}));
-  EXPECT_EQ(cell->fill, AdjustColor(c.highlight, 70, -57));
   EXPECT_NE(FindOp(checked, DrawOp::Kind::kCheckMark), nullptr);
   // Without an image list no image is drawn.
   auto no_list = DrawMenuEntry(Entry(2049, "Open", 5), r, {}, 100, false, m, c);
@@ -152,15 +147,12 @@ TEST(MenuPainterTest, SidebarSpansTheMenuWithItsCaption) {
   ASSERT_EQ(ops.size(), 2u);
   EXPECT_EQ(ops[0].kind, DrawOp::Kind::kGradient);
   EXPECT_EQ(ops[0].rect, (Rect{0, 0, 21, 180}));
-  EXPECT_EQ(ops[0].pen, c.gradient_active_caption);
-  EXPECT_EQ(ops[0].fill, c.active_caption);
   EXPECT_EQ(ops[1].text, "ZAN Toolbar");
-  EXPECT_EQ(ops[1].pen, c.caption_text);
+  // Without a caption only the gradient.
   EXPECT_EQ(DrawMenuEntry(Entry(kSidebarId, "SIDEBAR!"), Rect{0, 0, 21, 0}, {},
                           180, true, m, c)
                 .size(),
             1u);
-  EXPECT_EQ(kHotButtonTextColor, (Color{0, 0, 200}));
 }
 
 TEST(BitmapSizeTest, ReadsTheHeaders) {

@@ -9,7 +9,6 @@
 #include "browser/command_ids.h"
 #include "browser/toolbar_window.h"
 #include "commands/macro_state.h"
-#include "platform/clock.h"
 #include "settings/resource_downloader.h"
 #include "tests/browser/recording_toolbar_view.h"
 #include "tests/support/http_server.h"
@@ -222,12 +221,6 @@ TEST_F(ToolbarStartupTest, HookRunsTheSameLoad) {
   EXPECT_EQ(settings_->GetDword("AutoUpdatePeriod", 0), 24u);
 }
 
-// A clock that stands still; no mail check of these tests is ever due.
-class FixedClock : public Clock {
- public:
-  int64_t Now() override { return 1700000000; }
-};
-
 // A toolbar window whose files come from a loopback web site.
 class BrokenUpdateTest : public ToolbarStartupTest {
  protected:
@@ -264,7 +257,8 @@ class BrokenUpdateTest : public ToolbarStartupTest {
     auto toolbar =
         std::make_unique<ToolbarWindow>(view, env_, *site_downloader_);
     toolbar->SetBrowser(&browser_);
-    toolbar->EnableMail(MailServices{connections_.get(), pump_.get(), &clock_});
+    toolbar->EnableMail(
+        MailServices{connections_.get(), pump_.get(), clock_.get()});
     toolbar->StartToolbar(false);
     return toolbar;
   }
@@ -279,7 +273,7 @@ class BrokenUpdateTest : public ToolbarStartupTest {
   std::unique_ptr<TcpConnectionFactory> connections_ =
       test::MakeTestConnections();
   std::unique_ptr<test::TestMessagePump> pump_ = test::MakeTestMessagePump();
-  FixedClock clock_;
+  std::unique_ptr<Clock> clock_ = test::MakeSystemClock();
 };
 
 TEST_F(BrokenUpdateTest, AFailedUpdateKeepsTheWorkingToolbarAndItsFiles) {

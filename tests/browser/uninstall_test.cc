@@ -32,11 +32,11 @@ constexpr char kDefinition[] = R"(RYX_Toolbar {
   }
 })";
 
-// One browser window's toolbar: its own opening of the store, and the
-// toolbar asks the store whether it is still registered.
+// One browser window's toolbar: its own opening of the store in `dir`, and
+// the toolbar asks the store whether it is still registered.
 struct Window {
-  explicit Window(const test::TempDir& store) {
-    registry = test::MakeTestRegistry(store);
+  explicit Window(const test::TempDir& dir) {
+    registry = test::MakeTestRegistry(dir);
     env.registry = registry.get();
     env.ui = &ui;
     env.random = &random;
@@ -72,14 +72,14 @@ struct Window {
 };
 
 TEST(UninstallTest, WindowsThatStayOpenLeaveNothingBehind) {
-  test::TempDir store;
+  test::TempDir dir;
   {
-    auto registry = test::MakeTestRegistry(store);
+    auto registry = test::MakeTestRegistry(dir);
     ASSERT_TRUE(
         ToolbarRegistration(*registry, nullptr, kModule).RegisterServer());
   }
-  Window a(store);
-  Window b(store);
+  Window a(dir);
+  Window b(dir);
   b.Search("before");
   SettingsStore settings(*b.registry);
   EXPECT_NE(settings.FindProductKey("Historyq"), nullptr);

@@ -1,7 +1,6 @@
 #include "commands/shell_execute.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -20,9 +19,9 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    SetTestEnv(name, value);
+    SetEnvironment(name, value);
   }
-  ~ScopedEnv() { SetTestEnv(name_, old_ ? old_->c_str() : nullptr); }
+  ~ScopedEnv() { SetEnvironment(name_, old_ ? old_->c_str() : nullptr); }
 
  private:
   const char* name_;

@@ -144,34 +144,6 @@ TEST(ButtonMenuTest, NestedSubmenusOnly) {
   EXPECT_EQ(menu.FindMenuEntry(3), nullptr);
 }
 
-TEST(ButtonMenuTest, DumpFormats) {
-  RecordingUi ui;
-  ToolbarButton button;
-  button.Load(
-      *Node("BUTTON", {{"caption", "Go"}, {"command", "c"}, {"image", "1"}},
-            Node("MENU", {{"hotimage", "h.bmp"}, {"type", "Single"}},
-                 Node("MENUITEM",
-                      {{"caption", "A"}, {"hint", "tip"}, {"command", "x"}}),
-                 Node("MENUSEPARATOR", {}),
-                 Node("SUBMENU", {{"caption", "S"}, {"image", "4"}},
-                      Node("MENUITEM", {{"image", "5"}})),
-                 Node("SUBMENU", {}))),
-      ui);
-  EXPECT_EQ(DumpToString(button, 1),
-            "\tBUTTON {caption=\"Go\" command=\"c\" image=\"1\" \n"
-            "\t\tMENU {type=\"Single\" hotimage=\"h.bmp\" \n"
-            "\t\t\tMENUITEM {command=\"x\" hint=\"tip\" caption=\"A\" "
-            "image=\"-2\" }\n"
-            "\t\t\tMENUSEPARATOR\n"
-            "\t\t\tSUBMENU {caption=\"S\" image=\"4\" \n"
-            "\t\t\t\tMENUITEM {image=\"5\" }\n"
-            "}\n"
-            "\t\t\tSUBMENU {image=\"-2\" \n"
-            "}\n"
-            "}\n"
-            "}\n");
-}
-
 TEST(ButtonMenuTest, ButtonWritesItsMenuOnlyWithEntriesOrAnImage) {
   RecordingUi ui;
   ToolbarButton button;

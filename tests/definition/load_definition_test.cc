@@ -209,6 +209,50 @@ TEST(FolderResourceSourceTest, FindsOnlyReadableRegularFiles) {
   EXPECT_EQ(name, dir.File("tbil.bmp"));
 }
 
+// The one place that pins the dump's format: the default definition's dump
+// is kept in golden/ZAN.tbd.dump. After a deliberate change of the format or
+// of the definition, write it again with
+//   zan-tbd dump site/toolbar/ZAN.tbd > tests/definition/golden/ZAN.tbd.dump
+TEST(DefinitionRoundTripTest, DefaultDefinitionDumpsAsItsGolden) {
+  const char* source = std::getenv("ZAN_SOURCE_DIR");
+  const std::string golden =
+      test::ReadWholeFile(std::string(source != nullptr ? source : ".") +
+                          "/tests/definition/golden/ZAN.tbd.dump");
+  ASSERT_FALSE(golden.empty());
+  RecordingUi ui;
+  EXPECT_EQ(LoadAndDump(DefaultDefinition(), ui), golden);
+  EXPECT_EQ(LoadAndDump(golden, ui), golden);
+  EXPECT_TRUE(ui.boxes.empty());
+}
+
+// What the default definition does not show: commands blocks gathered at
+// the end, a separator's properties left out, a menu's hot image.
+TEST(DefinitionRoundTripTest, DumpGathersCommandsAndLeavesOutWhatIsUnused) {
+  RecordingUi ui;
+  EXPECT_EQ(LoadAndDump("RYX_Toolbar {\n"
+                        "  BUTTON { MENU { hotimage=\"h.bmp\"\n"
+                        "    MENUITEM { caption=\"A\" } } }\n"
+                        "  SEPARATOR { caption=\"lost\" }\n"
+                        "  COMMANDS { GOTOURL { name=\"a\" } }\n"
+                        "  TEXT { }\n"
+                        "  COMMANDS { SERVICECOMMAND { name=\"b\" } }\n"
+                        "}",
+                        ui),
+            "RYX_Toolbar {\n"
+            "\tBUTTON {image=\"-2\" \n"
+            "\t\tMENU {hotimage=\"h.bmp\" \n"
+            "\t\t\tMENUITEM {caption=\"A\" image=\"-2\" }\n"
+            "}\n"
+            "}\n"
+            "\tSEPARATOR\n"
+            "\tTEXT {}\n"
+            "\tCOMMANDS {\n"
+            "\t\tGOTOURL {name=\"a\" }\n"
+            "\t\tSERVICECOMMAND {name=\"b\" }\n"
+            "}\n"
+            "}");
+}
+
 TEST(DefinitionRoundTripTest, DumpsThatTheGrammarRejectsKeepTheirFormat) {
   RecordingUi ui;
   // No commands: an empty COMMANDS block, which does not load again.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "definition/definition_node.h"
+#include "definition/definition_tree.h"
 #include "platform/ui.h"
 
 namespace zan::testing_util {
@@ -41,17 +42,22 @@ inline ShownBox OkBox(std::string caption, std::string text) {
 
 using Properties = std::vector<std::pair<std::string, std::string>>;
 
+// The tree that hand-built nodes live in, for the whole test program.
+inline DefinitionTree& TestTree() {
+  static DefinitionTree tree;
+  return tree;
+}
+
 // Builds a parse-tree node by hand, as the tree builder would have.
 template <typename... Children>
-std::unique_ptr<DefinitionNode> Node(std::string name,
-                                     const Properties& properties,
-                                     Children... children) {
-  auto node = std::make_unique<DefinitionNode>(std::move(name));
+DefinitionNode* Node(const std::string& name, const Properties& properties,
+                     Children... children) {
+  DefinitionTree& tree = TestTree();
+  DefinitionNode* node = &tree.MakeNode(tree.Copy(name).data());
   for (const auto& [property, value] : properties) {
-    node->property_names.push_back(property);
-    node->property_values.push_back(value);
+    tree.AddProperty(*node, tree.Copy(property).data(), tree.Copy(value));
   }
-  (node->children.push_back(std::move(children)), ...);
+  (node->children.Append(children), ...);
   return node;
 }
 

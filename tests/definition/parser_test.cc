@@ -268,8 +268,9 @@ TEST(DefinitionParserTest, ParsesOnSeveralThreadsAtOnce) {
         std::ostringstream diagnostics;
         const ParseOutcome outcome = ParseDefinition(in, diagnostics);
         ok += outcome.result == (t % 2 == 0 ? 0 : 1) &&
-              (t % 2 != 0 || outcome.root->children[0]->property_values[0] ==
-                                 std::to_string(t));
+              (t % 2 != 0 ||
+               outcome.root->children.front().properties.front().value() ==
+                   std::to_string(t));
       }
       results[t] = ok;
     });

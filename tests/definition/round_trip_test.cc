@@ -19,18 +19,18 @@ class TreeGenerator {
  public:
   explicit TreeGenerator(unsigned seed) : random_(seed) {}
 
-  std::unique_ptr<DefinitionNode> Toolbar() {
-    auto root = std::make_unique<DefinitionNode>("RYXToolBar");
+  DefinitionNode* Toolbar() {
+    DefinitionNode* root = Make("RYXToolBar");
     const int items = Below(12);
-    for (int i = 0; i < items; ++i) root->children.push_back(Item());
+    for (int i = 0; i < items; ++i) root->children.Append(Item());
     // The grammar wants at least one command in the one COMMANDS block
     // that the dump writes.
     const int sections = 1 + Below(3);
     for (int s = 0; s < sections; ++s) {
-      auto commands = std::make_unique<DefinitionNode>("COMMANDS");
+      auto commands = Make("COMMANDS");
       const int count = 1 + Below(4);
-      for (int c = 0; c < count; ++c) commands->children.push_back(Command());
-      root->children.push_back(std::move(commands));
+      for (int c = 0; c < count; ++c) commands->children.Append(Command());
+      root->children.Append(commands);
     }
     return root;
   }
@@ -60,9 +60,9 @@ class TreeGenerator {
     return kNumbers[Below(std::size(kNumbers))];
   }
 
-  void Add(DefinitionNode& node, const std::string& name, std::string value) {
-    node.property_names.push_back(name);
-    node.property_values.push_back(std::move(value));
+  DefinitionNode* Make(const char* name) { return &tree_.MakeNode(name); }
+  void Add(DefinitionNode& node, const char* name, const std::string& value) {
+    tree_.AddProperty(node, name, tree_.Copy(value));
   }
   void AddSome(DefinitionNode& node, std::initializer_list<const char*> text,
                std::initializer_list<const char*> numbers) {
@@ -74,14 +74,14 @@ class TreeGenerator {
     }
   }
 
-  std::unique_ptr<DefinitionNode> Item() {
+  DefinitionNode* Item() {
     static const char* kKinds[] = {"BUTTON",  "TEXT",      "COMBO",
                                    "WEBPAGE", "SEPARATOR", "INDICATOR"};
-    auto node = std::make_unique<DefinitionNode>(kKinds[Below(6)]);
-    const std::string& kind = node->name;
+    auto node = Make(kKinds[Below(6)]);
+    const std::string_view kind = node->name();
     if (kind == "BUTTON") {
       AddSome(*node, {"caption", "command", "hint"}, {"image"});
-      if (Below(2)) node->children.push_back(Menu());
+      if (Below(2)) node->children.Append(Menu());
     } else if (kind == "TEXT" || kind == "SEPARATOR") {
       AddSome(*node, {"caption", "command", "hint"}, {"image"});
     } else if (kind == "COMBO") {
@@ -89,10 +89,10 @@ class TreeGenerator {
               {"maxchars", "maxhistlines", "password"});
       const int values = Below(3);
       for (int i = 0; i < values; ++i) {
-        auto value = std::make_unique<DefinitionNode>("COMBOVALUE");
+        auto value = Make("COMBOVALUE");
         AddSome(*value, {"caption", "value"}, {});
         Add(*value, Below(2) ? "caption" : "value", Word());
-        node->children.push_back(std::move(value));
+        node->children.Append(value);
       }
     } else if (kind == "WEBPAGE") {
       AddSome(*node, {"name", "url"}, {"border", "width"});
@@ -105,38 +105,38 @@ class TreeGenerator {
     return node;
   }
 
-  std::unique_ptr<DefinitionNode> Menu() {
-    auto menu = std::make_unique<DefinitionNode>("MENU");
+  DefinitionNode* Menu() {
+    auto menu = Make("MENU");
     AddSome(*menu, {"type", "image", "hotimage"}, {});
     const int entries = Below(4);
-    for (int i = 0; i < entries; ++i) menu->children.push_back(Entry(0));
+    for (int i = 0; i < entries; ++i) menu->children.Append(Entry(0));
     return menu;
   }
 
-  std::unique_ptr<DefinitionNode> Entry(int depth) {
+  DefinitionNode* Entry(int depth) {
     const int kind = depth < 3 ? Below(3) : Below(2);
     if (kind == 0) {
-      auto item = std::make_unique<DefinitionNode>("MENUITEM");
+      auto item = Make("MENUITEM");
       AddSome(*item, {"caption", "command", "hint"}, {"image"});
       return item;
     }
-    if (kind == 1) return std::make_unique<DefinitionNode>("MENUSEPARATOR");
-    auto sub = std::make_unique<DefinitionNode>("SUBMENU");
+    if (kind == 1) return Make("MENUSEPARATOR");
+    auto sub = Make("SUBMENU");
     AddSome(*sub, {"caption"}, {"image"});
     // A submenu holds at least one entry.
     const int entries = 1 + Below(3);
-    for (int i = 0; i < entries; ++i) sub->children.push_back(Entry(depth + 1));
+    for (int i = 0; i < entries; ++i) sub->children.Append(Entry(depth + 1));
     return sub;
   }
 
-  std::unique_ptr<DefinitionNode> Command() {
+  DefinitionNode* Command() {
     static const char* kKinds[] = {"GOTOURL", "SHELLEXECUTE", "SERVICECOMMAND"};
-    auto node = std::make_unique<DefinitionNode>(kKinds[Below(3)]);
+    auto node = Make(kKinds[Below(3)]);
     // One value that survives, so that the block is not written empty.
     Add(*node, "name", Word());
-    if (node->name == "GOTOURL") {
+    if (node->name() == "GOTOURL") {
       AddSome(*node, {"url", "post", "target", "options", "newwindow"}, {});
-    } else if (node->name == "SHELLEXECUTE") {
+    } else if (node->name() == "SHELLEXECUTE") {
       AddSome(*node, {"shellcmd", "failmsg"}, {});
     } else {
       AddSome(*node, {"type", "caption"}, {});
@@ -145,6 +145,7 @@ class TreeGenerator {
   }
 
   std::mt19937 random_;
+  DefinitionTree tree_;
 };
 
 TEST(RandomRoundTripTest, DumpsLoadBackUnchanged) {

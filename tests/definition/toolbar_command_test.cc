@@ -38,9 +38,6 @@ TEST(CommandSetTest, FactoriesInFileOrderAcrossKinds) {
   EXPECT_EQ(set.commands[0]->GetCommandKind(), CommandKind::kService);
   EXPECT_EQ(set.commands[1]->GetCommandKind(), CommandKind::kGoToUrl);
   EXPECT_EQ(set.commands[2]->GetCommandKind(), CommandKind::kShellExecute);
-  EXPECT_EQ(static_cast<int>(CommandKind::kService), 0);
-  EXPECT_EQ(static_cast<int>(CommandKind::kGoToUrl), 1);
-  EXPECT_EQ(static_cast<int>(CommandKind::kShellExecute), 2);
 
   const auto& service = static_cast<const ServiceCommand&>(*set.commands[0]);
   EXPECT_EQ(service.name, "Mail");
@@ -105,24 +102,16 @@ TEST(CommandSetTest, UsesMacros) {
   EXPECT_FALSE(service.UsesMacros());
 }
 
-TEST(CommandSetTest, DumpAndClone) {
+TEST(CommandSetTest, CloneCopiesEveryKind) {
   RecordingUi ui;
   CommandSet set;
-  EXPECT_EQ(DumpToString(set, 1), "\tCOMMANDS {}\n");
   set.Load(
       *Node("COMMANDS", {},
             Node("GOTOURL", {{"name", "g"}, {"url", "u"}, {"newwindow", "1"}}),
             Node("SHELLEXECUTE", {{"name", "run"}, {"shellcmd", "ls"}}),
-            Node("SERVICECOMMAND", {{"type", "Update"}}),
-            Node("SERVICECOMMAND", {})),
+            Node("SERVICECOMMAND", {{"type", "Update"}})),
       ui);
-  EXPECT_EQ(DumpToString(set, 1),
-            "\tCOMMANDS {\n"
-            "\t\tGOTOURL {name=\"g\" url=\"u\" newwindow=\"1\" }\n"
-            "\t\tSHELLEXECUTE {name=\"run\" shellcmd=\"ls\" }\n"
-            "\t\tSERVICECOMMAND {type=\"Update\" }\n"
-            "\t\tSERVICECOMMAND {}\n"
-            "}\n");
+  ASSERT_EQ(set.commands.size(), 3u);
   for (const auto& command : set.commands) {
     std::unique_ptr<ToolbarCommand> copy = command->Clone();
     EXPECT_NE(copy.get(), command.get());

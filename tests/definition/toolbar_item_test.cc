@@ -34,7 +34,6 @@ TEST(ToolbarItemTest, DefaultsAndKinds) {
     ASSERT_EQ(items.size(), 1u);
     const ToolbarItem& item = *items[0];
     EXPECT_EQ(item.GetKind(), row.kind) << row.keyword;
-    EXPECT_EQ(static_cast<int>(item.GetKind()), static_cast<int>(row.kind));
     EXPECT_EQ(item.image, row.image) << row.keyword;
     EXPECT_EQ(item.GetImage(), row.image) << row.keyword;
     EXPECT_EQ(item.item_index, -2);
@@ -188,58 +187,6 @@ TEST(ToolbarItemTest, WebPageAndSeparator) {
   separator.Load(*Node("SEPARATOR", {{"hint", "gap"}, {"url", "u"}}), ui);
   EXPECT_EQ(separator.hint, "gap");
   EXPECT_TRUE(ui.boxes.empty());
-}
-
-TEST(ToolbarItemTest, DumpFormats) {
-  RecordingUi ui;
-  ToolbarButton button;
-  button.caption = "Go";
-  EXPECT_EQ(DumpToString(button, 1),
-            "\tBUTTON {caption=\"Go\" image=\"-2\" }\n");
-
-  ToolbarText text;
-  text.Load(*Node("TEXT",
-                  {{"caption", R"(a\"b\nc\\)"}, {"image", "3"}, {"hint", "h"}}),
-            ui);
-  EXPECT_EQ(DumpToString(text, 0),
-            "TEXT {caption=\"a\\\"b\\nc\\\\\" hint=\"h\" }\n");
-
-  ToolbarIndicator indicator;
-  indicator.Load(*Node("INDICATOR", {{"type", "POP3"},
-                                     {"addimg2", "5"},
-                                     {"param2", "p"},
-                                     {"command", "c"}}),
-                 ui);
-  EXPECT_EQ(DumpToString(indicator, 1),
-            "\tINDICATOR {command=\"c\" image=\"-1\" type=\"POP3\" "
-            "addimg1=\"-1\" addimg2=\"5\" addimg3=\"-1\" addimg4=\"-1\" "
-            "addimg5=\"-1\" param2=\"p\" }\n");
-
-  ToolbarCombo combo;
-  combo.name = "q";
-  EXPECT_EQ(DumpToString(combo, 1),
-            "\tCOMBO {name=\"q\" maxhistlines=\"0\" maxchars=\"0\" "
-            "password=\"0\" }\n");
-  combo.Load(*Node("COMBO", {{"type", "edit"}, {"width", "5"}, {"hint", "h"}},
-                   Node("COMBOVALUE", {{"value", "v"}, {"caption", "c"}}),
-                   Node("COMBOVALUE", {})),
-             ui);
-  EXPECT_EQ(DumpToString(combo, 1),
-            "\tCOMBO {type=\"edit\" name=\"q\" hint=\"h\" maxhistlines=\"0\" "
-            "width=\"5\" maxchars=\"0\" password=\"0\" \n"
-            "\t\tCOMBOVALUE {caption=\"c\" value=\"v\" }\n"
-            "\t\tCOMBOVALUE {}\n"
-            "}\n");
-
-  ToolbarWebPage page;
-  page.url = "http://x/";
-  page.width = -5;
-  EXPECT_EQ(DumpToString(page, 2),
-            "\t\tWEBPAGE {url=\"http://x/\" border=\"0\" width=\"-5\" }\n");
-
-  ToolbarSeparator separator;
-  separator.caption = "lost";
-  EXPECT_EQ(DumpToString(separator, 1), "\tSEPARATOR\n");
 }
 
 TEST(ToolbarItemTest, CloneCopiesEveryKindDeeply) {

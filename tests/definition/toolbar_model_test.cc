@@ -35,7 +35,7 @@ class ListedResources : public ResourceSource {
   std::vector<std::string> known_;
 };
 
-std::unique_ptr<DefinitionNode> SampleTree() {
+DefinitionNode* SampleTree() {
   return Node(
       "RYXToolBar",
       {{"CLSID", "{x}"}, {"hotimage", "hot.bmp"}, {"company", "c"}},
@@ -167,31 +167,6 @@ TEST(ToolbarModelTest, RebuildReferenceLists) {
   EXPECT_EQ(model.dynamic_web_pages[0], model.items[3].get());
   EXPECT_TRUE(static_cast<ToolbarWebPage&>(*model.items[3]).dynamic);
   EXPECT_FALSE(static_cast<ToolbarWebPage&>(*model.items[4]).dynamic);
-}
-
-TEST(ToolbarModelTest, Dump) {
-  RecordingUi ui;
-  ToolbarModel empty;
-  EXPECT_EQ(DumpToString(empty), "RYX_Toolbar {\n\tCOMMANDS {}\n}");
-
-  ToolbarModel model;
-  model.Load(
-      *Node("RYXToolBar", {{"image", "x.bmp"}},
-            Node("BUTTON", {{"caption", "Go"}}), Node("SEPARATOR", {}),
-            Node("COMMANDS", {}, Node("GOTOURL", {{"name", "a"}})),
-            Node("TEXT", {}),
-            Node("COMMANDS", {}, Node("SERVICECOMMAND", {{"name", "b"}}))),
-      ui);
-  EXPECT_EQ(DumpToString(model),
-            "RYX_Toolbar {\n"
-            "\tBUTTON {caption=\"Go\" image=\"-2\" }\n"
-            "\tSEPARATOR\n"
-            "\tTEXT {}\n"
-            "\tCOMMANDS {\n"
-            "\t\tGOTOURL {name=\"a\" }\n"
-            "\t\tSERVICECOMMAND {name=\"b\" }\n"
-            "}\n"
-            "}");
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "definition/definition_parse.h"
 #include "definition/definition_scanner.h"
@@ -12,27 +14,24 @@
 namespace zan {
 namespace {
 
-// A node as NAME{name=value,...}[child child], names and values paired in
-// order; an unpaired name or value shows as ?.
+// A node as NAME{name=value,...}[child child].
 std::string Describe(const DefinitionNode& node) {
-  std::string text = node.name;
-  const std::size_t count =
-      std::max(node.property_names.size(), node.property_values.size());
-  if (count > 0) {
+  std::string text(node.name());
+  if (!node.properties.empty()) {
     text += "{";
-    for (std::size_t i = 0; i < count; ++i) {
-      if (i > 0) text += ",";
-      text += i < node.property_names.size() ? node.property_names[i] : "?";
+    for (const DefinitionProperty& property : node.properties) {
+      if (&property != &node.properties.front()) text += ",";
+      text += property.name();
       text += "=";
-      text += i < node.property_values.size() ? node.property_values[i] : "?";
+      text += property.value();
     }
     text += "}";
   }
   if (!node.children.empty()) {
     text += "[";
-    for (std::size_t i = 0; i < node.children.size(); ++i) {
-      if (i > 0) text += " ";
-      text += Describe(*node.children[i]);
+    for (const DefinitionNode& child : node.children) {
+      if (&child != &node.children.front()) text += " ";
+      text += Describe(child);
     }
     text += "]";
   }
@@ -109,6 +108,33 @@ TEST(TreeBuilderTest, TreeShapes) {
   }
 }
 
+// The tree refers to the text it was parsed from instead of copying it, and
+// releases everything at once whatever its size.
+TEST(TreeBuilderTest, ValuesAreViewsIntoTheInput) {
+  const std::string text =
+      "RYX_Toolbar { image=\"i.bmp\" TEXT { caption=\"a\\\"b\" hint=\"\" } "
+      "COMMANDS { GOTOURL { name=\"g\" url=\"u\" } } }";
+  std::ostringstream diagnostics;
+  const ParseOutcome outcome =
+      ParseDefinition(std::string_view(text), diagnostics);
+  ASSERT_EQ(outcome.result, 0);
+  std::vector<const DefinitionNode*> pending = {outcome.root};
+  int values = 0;
+  while (!pending.empty()) {
+    const DefinitionNode* node = pending.back();
+    pending.pop_back();
+    for (const DefinitionProperty& property : node->properties) {
+      EXPECT_GE(property.value().data(), text.data());
+      EXPECT_LE(property.value().data() + property.value().size(),
+                text.data() + text.size());
+      ++values;
+    }
+    for (const DefinitionNode& child : node->children)
+      pending.push_back(&child);
+  }
+  EXPECT_EQ(values, 5);
+}
+
 // Feeds every token of `text` to a builder, without the recogniser.
 void Feed(TreeBuilder& builder, const std::string& text) {
   std::istringstream in(text);
@@ -151,12 +177,12 @@ TEST(TreeBuilderTest, MalformedSequencesAreHarmless) {
     SCOPED_TRACE(text);
     TreeBuilder builder;
     Feed(builder, text);
-    std::unique_ptr<DefinitionNode> root = builder.TakeRoot();
-    ASSERT_NE(root, nullptr);
-    EXPECT_EQ(root->name, "RYXToolBar");
+    std::unique_ptr<DefinitionTree> tree = builder.TakeTree();
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->root().name(), "RYXToolBar");
     // The builder starts again from an empty root.
     Feed(builder, "RYX_Toolbar { TEXT { } }");
-    EXPECT_EQ(Describe(*builder.TakeRoot()), "RYXToolBar[TEXT]");
+    EXPECT_EQ(Describe(builder.TakeTree()->root()), "RYXToolBar[TEXT]");
   }
 }
 
@@ -170,14 +196,14 @@ TEST(TreeBuilderTest, DeepTreesAreBuiltAndDestroyedWithoutRecursion) {
     for (int i = 0; i < 100000; ++i) text += " SUBMENU { hint=\"h\"";
     TreeBuilder builder;
     Feed(builder, text);
-    std::unique_ptr<DefinitionNode> root = builder.TakeRoot();
+    std::unique_ptr<DefinitionTree> tree = builder.TakeTree();
     int depth = 0;
-    for (const DefinitionNode* node = root.get(); !node->children.empty();
-         node = node->children[0].get()) {
+    for (const DefinitionNode* node = &tree->root(); !node->children.empty();
+         node = &node->children.front()) {
       ++depth;
     }
     EXPECT_EQ(depth, 100002);
-    root.reset();
+    tree.reset();
     return nullptr;
   };
   ASSERT_EQ(pthread_create(&thread, &attr, body, nullptr), 0);

@@ -6,20 +6,21 @@
 #include <memory>
 
 #include "platform/downloader.h"
+#include "tests/platform/contract_form.h"
 
 namespace zan::test {
 
 // Makes the downloader of one form, with time limits of a few seconds.
-using DownloaderFactory = std::unique_ptr<Downloader> (*)();
+using DownloaderForm = ContractForm<std::unique_ptr<Downloader> (*)()>;
 
 // What every form of the downloader seam must do, against a loopback HTTP
 // server and local files. A form runs it with
 //   INSTANTIATE_TEST_SUITE_P(Form, DownloaderContract,
-//                            ::testing::Values(&MakeFormDownloader));
-class DownloaderContract : public ::testing::TestWithParam<DownloaderFactory> {
+//       ::testing::Values(DownloaderForm{"Form", &MakeFormDownloader}));
+class DownloaderContract : public ::testing::TestWithParam<DownloaderForm> {
  protected:
   void SetUp() override {
-    downloader_ = GetParam()();
+    downloader_ = GetParam().make();
     ASSERT_NE(downloader_, nullptr);
   }
 

@@ -5,21 +5,21 @@
 
 #include <memory>
 
+#include "tests/platform/contract_form.h"
 #include "tests/support/test_platform.h"
 
 namespace zan::test {
 
 // Makes a pump of one form, fed through the TestMessagePump calls.
-using MessagePumpFactory = std::unique_ptr<TestMessagePump> (*)();
+using MessagePumpForm = ContractForm<std::unique_ptr<TestMessagePump> (*)()>;
 
 // What every form of the message pump seam must do. A form runs it with
 //   INSTANTIATE_TEST_SUITE_P(Form, MessagePumpContract,
-//                            ::testing::Values(&MakeFormPump));
-class MessagePumpContract
-    : public ::testing::TestWithParam<MessagePumpFactory> {
+//       ::testing::Values(MessagePumpForm{"Form", &MakeFormPump}));
+class MessagePumpContract : public ::testing::TestWithParam<MessagePumpForm> {
  protected:
   void SetUp() override {
-    pump_ = GetParam()();
+    pump_ = GetParam().make();
     ASSERT_NE(pump_, nullptr);
   }
 

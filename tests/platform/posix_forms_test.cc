@@ -38,19 +38,21 @@ std::unique_ptr<ProxyFormUnderTest> MakeRecordedProxy(const TempDir& dir) {
   return std::make_unique<RecordedProxy>(dir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sqlite, RegistryContract,
-                         ::testing::Values(&MakeTestRegistry));
-INSTANTIATE_TEST_SUITE_P(Posix, ConnectionContract,
-                         ::testing::Values(&MakeTestConnections));
-INSTANTIATE_TEST_SUITE_P(Plain, MessagePumpContract,
-                         ::testing::Values(&MakeTestMessagePump));
-INSTANTIATE_TEST_SUITE_P(Curl, DownloaderContract,
-                         ::testing::Values(&MakeTestDownloader));
-INSTANTIATE_TEST_SUITE_P(Posix, ProcessLauncherContract,
-                         ::testing::Values(LauncherForm{
-                             &MakeTestProcessLauncher, &MarkerCommandLine}));
-INSTANTIATE_TEST_SUITE_P(Record, ProxySettingsContract,
-                         ::testing::Values(&MakeRecordedProxy));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Linux, RegistryContract,
+    ::testing::Values(RegistryForm{"SQLite", &MakeTestRegistry}));
+INSTANTIATE_TEST_SUITE_P(Linux, ConnectionContract,
+    ::testing::Values(ConnectionForm{"POSIX", &MakeTestConnections}));
+INSTANTIATE_TEST_SUITE_P(Linux, MessagePumpContract,
+    ::testing::Values(MessagePumpForm{"Plain", &MakeTestMessagePump}));
+INSTANTIATE_TEST_SUITE_P(Linux, DownloaderContract,
+    ::testing::Values(DownloaderForm{"libcurl", &MakeTestDownloader}));
+INSTANTIATE_TEST_SUITE_P(Linux, ProcessLauncherContract,
+    ::testing::Values(LauncherForm{"POSIX", &MakeTestProcessLauncher,
+                                   &MarkerCommandLine}));
+INSTANTIATE_TEST_SUITE_P(Linux, ProxySettingsContract,
+    ::testing::Values(ProxyForm{"Record", &MakeRecordedProxy}));
+// clang-format on
 
 }  // namespace
 }  // namespace zan::test

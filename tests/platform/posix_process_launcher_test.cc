@@ -1,3 +1,5 @@
+#include "platform/posix/posix_process_launcher.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,8 +11,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "platform/posix/posix_process_launcher.h"
 
 namespace zan {
 namespace {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/proxy_settings.h"
+#include "tests/platform/contract_form.h"
 #include "tests/support/temp_dir.h"
 
 namespace zan::test {
@@ -30,17 +31,16 @@ class ProxyFormUnderTest {
   virtual ProxyState Read() = 0;
 };
 
-using ProxyFormFactory =
-    std::unique_ptr<ProxyFormUnderTest> (*)(const TempDir& dir);
+using ProxyForm =
+    ContractForm<std::unique_ptr<ProxyFormUnderTest> (*)(const TempDir& dir)>;
 
 // What every form of the proxy seam must do. A form runs it with
 //   INSTANTIATE_TEST_SUITE_P(Form, ProxySettingsContract,
-//                            ::testing::Values(&MakeFormProxy));
-class ProxySettingsContract
-    : public ::testing::TestWithParam<ProxyFormFactory> {
+//       ::testing::Values(ProxyForm{"Form", &MakeFormProxy}));
+class ProxySettingsContract : public ::testing::TestWithParam<ProxyForm> {
  protected:
   void SetUp() override {
-    form_ = GetParam()(dir_);
+    form_ = GetParam().make(dir_);
     ASSERT_NE(form_, nullptr);
   }
 

@@ -28,6 +28,8 @@ TEST_P(RegistryContract, KeysAreCaseInsensitiveAndKeepTheirFirstSpelling) {
   auto software = registry_->OpenKey(RegistryHive::kCurrentUser, "SOFTWARE");
   ASSERT_NE(software, nullptr);
   EXPECT_EQ(KeyNames(*software), Names{"ZAN Inc."});
+  EXPECT_EQ(KeyNames(*registry_->OpenHive(RegistryHive::kCurrentUser)),
+            Names{"SOFTWARE"});
 
   // Values written again keep their first spelling too.
   ASSERT_TRUE(again->SetValue("MIXED", SzValue("b")));
@@ -202,7 +204,7 @@ TEST_P(RegistryContract, StoreIsSharedAndLasts) {
   }
   // Another opening of the same store, as another process of the toolbar
   // makes, sees the value, also after the first one is gone.
-  auto other = GetParam()(dir_);
+  auto other = GetParam().make(dir_);
   ASSERT_NE(other, nullptr);
   registry_.reset();
   auto key = other->OpenKey(RegistryHive::kCurrentUser, "k");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "tests/platform/contract_form.h"
 #include "tests/support/temp_dir.h"
 
 namespace zan::test {
@@ -46,15 +47,16 @@ inline std::vector<std::string> KeyNames(RegistryKey& key) {
 }
 
 // Opens a fresh, empty store of one form; it may keep its files in `dir`.
-using RegistryFactory = std::unique_ptr<Registry> (*)(const TempDir& dir);
+using RegistryForm =
+    ContractForm<std::unique_ptr<Registry> (*)(const TempDir& dir)>;
 
 // What every form of the registry seam must do. A form runs it with
 //   INSTANTIATE_TEST_SUITE_P(Form, RegistryContract,
-//                            ::testing::Values(&OpenFormRegistry));
-class RegistryContract : public ::testing::TestWithParam<RegistryFactory> {
+//       ::testing::Values(RegistryForm{"Form", &OpenFormRegistry}));
+class RegistryContract : public ::testing::TestWithParam<RegistryForm> {
  protected:
   void SetUp() override {
-    registry_ = GetParam()(dir_);
+    registry_ = GetParam().make(dir_);
     ASSERT_NE(registry_, nullptr);
   }
 

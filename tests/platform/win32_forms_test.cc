@@ -27,17 +27,19 @@ namespace {
 // The proxy contract runs in win32_proxy_tests, alone.
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ProxySettingsContract);
 
-INSTANTIATE_TEST_SUITE_P(Advapi32, RegistryContract,
-                         ::testing::Values(&MakeTestRegistry));
-INSTANTIATE_TEST_SUITE_P(Winsock, ConnectionContract,
-                         ::testing::Values(&MakeTestConnections));
-INSTANTIATE_TEST_SUITE_P(Win32, MessagePumpContract,
-                         ::testing::Values(&MakeTestMessagePump));
-INSTANTIATE_TEST_SUITE_P(UrlMoniker, DownloaderContract,
-                         ::testing::Values(&MakeTestDownloader));
-INSTANTIATE_TEST_SUITE_P(CreateProcess, ProcessLauncherContract,
-                         ::testing::Values(LauncherForm{
-                             &MakeTestProcessLauncher, &MarkerCommandLine}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Windows, RegistryContract,
+    ::testing::Values(RegistryForm{"ADVAPI32", &MakeTestRegistry}));
+INSTANTIATE_TEST_SUITE_P(Windows, ConnectionContract,
+    ::testing::Values(ConnectionForm{"Winsock", &MakeTestConnections}));
+INSTANTIATE_TEST_SUITE_P(Windows, MessagePumpContract,
+    ::testing::Values(MessagePumpForm{"Win32", &MakeTestMessagePump}));
+INSTANTIATE_TEST_SUITE_P(Windows, DownloaderContract,
+    ::testing::Values(DownloaderForm{"URLMoniker", &MakeTestDownloader}));
+INSTANTIATE_TEST_SUITE_P(Windows, ProcessLauncherContract,
+    ::testing::Values(LauncherForm{"CreateProcess", &MakeTestProcessLauncher,
+                                   &MarkerCommandLine}));
+// clang-format on
 
 // The system's hives, as the toolbar uses them: what is written through the
 // form is what ADVAPI32 reads, and the reverse.

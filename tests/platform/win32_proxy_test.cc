@@ -82,8 +82,9 @@ std::unique_ptr<ProxyFormUnderTest> MakeWinInetProxy(const TempDir&) {
   return std::make_unique<WinInetProxy>();
 }
 
-INSTANTIATE_TEST_SUITE_P(WinInet, ProxySettingsContract,
-                         ::testing::Values(&MakeWinInetProxy));
+INSTANTIATE_TEST_SUITE_P(Windows, ProxySettingsContract,
+                         ::testing::Values(ProxyForm{"WinINet",
+                                                     &MakeWinInetProxy}));
 
 // What Wine's WinINet keeps of the options: the proxy switch and the server,
 // each option changing alone.

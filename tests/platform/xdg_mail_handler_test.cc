@@ -1,11 +1,11 @@
+#include "platform/posix/xdg_mail_handler.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include "platform/posix/xdg_mail_handler.h"
 
 namespace zan {
 namespace {

@@ -295,38 +295,6 @@ TEST(ModalDialogSizeTest, ReadsTheFeatures) {
 namespace zan {
 namespace {
 
-TEST_F(BrowserHostTest, TypingCompletesFromTheHistory) {
-  UseDefinition(kTestDefinition);
-  BrowserWindow* window = Open(server.BaseUrl() + "start");
-  window->toolbar()->GetSearchBoxOf(0)->AddToHistory("weather berlin");
-  QLineEdit* edit = nullptr;
-  for (QLineEdit* e : window->toolbar_view()->findChildren<QLineEdit*>()) {
-    if (e->isVisible()) {
-      edit = e;
-      break;
-    }
-  }
-  ASSERT_NE(edit, nullptr);
-  edit->clear();
-  edit->setFocus();
-  QTest::keyClicks(edit, "wea");
-  EXPECT_EQ(edit->text(), "weather berlin");
-  EXPECT_EQ(edit->selectedText(), "ther berlin");
-  // Backspace takes the completed tail away and completes nothing.
-  QTest::keyClick(edit, Qt::Key_Backspace);
-  EXPECT_EQ(edit->text(), "wea");
-  QTest::keyClick(edit, Qt::Key_Backspace);
-  EXPECT_EQ(edit->text(), "we");
-  QTest::keyClicks(edit, "a");
-  EXPECT_EQ(edit->text(), "weather berlin");
-}
-
-}  // namespace
-}  // namespace zan
-
-namespace zan {
-namespace {
-
 // Chooses the entry labelled `label` of the menu of item `item_index` once
 // the menu shows; returns whether the entry was found.
 bool ChooseMenuEntry(BrowserWindow* window, int item_index,

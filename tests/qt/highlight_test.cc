@@ -139,7 +139,7 @@ TEST_F(HighlightTest, MarksWholeWordsInEveryFrameAndClearsThemAgain) {
       Eval(window, "document.querySelector('p').childNodes.length").toInt(), 3);
 }
 
-TEST_F(HighlightTest, WordsQuotesTwiceAndTheButtonState) {
+TEST_F(HighlightTest, OtherOriginsRepeatsTwiceAndTheButtonState) {
   BrowserWindow* window = OpenFramedPage();
   ToolbarWindow* toolbar = window->toolbar();
   QLineEdit* edit = BoxView(window, 0).edit();
@@ -162,8 +162,8 @@ TEST_F(HighlightTest, WordsQuotesTwiceAndTheButtonState) {
   QTest::qWait(300);
   ASSERT_EQ(Eval(window, "window.frames.length").toInt(), 2);
 
-  // A leading double quote is dropped; of two, the second stays.
-  Type(edit, "\"flights cheap\"\"");
+  // (Which words are marked is the portable highlight suite's rule.)
+  Type(edit, "flights");
   ExecuteHighlight(*toolbar, "yellow");
   EXPECT_EQ(MarkedTexts(window, kOuter), "flights|flights|FLIGHTS");
   EXPECT_EQ(MarkedTexts(window, kInner), "flights|flights");
@@ -204,11 +204,6 @@ TEST_F(HighlightTest, WordsQuotesTwiceAndTheButtonState) {
   EXPECT_EQ(State(window) & kStateChecked, 0);
   EXPECT_NE(State(window) & kStateEnabled, 0);
   EXPECT_EQ(Marks(window, kOuter), 4);
-  // Both boxes emptied: disabled.
-  edit->clear();
-  more->clear();
-  QTest::keyClicks(more, " ");
-  EXPECT_EQ(State(window) & kStateEnabled, 0);
 
   // A new page starts unmarked.
   window->page()->load(

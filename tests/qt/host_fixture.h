@@ -25,7 +25,7 @@
 #include "platform/posix/sqlite_registry.h"
 #include "settings/settings_store.h"
 #include "settings/string_utils.h"
-#include "tests/qt/echo_http_server.h"
+#include "tests/support/http_server.h"
 #include "tests/support/temp_dir.h"
 
 namespace zan::test {
@@ -72,6 +72,7 @@ class HostTest : public ::testing::Test {
   void SetUp() override {
     setenv("ZAN_HOME", home.path().c_str(), 1);
     ASSERT_TRUE(server.ok());
+    server.EchoUnknownPaths();
     registry_owned = SqliteRegistry::Open(home.File("registry.db"));
     ASSERT_TRUE(registry_owned);
     registry = registry_owned.get();
@@ -153,14 +154,15 @@ class HostTest : public ::testing::Test {
     return n;
   }
 
-  // Where screenshots go: the build tree.
+  // Where pictures go: ZAN_PICTURE_DIR, else the build tree.
   static std::string ShotPath(const std::string& name) {
-    const char* dir = std::getenv("ZAN_BINARY_DIR");
+    const char* dir = std::getenv("ZAN_PICTURE_DIR");
+    if (dir == nullptr) dir = std::getenv("ZAN_BINARY_DIR");
     return std::string(dir ? dir : ".") + "/" + name;
   }
 
   TempDir home;
-  EchoHttpServer server;
+  HttpServer server;
   std::unique_ptr<SqliteRegistry> registry_owned;
   Registry* registry = nullptr;
   std::unique_ptr<SettingsStore> settings;

@@ -40,12 +40,12 @@ TEST_F(SettingsStoreTest, ProductConstants) {
   EXPECT_EQ(ToolbarClassId().size(), 38u);
   EXPECT_EQ(ToolbarClassId().front(), '{');
 
-  test::SetTestEnv("ZAN_SITE_URL", "http://127.0.0.1:1/toolbar");
+  test::SetEnvironment("ZAN_SITE_URL", "http://127.0.0.1:1/toolbar");
   EXPECT_EQ(SiteBaseUrl(), "http://127.0.0.1:1/toolbar/");
   EXPECT_EQ(SiteIndexUrl(), "http://127.0.0.1:1/toolbar/index.html");
   EXPECT_EQ(SiteUpdateUrl(), "http://127.0.0.1:1/toolbar/update.html");
   EXPECT_EQ(SiteUninstallUrl(), "http://127.0.0.1:1/toolbar/uninstall.html");
-  test::SetTestEnv("ZAN_SITE_URL", nullptr);
+  test::SetEnvironment("ZAN_SITE_URL", nullptr);
   // The default is the embedded site of this source tree.
   const std::string base = SiteBaseUrl();
   EXPECT_EQ(base.rfind("file:///", 0), 0u) << base;

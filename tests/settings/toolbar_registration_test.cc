@@ -19,14 +19,14 @@ constexpr char kModule[] = "/opt/zan/zan-browser";
 class ToolbarRegistrationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::SetTestEnv("ZAN_SITE_URL", "http://127.0.0.1:9/toolbar/");
+    test::SetEnvironment("ZAN_SITE_URL", "http://127.0.0.1:9/toolbar/");
     registry_ = test::MakeTestRegistry(dir_);
     ASSERT_NE(registry_, nullptr);
     store_ = std::make_unique<SettingsStore>(*registry_);
     registration_ =
         std::make_unique<ToolbarRegistration>(*registry_, &browsers_, kModule);
   }
-  void TearDown() override { test::SetTestEnv("ZAN_SITE_URL", nullptr); }
+  void TearDown() override { test::SetEnvironment("ZAN_SITE_URL", nullptr); }
 
   std::optional<RegistryValue> Value(RegistryHive hive, const std::string& key,
                                      const std::string& name) {

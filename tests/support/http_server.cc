@@ -1,6 +1,7 @@
 #include "tests/support/http_server.h"
 
 #include <chrono>
+#include <cstdlib>
 
 namespace zan::test {
 
@@ -21,6 +22,38 @@ std::string StatusText(int status) {
     default:
       return "Status";
   }
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+std::string Escape(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '<') {
+      out += "&lt;";
+    } else if (c == '>') {
+      out += "&gt;";
+    } else if (c == '&') {
+      out += "&amp;";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// The value of header `name` (lower case, with its colon) in `head`.
+std::string Header(const std::string& head, const std::string& name) {
+  const size_t at = Lower(head).find("\r\n" + name);
+  if (at == std::string::npos) return "";
+  size_t start = at + 2 + name.size();
+  while (start < head.size() && head[start] == ' ') ++start;
+  return head.substr(start, head.find("\r\n", start) - start);
 }
 
 void SendAll(TestSocket fd, const std::string& data) {
@@ -58,6 +91,15 @@ void HttpServer::SetReply(const std::string& path, HttpReply reply) {
   replies_[path] = std::move(reply);
 }
 
+void HttpServer::SetPage(const std::string& path, const std::string& html) {
+  SetReply(path, {200, html, HttpReply::Mode::kNormal, "text/html"});
+}
+
+std::vector<HttpRequest> HttpServer::Requests() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_;
+}
+
 int HttpServer::RequestCount(const std::string& path) const {
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = counts_.find(path);
@@ -75,52 +117,81 @@ void HttpServer::Run() {
 }
 
 void HttpServer::Serve(TestSocket fd) {
-  // Read the request head, for at most two seconds.
-  std::string request;
+  // Read the request head and its body, for at most three seconds.
+  std::string data;
+  size_t head_end = std::string::npos;
+  size_t body_size = 0;
   const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (request.find("\r\n\r\n") == std::string::npos && !stop_ &&
-         std::chrono::steady_clock::now() < deadline) {
+      std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (!stop_ && std::chrono::steady_clock::now() < deadline &&
+         data.size() < (1u << 20)) {
+    if (head_end != std::string::npos &&
+        data.size() >= head_end + 4 + body_size) {
+      break;
+    }
     if (!WaitSocket(fd, false, kPollSliceMs)) continue;
     char buffer[4096];
     const long n = ReceiveNow(fd, buffer, sizeof(buffer), false);
     if (n == -2) continue;
-    if (n <= 0) return;
-    request.append(buffer, static_cast<size_t>(n));
+    if (n <= 0) break;
+    data.append(buffer, static_cast<size_t>(n));
+    if (head_end == std::string::npos) {
+      head_end = data.find("\r\n\r\n");
+      if (head_end != std::string::npos) {
+        body_size = std::strtoul(
+            Header(data.substr(0, head_end), "content-length:").c_str(),
+            nullptr, 10);
+      }
+    }
   }
-  const size_t first_space = request.find(' ');
-  const size_t second_space = request.find(' ', first_space + 1);
+  if (head_end == std::string::npos) return;
+  const std::string head = data.substr(0, head_end);
+  const size_t first_space = head.find(' ');
+  const size_t second_space = head.find(' ', first_space + 1);
   if (first_space == std::string::npos || second_space == std::string::npos) {
     return;
   }
-  const std::string path =
-      request.substr(first_space + 1, second_space - first_space - 1);
+  HttpRequest request;
+  request.method = head.substr(0, first_space);
+  request.target = head.substr(first_space + 1, second_space - first_space - 1);
+  request.content_type = Header(head, "content-type:");
+  request.body = data.substr(head_end + 4, body_size);
+  const std::string path = request.target.substr(0, request.target.find('?'));
 
   HttpReply reply;
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    requests_.push_back(request);
     ++counts_[path];
     auto it = replies_.find(path);
-    if (it == replies_.end()) {
+    if (it != replies_.end()) {
+      reply = it->second;
+    } else if (echo_) {
+      reply.content_type = "text/html";
+      reply.body =
+          "<!DOCTYPE html><html><head><title>echo</title></head><body>"
+          "<p id=method>" +
+          Escape(request.method) + "</p><p id=target>" +
+          Escape(request.target) + "</p><p id=type>" +
+          Escape(request.content_type) + "</p><p id=body>" +
+          Escape(request.body) + "</p></body></html>";
+    } else {
       reply.status = 404;
       reply.body = "not found";
-    } else {
-      reply = it->second;
     }
   }
 
-  std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " +
-                     StatusText(reply.status) +
-                     "\r\nContent-Type: application/octet-stream"
-                     "\r\nContent-Length: " +
-                     std::to_string(reply.body.size()) +
-                     "\r\nConnection: close\r\n\r\n";
+  const std::string answer =
+      "HTTP/1.1 " + std::to_string(reply.status) + " " +
+      StatusText(reply.status) + "\r\nContent-Type: " + reply.content_type +
+      "\r\nContent-Length: " + std::to_string(reply.body.size()) +
+      "\r\nConnection: close\r\n\r\n";
   if (reply.mode == HttpReply::Mode::kNormal) {
-    SendAll(fd, head + reply.body);
+    SendAll(fd, answer + reply.body);
     ShutdownWrite(fd);
     return;
   }
-  SendAll(fd, head + reply.body.substr(0, reply.body.size() / 2));
+  SendAll(fd, answer + reply.body.substr(0, reply.body.size() / 2));
   if (reply.mode == HttpReply::Mode::kCutMidway) return;
   // Stalled: keep the connection open and silent until the client gives up
   // or the server stops.

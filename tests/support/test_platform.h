@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/downloader.h"
 #include "platform/message_pump.h"
 #include "platform/process_launcher.h"
@@ -18,10 +19,6 @@
 // against the forms of another system by linking its implementation instead.
 namespace zan::test {
 
-// Sets the environment variable `name` of the test process to `value`, or
-// removes it when `value` is nullptr.
-void SetTestEnv(const char* name, const char* value);
-
 // Whether the registry of this system lists a key's values in the order
 // they were first written (false only under Wine, which sorts them by name).
 bool ValuesKeepWritingOrder();
@@ -33,6 +30,9 @@ std::unique_ptr<Registry> MakeTestRegistry(const TempDir& dir);
 
 // Connections that give up a connect after 5 s, so that no test hangs.
 std::unique_ptr<TcpConnectionFactory> MakeTestConnections();
+
+// The wall clock.
+std::unique_ptr<Clock> MakeSystemClock();
 
 // A downloader that gives up within a few seconds on a silent server.
 std::unique_ptr<Downloader> MakeTestDownloader();
@@ -56,6 +56,10 @@ std::unique_ptr<ProcessLauncher> MakeTestProcessLauncher();
 // A command line that, when started, writes the line "started" into the
 // file `path` (which may hold spaces).
 std::string MarkerCommandLine(const std::string& path);
+
+// Sets the environment variable `name` of this process to `value`, or
+// removes it when `value` is nullptr.
+void SetEnvironment(const std::string& name, const char* value);
 
 }  // namespace zan::test
 

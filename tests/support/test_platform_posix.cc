@@ -1,5 +1,6 @@
 // The Linux forms behind the portable suites.
-#include <cstdlib>
+#include <stdlib.h>
+
 #include <utility>
 
 #include "platform/posix/curl_downloader.h"
@@ -7,6 +8,7 @@
 #include "platform/posix/posix_tcp_connection.h"
 #include "platform/posix/sqlite_registry.h"
 #include "platform/std/plain_message_pump.h"
+#include "platform/std/system_clock.h"
 #include "tests/support/test_platform.h"
 
 namespace zan::test {
@@ -32,14 +34,6 @@ class PlainTestPump : public TestMessagePump {
 
 }  // namespace
 
-void SetTestEnv(const char* name, const char* value) {
-  if (value != nullptr) {
-    setenv(name, value, 1);
-  } else {
-    unsetenv(name);
-  }
-}
-
 bool ValuesKeepWritingOrder() { return true; }
 
 std::unique_ptr<Registry> MakeTestRegistry(const TempDir& dir) {
@@ -48,6 +42,10 @@ std::unique_ptr<Registry> MakeTestRegistry(const TempDir& dir) {
 
 std::unique_ptr<TcpConnectionFactory> MakeTestConnections() {
   return std::make_unique<PosixTcpConnectionFactory>(5000);
+}
+
+std::unique_ptr<Clock> MakeSystemClock() {
+  return std::make_unique<SystemClock>();
 }
 
 std::unique_ptr<Downloader> MakeTestDownloader() {
@@ -71,6 +69,14 @@ std::unique_ptr<ProcessLauncher> MakeTestProcessLauncher() {
 
 std::string MarkerCommandLine(const std::string& path) {
   return "sh -c \"echo started > '" + path + "'\"";
+}
+
+void SetEnvironment(const std::string& name, const char* value) {
+  if (value != nullptr) {
+    setenv(name.c_str(), value, 1);
+  } else {
+    unsetenv(name.c_str());
+  }
 }
 
 }  // namespace zan::test

@@ -1,11 +1,12 @@
 // The Windows forms behind the portable suites.
-#include <windows.h>
+// winsock2.h first: it brings windows.h in the order Winsock needs.
 #include <winsock2.h>
 
 #include <cstdlib>
 #include <functional>
 #include <utility>
 
+#include "platform/std/system_clock.h"
 #include "platform/win32/url_moniker_downloader.h"
 #include "platform/win32/win32_message_pump.h"
 #include "platform/win32/win32_process_launcher.h"
@@ -86,9 +87,9 @@ class Win32TestPump : public TestMessagePump {
 
 }  // namespace
 
-void SetTestEnv(const char* name, const char* value) {
+void SetEnvironment(const std::string& name, const char* value) {
   // An empty value removes the variable.
-  _putenv_s(name, value != nullptr ? value : "");
+  _putenv_s(name.c_str(), value != nullptr ? value : "");
 }
 
 bool ValuesKeepWritingOrder() {
@@ -111,6 +112,10 @@ std::unique_ptr<Registry> MakeTestRegistry(const TempDir& dir) {
 
 std::unique_ptr<TcpConnectionFactory> MakeTestConnections() {
   return std::make_unique<WinsockTcpConnectionFactory>(5000);
+}
+
+std::unique_ptr<Clock> MakeSystemClock() {
+  return std::make_unique<SystemClock>();
 }
 
 std::unique_ptr<Downloader> MakeTestDownloader() {
