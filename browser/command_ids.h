@@ -32,6 +32,25 @@ constexpr int MenuCommandId(int item_index, int entry_number) {
   return kMenuIdBase + kMenuIdsPerItem * item_index + entry_number;
 }
 
+// Identifiers for menu entries whose number has no room in the blocks of
+// 800 (entry 800 and on, or a block that reaches the mailbox identifiers,
+// from item 26 on): a popup menu hands them out in entry order while it is
+// built and resolves them while it is shown. They stay within 16 bits.
+inline constexpr int kFirstExtraMenuId = kLastCommandId + 1;  // 0x5AD1
+inline constexpr int kLastExtraMenuId = 0xFFFF;
+
+// Whether entry `entry_number` of item `item_index` has its identifier in
+// the block of the item: below 800 and below the mailbox identifiers.
+constexpr bool MenuEntryIdFits(int item_index, int entry_number) {
+  if (item_index < 0 || entry_number < 0 || entry_number >= kMenuIdsPerItem) {
+    return false;
+  }
+  const long long id = kMenuIdBase +
+                       static_cast<long long>(kMenuIdsPerItem) * item_index +
+                       entry_number;
+  return id < kFirstMailboxId;
+}
+
 // The item index of a button identifier; nullopt outside the button range.
 constexpr std::optional<int> ItemOfButtonId(int id, int item_count) {
   if (id < kButtonIdBase) return std::nullopt;

@@ -34,6 +34,11 @@ struct PopupMenuEntry {
   MenuEntryData data;
   // The radio mark.
   bool checked = false;
+  // Of a MENUITEM: its "command" and "hint", so that a shown menu can run
+  // and describe entries whose identifiers lie outside the blocks of the
+  // items.
+  std::string command;
+  std::string hint;
   std::unique_ptr<PopupMenu> submenu;
 
   bool IsSeparator() const { return (flags & kMenuFlagSeparator) != 0; }

@@ -131,6 +131,13 @@ class ToolbarViewEvents {
   virtual void OnSearchBoxListOpening(int /*item_index*/) {}
   // A timer started with StartTimer fired.
   virtual void OnTimer(int timer_id) = 0;
+  // The toolbar is now `width` pixels wide.
+  virtual void OnToolbarResized(int width) = 0;
+  // The chevron button was pressed; `button_rect` in screen coordinates.
+  virtual void OnChevron(Rect button_rect) = 0;
+  // Entry `index` of a closed history box's list became its text by the
+  // wheel or the arrow keys, without the list being opened.
+  virtual void OnSearchBoxBrowsed(int item_index, int index) = 0;
 };
 
 // The toolbar control as the toolkit shows it: buttons with command
@@ -189,6 +196,11 @@ class ToolbarView {
   virtual Color ButtonFaceColor() const = 0;
   // The width the band should offer the toolbar.
   virtual void SetIdealWidth(int width) = 0;
+  // The narrowest the toolbar may get.
+  virtual void SetMinimumWidth(int width) = 0;
+  // Buttons from position `first_overflow` on leave the toolbar for the
+  // chevron, a "»" button at its end; -1: every button shows, no chevron.
+  virtual void SetChevron(int first_overflow) = 0;
 };
 
 }  // namespace zan

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "browser/bitmap_size.h"
+#include "browser/chevron_layout.h"
 #include "browser/command_ids.h"
 #include "browser/toolbar_startup.h"
 #include "commands/highlight.h"
@@ -22,6 +23,16 @@ constexpr int kButtonStyle = kStyleAutoSize | kStyleShowText;  // 0x50
 
 int ReadWidthPercent(const std::string& width) {
   return std::atoi(width.empty() ? "10" : width.c_str());
+}
+
+// The width of a search box: `percent` of the toolbar's total width, kept
+// between 0 and what a window can be, whatever the definition says.
+int ComboWidth(int percent, int total_width) {
+  constexpr int64_t kMaxWidth = 32767;
+  int64_t width = static_cast<int64_t>(percent) * total_width / 100;
+  if (width < 0) width = 0;
+  if (width > kMaxWidth) width = kMaxWidth;
+  return static_cast<int>(width);
 }
 
 }  // namespace
@@ -205,8 +216,13 @@ void ToolbarWindow::AssembleToolbar() {
   if (highlight >= 0) {
     view_.EnableButton(ButtonCommandId(highlight), false);
     view_.CheckButton(ButtonCommandId(highlight), false);
+    // Boxes that show words again (a new window, an update) can be
+    // highlighted at once.
+    UpdateHighlightButton(*this);
   }
   view_.AutoSize();
+  shown_menu_.reset();
+  UpdateChevron();
 }
 
 int ToolbarWindow::FindHighlightItem() const {
@@ -298,7 +314,8 @@ void ToolbarWindow::AttachCombo(int index, ToolbarCombo& combo) {
   desc.value_list = combo.type != "edit" && !combo.values.empty();
   desc.edit_only = combo.type == "edit";
   desc.password = combo.password != 0;
-  desc.max_chars = combo.max_chars;
+  // "maxchars" limits the text of a combo box; an edit box takes any.
+  desc.max_chars = desc.edit_only ? 0 : combo.max_chars;
   desc.hint = combo.hint;
   ItemWindow& w = windows_[static_cast<size_t>(index)];
   w.search_box = std::make_unique<SearchBox>(
@@ -351,7 +368,7 @@ void ToolbarWindow::RefreshItem(int index) {
       bool shown = ApplyVisibility(index);
       if (w.menu_button) {
         if (auto rect = view_.GetItemRect(index)) w.menu_button->Move(*rect);
-        w.menu_button->Show(shown);
+        w.menu_button->Show(shown && OnToolbar(index));
       }
       break;
     }
@@ -373,7 +390,7 @@ void ToolbarWindow::RefreshCombo(int index, ToolbarCombo& combo) {
   bool shown = ApplyVisibility(index);
   if (!w.search_box) return;
   w.search_box->view().Show(shown);
-  int width = ReadWidthPercent(combo.width) * total_width_ / 100;
+  int width = ComboWidth(ReadWidthPercent(combo.width), total_width_);
   ButtonInfo info;
   info.width = width;
   info.text = "";
@@ -400,7 +417,7 @@ void ToolbarWindow::LayoutPane(int index) {
   view_.SetButtonInfo(ButtonCommandId(index), info);
   w->pane->Move(PaneRect(*rect, page.width, page.border));
   w->pane->Show(true);
-  if (!ApplyVisibility(index)) w->pane->Show(false);
+  if (!ApplyVisibility(index) || !OnToolbar(index)) w->pane->Show(false);
 }
 
 MacroInputs ToolbarWindow::MakeMacroInputs() {
@@ -561,7 +578,8 @@ void ToolbarWindow::OnButtonCommand(int command_id) {
   if (item.command_index != -1) RunCommand(item.command_index, checked);
 }
 
-std::optional<PopupMenu> ToolbarWindow::BuildItemMenu(int item_index) const {
+std::optional<PopupMenu> ToolbarWindow::BuildItemMenu(int item_index,
+                                                      int* extra_ids) const {
   ToolbarItem* item = Item(item_index);
   if (!item) return std::nullopt;
   ItemKind kind = item->GetKind();
@@ -573,6 +591,7 @@ std::optional<PopupMenu> ToolbarWindow::BuildItemMenu(int item_index) const {
   context.item_index = item_index;
   context.toolbar_extension = toolbar_extension_;
   context.sidebar_allowed = true;
+  context.extra_id_counter = extra_ids;
   if (mail_store_) {
     const MailAccountStore* store = mail_store_.get();
     context.expand_mailboxes = [store](PopupMenu& popup, const MenuItem& entry,
@@ -601,11 +620,36 @@ void ToolbarWindow::OnDropDown(int command_id, Rect button_rect) {
   if (!index) return;
   std::optional<PopupMenu> menu = BuildItemMenu(*index);
   if (!menu) return;
-  view_.TrackPopupMenu(*menu, Point{button_rect.left, button_rect.bottom});
+  TrackMenu(std::move(*menu), Point{button_rect.left, button_rect.bottom});
+}
+
+void ToolbarWindow::TrackMenu(PopupMenu menu, Point at) {
+  // Kept after it closes: its entries tell what identifiers outside the
+  // blocks of the items and the chevron's buttons stand for. The local
+  // reference keeps it alive while it is shown, whatever runs meanwhile.
+  auto shown = std::make_shared<PopupMenu>(std::move(menu));
+  shown_menu_ = shown;
+  view_.TrackPopupMenu(*shown, at);
 }
 
 void ToolbarWindow::OnMenuCommand(int command_id) {
   if (!StillInstalled()) return;
+  const PopupMenuEntry* shown =
+      shown_menu_ ? shown_menu_->Find(command_id) : nullptr;
+  if (command_id >= kButtonIdBase && command_id < kMenuIdBase) {
+    // A button of the chevron's menu: as a click on it.
+    if (shown && command_id != kSidebarId && !shown->submenu) {
+      OnButtonCommand(command_id);
+    }
+    return;
+  }
+  if (command_id >= kFirstExtraMenuId && command_id <= kLastExtraMenuId) {
+    ToolbarModel* model = holder_.model();
+    if (!shown || shown->submenu || !model) return;
+    int command = model->FindCommandIndex(shown->command);
+    if (command >= 0) RunCommand(command, false);
+    return;
+  }
   if (command_id < kMenuIdBase || command_id > kLastCommandId) return;
   if (command_id >= kFirstMailboxId) {
     if (mail_checker_) mail_checker_->HandleMailboxCommand(command_id);
@@ -623,6 +667,20 @@ void ToolbarWindow::OnMenuSelect(int command_id, bool popup) {
   if (!browser_) return;
   if (command_id == 0 || popup) {
     browser_->SetStatusText("");
+    return;
+  }
+  if (command_id >= kFirstExtraMenuId || command_id < kMenuIdBase) {
+    // Entries that only the shown menu knows: extra identifiers and the
+    // chevron's buttons.
+    const PopupMenuEntry* shown =
+        shown_menu_ ? shown_menu_->Find(command_id) : nullptr;
+    std::string hint;
+    if (shown && command_id >= kFirstExtraMenuId) {
+      hint = shown->hint;
+    } else if (shown) {
+      hint = GetTooltip(command_id);
+    }
+    browser_->SetStatusText(hint);
     return;
   }
   if (command_id >= kFirstMailboxId) {
@@ -662,9 +720,15 @@ bool ToolbarWindow::FocusFirstSearchBox() {
 }
 
 bool ToolbarWindow::OnTabKey(bool shift) {
+  // The boxes the user can see: a box whose button is hidden is skipped.
   std::vector<SearchBox*> boxes;
-  for (ItemWindow& w : windows_) {
-    if (w.search_box) boxes.push_back(w.search_box.get());
+  for (size_t i = 0; i < windows_.size(); ++i) {
+    ItemWindow& w = windows_[i];
+    if (!w.search_box) continue;
+    const int state =
+        view_.GetButtonState(ButtonCommandId(static_cast<int>(i)));
+    if (state != -1 && (state & kStateHidden)) continue;
+    boxes.push_back(w.search_box.get());
   }
   for (size_t i = 0; i < boxes.size(); ++i) {
     if (!boxes[i]->view().HasFocus()) continue;
@@ -742,6 +806,173 @@ void ToolbarWindow::OnSearchBoxDrop(int item_index, const std::string& text) {
   if (settings_.GetFlag("RunSearchDragAutomatically", true)) {
     OnSearchBoxEnter(item_index);
   }
+}
+
+void ToolbarWindow::OnSearchBoxBrowsed(int item_index, int index) {
+  if (!StillInstalled()) return;
+  SearchBox* box = GetSearchBoxOf(item_index);
+  if (!box || index < 0) return;
+  if (box->IsValueList()) {
+    box->OnValueChosen(index);
+  } else if (index < static_cast<int>(box->history().size())) {
+    // Only the text changes: a search starts from a choice in the open
+    // list, Enter, or a drop.
+    box->view().SetText(box->history()[static_cast<size_t>(index)]);
+  }
+  UpdateHighlightButton(*this);
+}
+
+bool ToolbarWindow::OnToolbar(int index) const {
+  return first_overflow_ < 0 || index < first_overflow_;
+}
+
+bool ToolbarWindow::HasDropDown(int index) const {
+  ToolbarItem* item = Item(index);
+  if (!item) return false;
+  ItemKind kind = item->GetKind();
+  if (kind != ItemKind::kButton && kind != ItemKind::kText &&
+      kind != ItemKind::kIndicator) {
+    return false;
+  }
+  const ButtonMenu& menu = static_cast<const ToolbarButton&>(*item).menu;
+  // A face of its own shows an arrow unless the type is "None"; a plain
+  // button has one when the menu has a type.
+  return menu.image.empty() ? !menu.type.empty() : menu.type != "None";
+}
+
+bool ToolbarWindow::IsWholeDropDown(int index) const {
+  ToolbarItem* item = Item(index);
+  return HasDropDown(index) &&
+         static_cast<const ToolbarButton&>(*item).menu.type == "Single";
+}
+
+void ToolbarWindow::OnToolbarResized(int width) {
+  if (width == available_width_) return;
+  available_width_ = width;
+  UpdateChevron();
+}
+
+void ToolbarWindow::UpdateChevron() {
+  ToolbarModel* model = holder_.model();
+  const int count = model ? static_cast<int>(model->items.size()) : 0;
+  int last_combo = -1;
+  for (int i = 0; i < count; ++i) {
+    if (model->items[static_cast<size_t>(i)]->GetKind() == ItemKind::kCombo) {
+      last_combo = i;
+    }
+  }
+  std::vector<int> widths;
+  bool any_after = false;
+  for (int i = 0; i < view_.ButtonCount(); ++i) {
+    int w = 0;
+    if (!(view_.GetButtonState(ButtonCommandId(i)) & kStateHidden)) {
+      if (auto rect = view_.GetItemRect(i)) w = rect->Width();
+    }
+    widths.push_back(w);
+    if (i > last_combo && w > 0) any_after = true;
+  }
+  // First the minimum: the view may grow to it at once and report its new
+  // width (a call of its own), so that the width read below is the latest.
+  view_.SetMinimumWidth(MinimumWidth() + (any_after ? kChevronButtonWidth : 0));
+  const int first =
+      available_width_ < 0
+          ? -1
+          : FirstOverflowButton(widths, last_combo, available_width_);
+  const bool changed = first != first_overflow_;
+  first_overflow_ = first;
+  view_.SetChevron(first);
+  if (!changed) return;
+  // The windows over the buttons follow their buttons.
+  for (int i = 0; i < count && i < static_cast<int>(windows_.size()); ++i) {
+    ItemWindow& w = windows_[static_cast<size_t>(i)];
+    if (w.menu_button) {
+      bool hidden = view_.GetButtonState(ButtonCommandId(i)) & kStateHidden;
+      w.menu_button->Show(!hidden && OnToolbar(i));
+    }
+    if (w.pane) LayoutPane(i);
+  }
+}
+
+PopupMenu ToolbarWindow::BuildChevronMenu() const {
+  PopupMenu menu;
+  ToolbarModel* model = holder_.model();
+  if (!model || first_overflow_ < 0) return menu;
+  int extra_ids = kFirstExtraMenuId;
+  const int count = static_cast<int>(model->items.size());
+  for (int i = first_overflow_; i < count; ++i) {
+    const int id = ButtonCommandId(i);
+    if (view_.GetButtonState(id) & kStateHidden) continue;
+    ToolbarItem& item = *model->items[static_cast<size_t>(i)];
+    switch (item.GetKind()) {
+      case ItemKind::kSeparator:
+        if (!menu.empty() && !menu.entries.back().IsSeparator()) {
+          PopupMenuEntry e;
+          e.id = 0;
+          e.flags = kMenuFlagOwnerDraw | kMenuFlagSeparator;
+          e.data.type = kMenuFlagSeparator;
+          menu.entries.push_back(std::move(e));
+        }
+        continue;
+      case ItemKind::kWebPage:
+      case ItemKind::kCombo:
+        continue;
+      case ItemKind::kButton:
+      case ItemKind::kText:
+      case ItemKind::kIndicator:
+        break;
+    }
+    PopupMenuEntry own;
+    own.id = id;
+    own.flags = kMenuFlagOwnerDraw;
+    own.data.text = item.caption;
+    own.data.image = item.GetImage();
+    own.hint = item.hint;
+    own.checked = view_.IsButtonChecked(id);
+    // Disabled as on the toolbar; also an item so far on that its button
+    // identifier would read as a menu entry's.
+    if (!(view_.GetButtonState(id) & kStateEnabled) || id >= kMenuIdBase) {
+      own.flags |= kMenuFlagGrayed;
+    }
+    std::optional<PopupMenu> sub;
+    if (HasDropDown(i)) sub = BuildItemMenu(i, &extra_ids);
+    if (!sub || sub->empty()) {
+      menu.entries.push_back(std::move(own));
+      continue;
+    }
+    // A submenu has no banner of its own: the sidebar stays out.
+    if (sub->entries.front().IsSidebar()) {
+      sub->entries.erase(sub->entries.begin());
+      if (!sub->empty()) sub->entries.front().flags &= ~kMenuFlagMenuBreak;
+    }
+    auto child = std::make_unique<PopupMenu>();
+    if (!IsWholeDropDown(i)) {
+      // The button's own command first, as its click would run it.
+      child->entries.push_back(std::move(own));
+      PopupMenuEntry line;
+      line.flags = kMenuFlagOwnerDraw | kMenuFlagSeparator;
+      line.data.type = kMenuFlagSeparator;
+      child->entries.push_back(std::move(line));
+    }
+    for (PopupMenuEntry& e : sub->entries)
+      child->entries.push_back(std::move(e));
+    PopupMenuEntry opener;
+    opener.flags = kMenuFlagOwnerDraw | kMenuFlagPopup;
+    opener.data.text = item.caption;
+    opener.data.image = item.GetImage();
+    opener.submenu = std::move(child);
+    menu.entries.push_back(std::move(opener));
+  }
+  if (!menu.empty() && menu.entries.back().IsSeparator()) {
+    menu.entries.pop_back();
+  }
+  return menu;
+}
+
+void ToolbarWindow::OnChevron(Rect button_rect) {
+  if (!StillInstalled()) return;
+  PopupMenu menu = BuildChevronMenu();
+  if (menu.empty()) return;
+  TrackMenu(std::move(menu), Point{button_rect.left, button_rect.bottom});
 }
 
 void ToolbarWindow::OnSearchBoxListOpening(int item_index) {

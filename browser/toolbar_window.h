@@ -111,8 +111,19 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
   bool SearchBoxHasFocus() const;
   // Gives the keyboard focus to the first search box; false without one.
   bool FocusFirstSearchBox();
-  // The popup menu a button's drop-down would show.
-  std::optional<PopupMenu> BuildItemMenu(int item_index) const;
+  // The popup menu a button's drop-down would show. `extra_ids` is shared
+  // by the items of one popup menu (the chevron's).
+  std::optional<PopupMenu> BuildItemMenu(int item_index,
+                                         int* extra_ids = nullptr) const;
+  // The first button that went into the chevron, -1 when all fit.
+  int first_overflow() const { return first_overflow_; }
+  // The chevron's menu: each button that went into it as an entry that runs
+  // its command (its button identifier), a button with a drop-down menu as
+  // a submenu with that menu (after its own command when a click on the
+  // button runs one), separators as separators; panes stay out.
+  PopupMenu BuildChevronMenu() const;
+  // The menu shown last (drop-down or chevron), or null.
+  const PopupMenu* shown_menu() const { return shown_menu_.get(); }
   // The pane of a WEBPAGE item, or null.
   PaneView* GetPane(int item_index);
   SearchBox* GetSearchBoxOf(int item_index);
@@ -147,6 +158,9 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
   void OnSearchBoxDrop(int item_index, const std::string& text) override;
   void OnSearchBoxListOpening(int item_index) override;
   void OnTimer(int timer_id) override;
+  void OnToolbarResized(int width) override;
+  void OnChevron(Rect button_rect) override;
+  void OnSearchBoxBrowsed(int item_index, int index) override;
 
  private:
   struct ItemWindow {
@@ -170,6 +184,18 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
   bool ApplyVisibility(int index);
   void ReleaseItemWindows();
   struct MacroInputs MakeMacroInputs();
+  // Which buttons fit into the available width, the chevron, the item
+  // windows of the buttons that left, and the minimum width.
+  void UpdateChevron();
+  // Whether the button of item `index` is on the toolbar (not in the
+  // chevron).
+  bool OnToolbar(int index) const;
+  // Whether a click on the item's button opens its menu, and whether it
+  // opens it without running the item's command.
+  bool HasDropDown(int index) const;
+  bool IsWholeDropDown(int index) const;
+  // Shows a built menu at a screen point and keeps it for the choice.
+  void TrackMenu(PopupMenu menu, Point at);
   int FindHighlightItem() const;
 
   ToolbarView& view_;
@@ -184,6 +210,9 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
   int text_button_count_ = 0;
   int total_width_ = 0;
   int last_clicked_item_ = -1;
+  int available_width_ = -1;  // unknown until the view reports it
+  int first_overflow_ = -1;
+  std::shared_ptr<PopupMenu> shown_menu_;
   bool uninstalled_ = false;
   class MailBridge;
   std::unique_ptr<MailAccountStore> mail_store_;

@@ -20,9 +20,24 @@ void CheckHighlightButton(ToolbarControl& toolbar, bool check) {
   if (id >= 0) toolbar.CheckButton(id, check);
 }
 
+// Whether the COMBO of that name is a value list: its choice (a search
+// provider, a sort order) is no word the user searched for.
+bool IsValueList(const ToolbarModel& model, const std::string& name) {
+  for (const auto& item : model.items) {
+    if (item->GetKind() != ItemKind::kCombo || item->GetName() != name) {
+      continue;
+    }
+    const auto& combo = static_cast<const ToolbarCombo&>(*item);
+    return combo.type != "edit" && !combo.values.empty();
+  }
+  return false;
+}
+
 std::vector<std::string> SearchBoxValues(ToolbarControl& toolbar) {
   std::vector<std::string> values;
+  ToolbarModel* model = toolbar.GetModel();
   for (const ComboInput& combo : CollectSearchBoxes(toolbar)) {
+    if (model != nullptr && IsValueList(*model, combo.name)) continue;
     values.push_back(combo.box->GetValue());
   }
   return values;

@@ -198,8 +198,15 @@ ExpandedTemplates ExpandTemplates(const MacroInputs& inputs,
       if (combo.box == nullptr) continue;
       const std::string value = combo.box->GetValue();
       inputs.last_combo_values->Set(combo.name, value);
+      // Each word goes to the server as a form value; the "+" between the
+      // words stays a blank.
       std::vector<std::string> words;
-      const std::string joined = JoinSearchWords(value, words);
+      JoinSearchWords(value, words);
+      std::string joined;
+      for (const std::string& word : words) {
+        if (!joined.empty()) joined += '+';
+        joined += FormEncode(word);
+      }
       const std::string macro = "%" + combo.name;
       bool replaced = ReplaceAllBounded(out.url, macro, joined, false);
       if (!replaced)

@@ -96,6 +96,25 @@ std::string UrlEncode(const std::string& text, int keep_mask) {
   return out;
 }
 
+std::string FormEncode(const std::string& text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size() * 3);
+  for (unsigned char c : text) {
+    const bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                      (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+                      c == '.' || c == '*';
+    if (kept) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      out.push_back('%');
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 0x0F]);
+    }
+  }
+  return out;
+}
+
 std::string JoinSearchWords(const std::string& text,
                             std::vector<std::string>& words) {
   if (text.empty()) return "";

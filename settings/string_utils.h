@@ -35,6 +35,12 @@ inline constexpr int kUrlReserved = 4;    // &/:;=?@
 // byte as "%" and two upper-case hex digits. Callers pass kUrlUnreserved.
 std::string UrlEncode(const std::string& text, int keep_mask);
 
+// A text as a value of a form (application/x-www-form-urlencoded): every
+// byte but the letters A-Z and a-z, the digits and -_.* becomes "%" and two
+// upper-case hex digits, so "+", "&" and "=" inside it reach the server as
+// characters of the value.
+std::string FormEncode(const std::string& text);
+
 // Splits `text` at blanks, appends each word to `words` and returns all of
 // `words` joined by "+". An empty `text` gives "" and leaves `words` alone.
 std::string JoinSearchWords(const std::string& text,

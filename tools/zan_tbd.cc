@@ -6,13 +6,19 @@
 //   zan-tbd dump FILE    the same, then writes the loaded model in definition
 //                        syntax to standard output
 //
+// Both also warn about menu entries whose command identifiers do not fit
+// the toolbar's 16-bit ranges (the toolbar numbers them apart while their
+// menu is shown, and disables those it cannot number at all).
+//
 // Exit status: 0 when the file parsed (diagnostics are warnings), 1 when the
 // parse failed, 2 when FILE cannot be read or the arguments are wrong.
 
 #include <cstring>
 #include <iostream>
+#include <sstream>
 #include <string>
 
+#include "browser/command_ids.h"
 #include "definition/definition_file.h"
 #include "definition/definition_node.h"
 #include "definition/load_definition.h"
@@ -45,8 +51,62 @@ class CheckedCommands : public zan::CommandSet {
   }
 };
 
+// How many numbers the entries of a menu take: one each, and a submenu
+// one for itself after its children's.
+int CountMenuNumbers(const zan::MenuEntryList& entries) {
+  int count = 0;
+  for (const auto& entry : entries) {
+    ++count;
+    if (entry->GetEntryKind() == zan::MenuEntryKind::kSubMenu) {
+      count +=
+          CountMenuNumbers(static_cast<const zan::SubMenu&>(*entry).entries);
+    }
+  }
+  return count;
+}
+
+// Warns about the menu entries of item `index` without an identifier of the
+// item's block. Items and entries are counted from 1 here.
+void CheckMenuIdentifiers(const zan::ToolbarItem& item, int index,
+                          const std::string& path, std::ostream& out) {
+  constexpr int kExtraIds = zan::kLastExtraMenuId - zan::kFirstExtraMenuId + 1;
+  const zan::ItemKind kind = item.GetKind();
+  if (kind != zan::ItemKind::kButton && kind != zan::ItemKind::kText &&
+      kind != zan::ItemKind::kIndicator) {
+    return;
+  }
+  const auto& button = static_cast<const zan::ToolbarButton&>(item);
+  const int numbers = CountMenuNumbers(button.menu.entries);
+  int first_out = -1;
+  for (int k = 0; k < numbers; ++k) {
+    if (!zan::MenuEntryIdFits(index, k)) {
+      first_out = k;
+      break;
+    }
+  }
+  if (first_out >= 0) {
+    out << path << ": item " << index + 1 << " (\"" << item.caption
+        << "\"): menu entries " << first_out + 1 << " to " << numbers
+        << " have no command identifier below the mailbox entries "
+           "(0x800 + 800 x item + entry must stay below 0x5A08 and "
+           "within the item's 800); the toolbar numbers them from "
+           "0x5AD1 while the menu is shown\n";
+    if (numbers - first_out > kExtraIds) {
+      out << path << ": item " << index + 1 << ": menu entries "
+          << first_out + kExtraIds + 1 << " to " << numbers
+          << " cannot be numbered at all and stay disabled\n";
+    }
+  }
+}
+
+// Warnings about menu identifiers come after the load's own messages, as
+// they do for a dump, so a check keeps them until the load is over.
 class CheckedModel : public zan::ToolbarModel {
  public:
+  explicit CheckedModel(std::string path) : path_(std::move(path)) {}
+
+  std::string TakeIdentifierWarnings() { return identifier_warnings_.str(); }
+
   void OnPart(const zan::DefinitionNode& child, zan::Ui& ui) override {
     // No element is named "COMMANDS", so taking the sections first keeps
     // the model's order of factories.
@@ -55,11 +115,17 @@ class CheckedModel : public zan::ToolbarModel {
       return;
     }
     zan::ToolbarModel::OnPart(child, ui);
+    for (const auto& item : items) {
+      CheckMenuIdentifiers(*item, loaded_items_++, path_, identifier_warnings_);
+    }
     items.clear();
   }
 
  private:
   CheckedCommands checked_commands_;
+  std::string path_;
+  int loaded_items_ = 0;
+  std::ostringstream identifier_warnings_;
 };
 
 int Usage() {
@@ -89,7 +155,7 @@ int main(int argc, char** argv) {
   zan::ToolbarModelHolder holder;
   holder.set_diagnostics(&std::cerr);
   zan::DefinitionParseReport report;
-  CheckedModel checked;
+  CheckedModel checked(path);
   const bool parsed =
       action == "check"
           ? zan::ParseIntoModel(file.bytes(), checked, ui, std::cerr, &report)
@@ -100,7 +166,13 @@ int main(int argc, char** argv) {
               << ' ' << report.last_token << ")\n";
     return 1;
   }
-  if (action == "dump") {
+  if (action == "check") {
+    std::cerr << checked.TakeIdentifierWarnings();
+  } else {
+    const auto& items = holder.model()->items;
+    for (size_t i = 0; i < items.size(); ++i) {
+      CheckMenuIdentifiers(*items[i], static_cast<int>(i), path, std::cerr);
+    }
     holder.model()->Dump(std::cout, 0);
     std::cout.flush();
     if (!std::cout) return 1;

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QNetworkProxy>
+#include <QOpenGLContext>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "browser/menu_builder.h"
 #include "commands/macro_state.h"
 #include "hosts/qt/browser_window.h"
 #include "hosts/qt/qt_accounts_dialog.h"
@@ -95,6 +97,16 @@ RemovalCommands LinuxRemovalCommands(const std::string& module_path) {
 
 }  // namespace
 
+void ChooseDrawingBackend() {
+  if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND")) return;
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) return;
+  QOpenGLContext probe;
+  if (!probe.create()) {
+    std::cerr << "zan-browser: no OpenGL here, pages are drawn in software\n";
+    qputenv("QT_QUICK_BACKEND", "software");
+  }
+}
+
 struct BrowserApp::Services {
   CurlDownloader downloader;
   PosixProcessLauncher launcher;
@@ -145,7 +157,7 @@ BrowserApp::BrowserApp(BrowserOptions options,
   environment_.last_page_url = &LastPageUrl::Instance();
 
   // Read once, as the process starts.
-  toolbar_extension_ = settings_->GetString("Toolbar Extension", "");
+  toolbar_extension_ = ReadToolbarExtension(*settings_);
 
   profile_ = new QWebEngineProfile(this);  // off the record: nothing on disk
   toolbar_object_ = new QtToolbarObject(*registry_, this);
@@ -322,16 +334,39 @@ void BrowserApp::WhenReady(BrowserWindow* window) {
       }
       QImage image = guard->Snapshot();
       QString path = QString::fromStdString(options_.screenshot);
-      if (image.save(path, "PNG")) {
+      bool saved = image.save(path, "PNG");
+      if (saved) {
         std::cout << "screenshot: "
                   << QFileInfo(path).absoluteFilePath().toStdString() << "\n"
                   << std::flush;
-        QCoreApplication::exit(0);
       } else {
         std::cerr << "zan-browser: cannot write " << options_.screenshot
                   << "\n";
-        QCoreApplication::exit(1);
       }
+      // The other windows and an open dialog beside it: FILE-2.png, ...,
+      // FILE-dialog.png.
+      QFileInfo info(path);
+      auto beside = [&info](const QString& suffix) {
+        return info.dir().filePath(info.completeBaseName() + "-" + suffix +
+                                   "." + info.suffix());
+      };
+      int n = 1;
+      for (BrowserWindow* other : windows()) {
+        if (other == guard.data()) continue;
+        QString other_path = beside(QString::number(++n));
+        if (other->Snapshot().save(other_path, "PNG")) {
+          std::cout << "screenshot: " << other_path.toStdString() << "\n"
+                    << std::flush;
+        }
+      }
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        QString dialog_path = beside(QStringLiteral("dialog"));
+        if (modal->grab().toImage().save(dialog_path, "PNG")) {
+          std::cout << "screenshot: " << dialog_path.toStdString() << "\n"
+                    << std::flush;
+        }
+      }
+      QCoreApplication::exit(saved ? 0 : 1);
     });
   };
   connect(window, &BrowserWindow::pageLoadFinished, this, take,

@@ -24,6 +24,13 @@ class QtToolbarObject;
 class QtUi;
 class SettingsStore;
 
+// The pages of every window are drawn by the scene graph of the web view.
+// Where no OpenGL context can be made (a display without GLX or EGL), the
+// software scene graph draws them, so that windows draw instead of failing;
+// a backend chosen by QT_QUICK_BACKEND stays. Call once the QApplication
+// exists and before the first window.
+void ChooseDrawingBackend();
+
 // What zan-browser does with the toolbar's registration before it opens
 // its first window.
 enum class RegistrationRequest {

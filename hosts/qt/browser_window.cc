@@ -103,6 +103,9 @@ BrowserWindow::BrowserWindow(BrowserApp& app) : app_(app) {
   auto* band_row = new QHBoxLayout(band_widget_);
   band_row->setContentsMargins(10, 3, 4, 4);
   toolbar_view_ = new QtToolbarView(band_widget_, app_.profile());
+  // The panes' pages open new windows as the page does.
+  toolbar_view_->set_pane_window_creator(
+      [this](QWebEnginePage::WebWindowType type) { return CreatePopup(type); });
   band_row->addWidget(toolbar_view_);
   column->addWidget(band_widget_);
 

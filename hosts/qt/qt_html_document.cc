@@ -158,7 +158,9 @@ QVariant QtHtmlDocument::Run(const QString& body) {
 
 std::optional<std::string> QtHtmlDocument::GetUrl() {
   if (!page_) return std::nullopt;
-  if (frame_path_.empty()) return page_->url().toString().toStdString();
+  // The address as the document has it: every escape kept, so that a
+  // receiver that decodes once gets this very address back.
+  if (frame_path_.empty()) return page_->url().toEncoded().toStdString();
   QVariant v =
       Run(QStringLiteral("(function(d){return d?d.location.href:null;})(%1)")
               .arg(DocumentExpression()));

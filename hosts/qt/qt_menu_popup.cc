@@ -7,12 +7,15 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "browser/adjust_color.h"
 
 namespace zan {
 namespace {
+
+constexpr int kScrollStripHeight = 14;
 
 QColor ToQ(Color c) { return QColor(c.r, c.g, c.b); }
 Color FromQ(const QColor& c) {
@@ -59,6 +62,14 @@ QtMenuPopup::QtMenuPopup(const PopupMenu& menu, const QtImageList* images,
   metrics_ = QtMenuMetrics(font_);
   colors_ = QtMenuColors();
   Layout();
+  scroll_timer_.setInterval(40);
+  connect(&scroll_timer_, &QTimer::timeout, this, [this] {
+    if (hover_scroll_ == 0) {
+      scroll_timer_.stop();
+      return;
+    }
+    ScrollBy(hover_scroll_ * metrics_.menu_height / 2);
+  });
 }
 
 QtMenuPopup::~QtMenuPopup() { CloseSubmenu(); }
@@ -116,13 +127,67 @@ void QtMenuPopup::Layout() {
     }
     x += width;
   }
-  setFixedSize(x + kBorder, total_height + 2 * kBorder);
+  content_height_ = total_height + 2 * kBorder;
+  setFixedSize(x + kBorder, content_height_);
+}
+
+QRect QtMenuPopup::Viewport() const {
+  if (!scrollable_) return rect();
+  return QRect(0, kScrollStripHeight, width(),
+               height() - 2 * kScrollStripHeight);
+}
+
+QRect QtMenuPopup::UpStrip() const {
+  return scrollable_ ? QRect(0, 0, width(), kScrollStripHeight) : QRect();
+}
+
+QRect QtMenuPopup::DownStrip() const {
+  return scrollable_ ? QRect(0, height() - kScrollStripHeight, width(),
+                             kScrollStripHeight)
+                     : QRect();
+}
+
+void QtMenuPopup::ScrollBy(int dy) {
+  if (!scrollable_) return;
+  const int max = std::max(0, content_height_ - Viewport().height());
+  int next = std::clamp(scroll_ + dy, 0, max);
+  if (next == scroll_) return;
+  scroll_ = next;
+  CloseSubmenu();
+  update();
+}
+
+void QtMenuPopup::EnsureVisible(int slot) {
+  if (!scrollable_ || slot < 0) return;
+  const QRect r = slots_[static_cast<size_t>(slot)].rect;
+  const int view_height = Viewport().height();
+  if (r.top() < scroll_) {
+    ScrollBy(r.top() - scroll_);
+  } else if (r.bottom() + 1 > scroll_ + view_height) {
+    ScrollBy(r.bottom() + 1 - scroll_ - view_height);
+  }
+}
+
+void QtMenuPopup::ScrollOnHover() {
+  if (hover_scroll_ != 0 && !scroll_timer_.isActive()) scroll_timer_.start();
+}
+
+void QtMenuPopup::wheelEvent(QWheelEvent* event) {
+  const int notches = event->angleDelta().y() / 120;
+  if (notches != 0) ScrollBy(-notches * 3 * metrics_.menu_height);
+  event->accept();
 }
 
 void QtMenuPopup::Popup(const QPoint& global) {
   QPoint pos = global;
-  if (QScreen* screen = QApplication::screenAt(global)) {
+  QScreen* screen = QApplication::screenAt(global);
+  if (!screen) screen = QApplication::primaryScreen();
+  if (screen) {
     QRect avail = screen->availableGeometry();
+    // Taller than the screen: show what fits and scroll the rest.
+    scrollable_ = content_height_ > avail.height();
+    scroll_ = 0;
+    setFixedHeight(scrollable_ ? avail.height() : content_height_);
     if (pos.x() + width() > avail.right()) pos.setX(avail.right() - width());
     if (pos.y() + height() > avail.bottom())
       pos.setY(avail.bottom() - height());
@@ -135,20 +200,23 @@ void QtMenuPopup::Popup(const QPoint& global) {
 }
 
 QRect QtMenuPopup::EntryRect(int id) const {
+  const int dy = Viewport().top() - scroll_;
   for (const Slot& slot : slots_) {
     if (slot.entry->submenu) {
       if (!slot.entry->submenu->entries.empty() &&
           slot.entry->submenu->entries.front().id == id) {
-        return slot.rect;
+        return slot.rect.translated(0, dy);
       }
     } else if (slot.entry->id == id && !slot.entry->IsSeparator()) {
-      return slot.rect;
+      return slot.rect.translated(0, dy);
     }
   }
   return QRect();
 }
 
-int QtMenuPopup::SlotAt(const QPoint& pos) const {
+int QtMenuPopup::SlotAt(const QPoint& widget_pos) const {
+  if (!Viewport().contains(widget_pos)) return -1;
+  const QPoint pos = widget_pos - QPoint(0, Viewport().top() - scroll_);
   for (size_t i = 0; i < slots_.size(); ++i) {
     const Slot& s = slots_[i];
     if (s.entry->IsSidebar() || s.entry->IsSeparator()) continue;
@@ -188,7 +256,8 @@ void QtMenuPopup::OpenSubmenuAt(int slot) {
   if (!e->submenu || e->IsDisabled()) return;
   submenu_ = new QtMenuPopup(*e->submenu, images_, callbacks_, this);
   submenu_slot_ = slot;
-  QRect r = slots_[static_cast<size_t>(slot)].rect;
+  QRect r = slots_[static_cast<size_t>(slot)].rect.translated(
+      0, Viewport().top() - scroll_);
   submenu_->Popup(mapToGlobal(QPoint(r.right() - 2, r.top() - 1)));
 }
 
@@ -236,6 +305,10 @@ void QtMenuPopup::mouseMoveEvent(QMouseEvent* event) {
     }
     return;
   }
+  hover_scroll_ = UpStrip().contains(pos)     ? -1
+                  : DownStrip().contains(pos) ? 1
+                                              : 0;
+  ScrollOnHover();
   int slot = SlotAt(pos);
   if (slot < 0) return;
   Select(slot);
@@ -270,6 +343,7 @@ void QtMenuPopup::mouseReleaseEvent(QMouseEvent* event) {
 
 void QtMenuPopup::leaveEvent(QEvent* event) {
   QWidget::leaveEvent(event);
+  hover_scroll_ = 0;
   if (!submenu_) Select(-1);
 }
 
@@ -283,6 +357,7 @@ void QtMenuPopup::keyPressEvent(QKeyEvent* event) {
       const PopupMenuEntry* e = slots_[static_cast<size_t>(i)].entry;
       if (!e->IsSeparator() && !e->IsSidebar()) {
         Select(i);
+        EnsureVisible(i);
         return;
       }
     }
@@ -317,6 +392,12 @@ void QtMenuPopup::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
       Activate(selected_);
+      break;
+    case Qt::Key_PageUp:
+      ScrollBy(-Viewport().height());
+      break;
+    case Qt::Key_PageDown:
+      ScrollBy(Viewport().height());
       break;
     default:
       QWidget::keyPressEvent(event);
@@ -412,7 +493,11 @@ void QtMenuPopup::Paint(QPainter& p, const DrawOp& op) {
 void QtMenuPopup::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), ToQ(AdjustColor(colors_.button_face, 75, 0)));
-  int clip_height = height() - 2;
+  int clip_height = content_height_ - 2;
+  const QRect viewport = Viewport();
+  p.save();
+  p.setClipRect(viewport);
+  p.translate(0, viewport.top() - scroll_);
   bool has_images = images_ && !images_->Empty();
   for (size_t i = 0; i < slots_.size(); ++i) {
     const Slot& slot = slots_[i];
@@ -440,6 +525,24 @@ void QtMenuPopup::paintEvent(QPaintEvent*) {
       int ax = q.right() - 9, ay = q.center().y();
       QPoint tri[3] = {QPoint(ax, ay - 4), QPoint(ax + 4, ay),
                        QPoint(ax, ay + 4)};
+      p.drawPolygon(tri, 3);
+    }
+  }
+  p.restore();
+  if (scrollable_) {
+    // The strips with their arrows; an arrow is grey at its end.
+    const QColor face = ToQ(AdjustColor(colors_.button_face, 40, 0));
+    const int max = std::max(0, content_height_ - viewport.height());
+    for (int dir : {-1, 1}) {
+      QRect strip = dir < 0 ? UpStrip() : DownStrip();
+      p.fillRect(strip, face);
+      const bool active = dir < 0 ? scroll_ > 0 : scroll_ < max;
+      p.setPen(Qt::NoPen);
+      p.setBrush(ToQ(active ? colors_.menu_text
+                            : AdjustColor(colors_.button_face, -18, 0)));
+      const int cx = strip.center().x(), cy = strip.center().y();
+      QPoint tri[3] = {QPoint(cx - 4, cy - 2 * dir),
+                       QPoint(cx + 4, cy - 2 * dir), QPoint(cx, cy + 2 * dir)};
       p.drawPolygon(tri, 3);
     }
   }

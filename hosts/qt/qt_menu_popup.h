@@ -2,6 +2,7 @@
 #define ZAN_HOSTS_QT_QT_MENU_POPUP_H_
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -40,6 +41,12 @@ class QtMenuPopup : public QWidget {
   void CloseAll();
   // Selects the first entry that can be chosen, as the Down key does.
   void SelectFirst();
+  // A menu taller than the screen shows a part of its entries and scrolls:
+  // the wheel, the keys, and the arrow strips at its top and bottom.
+  bool scrollable() const { return scrollable_; }
+  int scroll_offset() const { return scroll_; }
+  // Scrolls by `dy` pixels of the entries (clamped).
+  void ScrollBy(int dy);
 
  Q_SIGNALS:
   void closed();
@@ -52,6 +59,7 @@ class QtMenuPopup : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   struct Slot {
@@ -66,6 +74,12 @@ class QtMenuPopup : public QWidget {
   void OpenSubmenuAt(int slot);
   void CloseSubmenu();
   void Paint(QPainter& p, const DrawOp& op);
+  // Where the entries show, in widget coordinates, and the strips.
+  QRect Viewport() const;
+  QRect UpStrip() const;
+  QRect DownStrip() const;
+  void EnsureVisible(int slot);
+  void ScrollOnHover();
 
   const PopupMenu& menu_;
   const QtImageList* images_;
@@ -78,6 +92,11 @@ class QtMenuPopup : public QWidget {
   MenuMetrics metrics_;
   MenuColors colors_;
   QFont font_;
+  int content_height_ = 0;
+  bool scrollable_ = false;
+  int scroll_ = 0;
+  int hover_scroll_ = 0;  // -1 up, 1 down while the pointer is on a strip
+  QTimer scroll_timer_;
 };
 
 // The toolkit's metrics and colours for menus.

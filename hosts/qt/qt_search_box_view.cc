@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace zan {
@@ -66,8 +67,8 @@ SearchLineEdit::SearchLineEdit(QWidget* parent, std::function<void()> enter,
 
 void SearchLineEdit::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-    // Swallowed: no default button, no beep.
-    enter_();
+    // Swallowed: no default button, no beep. A held key searches once.
+    if (!e->isAutoRepeat()) enter_();
     return;
   }
   // The change such a key makes is never completed. The text signals run
@@ -105,23 +106,22 @@ void SearchLineEdit::dropEvent(QDropEvent* e) {
   drop_(OneLine(e->mimeData()->text()));
 }
 
-namespace {
+void SearchComboBox::wheelEvent(QWheelEvent* e) {
+  browsing_ = true;
+  QComboBox::wheelEvent(e);
+  browsing_ = false;
+}
 
-// A combo box that says when its list is about to open.
-class OpeningComboBox : public QComboBox {
- public:
-  OpeningComboBox(QWidget* parent, std::function<void()> opening)
-      : QComboBox(parent), opening_(std::move(opening)) {}
-  void showPopup() override {
-    opening_();
-    QComboBox::showPopup();
-  }
+void SearchComboBox::keyPressEvent(QKeyEvent* e) {
+  browsing_ = true;
+  QComboBox::keyPressEvent(e);
+  browsing_ = false;
+}
 
- private:
-  std::function<void()> opening_;
-};
-
-}  // namespace
+void SearchComboBox::showPopup() {
+  if (opening_) opening_();
+  QComboBox::showPopup();
+}
 
 QtSearchBoxView::QtSearchBoxView(QWidget* parent, int item_index,
                                  const SearchBoxDesc& desc,
@@ -147,7 +147,7 @@ QtSearchBoxView::QtSearchBoxView(QWidget* parent, int item_index,
     edit_ = edit;
     QObject::connect(edit, &QLineEdit::textEdited, edited);
   } else {
-    combo_ = new OpeningComboBox(parent, [this] {
+    combo_ = new SearchComboBox(parent, [this] {
       Notify([this](ToolbarViewEvents& e) {
         e.OnSearchBoxListOpening(item_index_);
       });
@@ -171,8 +171,15 @@ QtSearchBoxView::QtSearchBoxView(QWidget* parent, int item_index,
     if (!desc.value_list) combo_->setCurrentIndex(-1);
     FitListToEntries();
     QObject::connect(combo_, &QComboBox::activated, [this](int index) {
-      Notify([this, index](ToolbarViewEvents& e) {
-        e.OnSearchBoxSelected(item_index_, index);
+      // Only a choice in the open list (click, Enter) may search.
+      const bool browsing =
+          static_cast<SearchComboBox*>(combo_.data())->browsing();
+      Notify([this, index, browsing](ToolbarViewEvents& e) {
+        if (browsing) {
+          e.OnSearchBoxBrowsed(item_index_, index);
+        } else {
+          e.OnSearchBoxSelected(item_index_, index);
+        }
       });
     });
   }

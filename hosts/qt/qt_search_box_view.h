@@ -35,6 +35,26 @@ class SearchLineEdit : public QLineEdit {
   bool allow_completion_ = true;
 };
 
+// The combo box of a search box. It says when its list is about to open,
+// and tells whether the current change of its entry comes from the wheel or
+// a key while its list is closed (the user browses) rather than from a
+// choice in the open list.
+class SearchComboBox : public QComboBox {
+ public:
+  SearchComboBox(QWidget* parent, std::function<void()> opening)
+      : QComboBox(parent), opening_(std::move(opening)) {}
+  bool browsing() const { return browsing_; }
+  void showPopup() override;
+
+ protected:
+  void wheelEvent(QWheelEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
+ private:
+  std::function<void()> opening_;
+  bool browsing_ = false;
+};
+
 // A search box as Qt widgets: an editable combo box (a history box), a
 // drop-down list (a value list) or a line edit (type "edit", optionally a
 // password field). `events` points at the toolbar's event sink, which may

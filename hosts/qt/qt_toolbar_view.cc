@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QResizeEvent>
 #include <QTimerEvent>
 #include <QToolTip>
 #include <QWebEnginePage>
@@ -15,6 +16,7 @@
 #include <algorithm>
 
 #include "browser/adjust_color.h"
+#include "browser/chevron_layout.h"
 #include "browser/command_ids.h"
 #include "browser/menu_painter.h"
 #include "hosts/qt/qt_menu_popup.h"
@@ -47,9 +49,16 @@ void DrawArrow(QPainter& p, const QRect& area, const QColor& color) {
 // A web-page pane: a small page view of its own.
 class QtPaneView : public PaneView {
  public:
-  QtPaneView(QWidget* parent, QWebEngineProfile* profile)
+  QtPaneView(QWidget* parent, QWebEngineProfile* profile,
+             const ZanWebPage::WindowCreator& creator)
       : view_(new QWebEngineView(parent)) {
-    if (profile) view_->setPage(new QWebEnginePage(profile, view_));
+    if (profile) {
+      // New windows the pane's page asks for go where the main page's go,
+      // through the same popup filter.
+      auto* page = new ZanWebPage(profile, view_);
+      if (creator) page->set_window_creator(creator);
+      view_->setPage(page);
+    }
     view_->setContextMenuPolicy(Qt::NoContextMenu);
     view_->hide();
   }
@@ -325,7 +334,9 @@ int QtToolbarView::GetButtonState(int command_id) const {
 void QtToolbarView::AutoSize() { Relayout(); }
 
 int QtToolbarView::HitTest(Point p) const {
+  if (chevron_rect_.contains(p.x, p.y)) return -1;
   for (size_t i = 0; i < buttons_.size(); ++i) {
+    if (Overflowed(static_cast<int>(i))) break;
     if (buttons_[i].rect.contains(p.x, p.y)) return static_cast<int>(i);
   }
   return -1;
@@ -372,6 +383,12 @@ void QtToolbarView::Relayout() {
     b.rect = QRect(x, 0, w, kButtonHeight);
     x += w;
   }
+  // The buttons that went into the chevron keep their places (the toolbar
+  // measures them) but are neither drawn nor hit.
+  chevron_rect_ = first_overflow_ >= 0
+                      ? QRect(width() - kChevronButtonWidth, 0,
+                              kChevronButtonWidth, kButtonHeight)
+                      : QRect();
   updateGeometry();
   update();
 }
@@ -471,8 +488,10 @@ void QtToolbarView::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing, false);
   for (size_t i = 0; i < buttons_.size(); ++i) {
+    if (Overflowed(static_cast<int>(i))) break;
     PaintButton(p, buttons_[i], static_cast<int>(i));
   }
+  PaintChevron(p);
 }
 
 bool QtToolbarView::InArrow(const Button& b, const QPoint& pos) const {
@@ -488,14 +507,17 @@ void QtToolbarView::mouseMoveEvent(QMouseEvent* event) {
   if (i >= 0 && (buttons_[static_cast<size_t>(i)].desc.style & kStyleSep)) {
     i = -1;
   }
-  if (i != hot_) {
+  bool on_chevron = chevron_rect_.contains(event->position().toPoint());
+  if (i != hot_ || on_chevron != chevron_hot_) {
     hot_ = i;
+    chevron_hot_ = on_chevron;
     update();
   }
 }
 
 void QtToolbarView::leaveEvent(QEvent*) {
   hot_ = -1;
+  chevron_hot_ = false;
   update();
 }
 
@@ -515,6 +537,10 @@ void QtToolbarView::ShowDropDown(int index) {
 void QtToolbarView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   QPoint pos = event->position().toPoint();
+  if (chevron_rect_.contains(pos)) {
+    ClickChevron();
+    return;
+  }
   int i = HitTest(Point{pos.x(), pos.y()});
   if (i < 0) return;
   const Button& b = buttons_[static_cast<size_t>(i)];
@@ -576,7 +602,51 @@ bool QtToolbarView::event(QEvent* event) {
 }
 
 std::unique_ptr<PaneView> QtToolbarView::CreatePane() {
-  return std::make_unique<QtPaneView>(this, profile_);
+  return std::make_unique<QtPaneView>(this, profile_, pane_window_creator_);
+}
+
+void QtToolbarView::SetMinimumWidth(int width) {
+  setMinimumWidth(std::max(0, width));
+}
+
+void QtToolbarView::SetChevron(int first_overflow) {
+  first_overflow_ = first_overflow;
+  if (hot_ >= 0 && Overflowed(hot_)) hot_ = -1;
+  Relayout();
+}
+
+void QtToolbarView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (events_) events_->OnToolbarResized(width());
+  Relayout();
+}
+
+void QtToolbarView::ClickChevron() {
+  if (chevron_rect_.isEmpty() || !events_) return;
+  QPoint tl = mapToGlobal(chevron_rect_.topLeft());
+  chevron_down_ = true;
+  update();
+  events_->OnChevron(Rect{tl.x(), tl.y(), tl.x() + chevron_rect_.width(),
+                          tl.y() + chevron_rect_.height()});
+  chevron_down_ = false;
+  update();
+}
+
+void QtToolbarView::PaintChevron(QPainter& p) {
+  if (chevron_rect_.isEmpty()) return;
+  const QPalette pal = palette();
+  if (chevron_hot_ || chevron_down_) {
+    const Color hl = FromQ(pal.color(QPalette::Highlight));
+    p.setPen(ToQ(hl));
+    p.setBrush(ToQ(
+        AdjustColor(hl, chevron_down_ ? 55 : 80, chevron_down_ ? -30 : -40)));
+    p.drawRoundedRect(chevron_rect_.adjusted(0, 0, -1, -1), 2.5, 2.5);
+  }
+  p.setPen(pal.color(QPalette::WindowText));
+  QFont f = font_;
+  f.setBold(true);
+  p.setFont(f);
+  p.drawText(chevron_rect_, Qt::AlignCenter, QStringLiteral("\u00BB"));
 }
 
 std::unique_ptr<MenuButtonView> QtToolbarView::CreateMenuButton(

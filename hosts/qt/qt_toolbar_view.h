@@ -12,6 +12,7 @@
 
 #include "browser/toolbar_view.h"
 #include "hosts/qt/qt_image_list.h"
+#include "hosts/qt/zan_web_page.h"
 
 class QWebEngineProfile;
 
@@ -71,6 +72,18 @@ class QtToolbarView : public QWidget, public ToolbarView {
   void FocusParent() override;
   Color ButtonFaceColor() const override;
   void SetIdealWidth(int width) override { ideal_width_ = width; }
+  void SetMinimumWidth(int width) override;
+  void SetChevron(int first_overflow) override;
+
+  // Where the new windows that the panes' pages ask for come from; unset:
+  // the panes open none.
+  void set_pane_window_creator(ZanWebPage::WindowCreator creator) {
+    pane_window_creator_ = std::move(creator);
+  }
+  // The chevron button, empty while every button fits.
+  QRect chevron_rect() const { return chevron_rect_; }
+  // Presses the chevron as a click would (tests and scripted use).
+  void ClickChevron();
 
   // The text of a button as shown, and its style.
   std::string ButtonText(int index) const;
@@ -96,6 +109,7 @@ class QtToolbarView : public QWidget, public ToolbarView {
   void leaveEvent(QEvent* event) override;
   bool event(QEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   struct Button {
@@ -115,6 +129,10 @@ class QtToolbarView : public QWidget, public ToolbarView {
   const Button* Find(int command_id) const;
   void PaintButton(QPainter& p, const Button& b, int index);
   void ShowDropDown(int index);
+  bool Overflowed(int index) const {
+    return first_overflow_ >= 0 && index >= first_overflow_;
+  }
+  void PaintChevron(QPainter& p);
 
   ToolbarViewEvents* events_ = nullptr;
   QWebEngineProfile* profile_;
@@ -130,6 +148,11 @@ class QtToolbarView : public QWidget, public ToolbarView {
   bool pressed_arrow_ = false;
   int dropped_ = -1;
   int ideal_width_ = 0;
+  int first_overflow_ = -1;
+  QRect chevron_rect_;
+  bool chevron_hot_ = false;
+  bool chevron_down_ = false;
+  ZanWebPage::WindowCreator pane_window_creator_;
   QPointer<QtMenuPopup> active_menu_;
   QHash<int, int> timers_;   // Qt timer id -> toolbar timer id
   QHash<int, int> periods_;  // running toolbar timer id -> period in ms

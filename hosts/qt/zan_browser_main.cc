@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
   QApplication::setStyle(QStringLiteral("Fusion"));
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("zan-browser"));
+  zan::ChooseDrawingBackend();
   zan::BrowserApp browser(options);
   // A registration that failed ends the program with an error status.
   if (!browser.Run()) return 1;

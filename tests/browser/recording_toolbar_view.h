@@ -173,6 +173,7 @@ class RecordingToolbarView : public ToolbarView {
   void TrackPopupMenu(const PopupMenu& menu, Point at) override {
     shown_menu_ids.clear();
     for (const auto& e : menu.entries) shown_menu_ids.push_back(e.id);
+    last_menu = &menu;
     menu_point = at;
     ++menus_shown;
     if (events && choose_id != 0) events->OnMenuCommand(choose_id);
@@ -183,6 +184,8 @@ class RecordingToolbarView : public ToolbarView {
   void FocusParent() override { focus = nullptr, parent_focused = true; }
   Color ButtonFaceColor() const override { return Color{212, 208, 200}; }
   void SetIdealWidth(int width) override { ideal_width = width; }
+  void SetMinimumWidth(int width) override { minimum_width = width; }
+  void SetChevron(int first) override { first_overflow = first; }
 
   ToolbarViewEvents* events = nullptr;
   FontDesc font;
@@ -206,6 +209,10 @@ class RecordingToolbarView : public ToolbarView {
   const Box* focus = nullptr;
   bool parent_focused = false;
   int ideal_width = 0;
+  int minimum_width = 0;
+  int first_overflow = -1;
+  // The menu of the last TrackPopupMenu; valid while its owner keeps it.
+  const PopupMenu* last_menu = nullptr;
 };
 
 inline void RecordingToolbarView::Box::SetFocus() {

@@ -307,6 +307,72 @@ TEST_F(SearchBoxTest, HighlightButtonFollowsTheSearchWords) {
   EXPECT_FALSE(checked());
 }
 
+TEST_F(SearchBoxTest, HighlightButtonIsReadyWhenAssemblyShowsWords) {
+  const std::string definition = R"(RYX_Toolbar {
+    COMBO { name="q" }
+    BUTTON { caption="Highlight" command="Highlight" }
+    COMMANDS { SERVICECOMMAND { name="Highlight" type="Highlight" } }
+  })";
+  // A new window shows the last words of the box: it can highlight them.
+  combos.Set("q", "blue sky");
+  Load(definition);
+  EXPECT_EQ(view.boxes[0]->text, "blue sky");
+  EXPECT_NE(ButtonState(1) & kStateEnabled, 0);
+  EXPECT_EQ(ButtonState(1) & kStateChecked, 0);
+  // Without words it stays disabled.
+  combos.Set("q", "  ");
+  toolbar->AssembleToolbar();
+  EXPECT_EQ(ButtonState(1) & kStateEnabled, 0);
+}
+
+TEST_F(SearchBoxTest, BrowsingAClosedListOnlyChangesTheText) {
+  Load(R"(RYX_Toolbar {
+    COMBO { name="q" maxhistlines="5" command="" }
+    COMBO { name="p" COMBOVALUE { caption="One" value="1" }
+                     COMBOVALUE { caption="Two" value="2" } }
+    BUTTON { caption="Find" command="Find" }
+    COMMANDS { GOTOURL { name="Find" url="s?q=%q" } }
+  })");
+  Box(0).AddToHistory("older");
+  Box(0).AddToHistory("newer");
+  // The wheel or the arrows over a closed history box: no search.
+  toolbar->OnSearchBoxBrowsed(0, 1);
+  EXPECT_EQ(view.boxes[0]->text, "older");
+  toolbar->OnSearchBoxBrowsed(0, 7);  // past the end: nothing
+  EXPECT_EQ(view.boxes[0]->text, "older");
+  EXPECT_TRUE(runs.empty());
+  // A value list takes the choice as ever, without a search.
+  toolbar->OnSearchBoxBrowsed(1, 1);
+  EXPECT_EQ(settings().GetString("LastSearchWith", ""), "1");
+  EXPECT_TRUE(runs.empty());
+  // A choice from the open list searches.
+  settings().SetString("LastSearchWith", "0");
+  toolbar->OnSearchBoxSelected(0, 0);
+  EXPECT_EQ(runs.size(), 1u);
+}
+
+TEST_F(SearchBoxTest, MaxcharsLimitsComboBoxesOnly) {
+  Load(R"(RYX_Toolbar {
+    COMBO { name="q" maxchars="5" }
+    COMBO { name="e" type="edit" maxchars="5" }
+  })");
+  EXPECT_EQ(view.boxes[0]->desc.max_chars, 5);
+  EXPECT_EQ(view.boxes[1]->desc.max_chars, 0);
+}
+
+TEST_F(SearchBoxTest, AbsurdWidthsDoNotOverflow) {
+  Load(R"(RYX_Toolbar {
+    BUTTON { caption="A long caption for a wide toolbar" }
+    COMBO { name="huge" width="2147483647" }
+    COMBO { name="negative" width="-2147483648" }
+    COMBO { name="big" width="99999999" }
+  })");
+  EXPECT_EQ(view.buttons[1].fixed_width, 32767);
+  EXPECT_EQ(view.buttons[2].fixed_width, 0);
+  EXPECT_EQ(view.buttons[3].fixed_width, 32767);
+  EXPECT_GE(view.boxes[1]->rect.Width(), 0);
+}
+
 TEST_F(SearchBoxTest, DefaultToolbarBoxesTakeAShareOfTheToolbar) {
   std::ifstream in(test::SiteDir() + "/ZAN.tbd");
   std::stringstream text;

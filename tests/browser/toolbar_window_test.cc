@@ -7,6 +7,7 @@
 
 #include "browser/band_object.h"
 #include "browser/command_ids.h"
+#include "browser/menu_builder.h"
 #include "tests/browser/toolbar_window_fixture.h"
 #include "tests/support/fake_document.h"
 #include "tests/support/test_platform.h"
@@ -289,6 +290,29 @@ TEST_F(ToolbarWindowTest, TabMovesBetweenSearchBoxes) {
   EXPECT_EQ(view.GetButtonState(1024) & kStateEnabled, 0);
   EXPECT_EQ(view.buttons[0].fixed_width, 10 * toolbar->total_width() / 100);
   EXPECT_EQ(toolbar->MinimumWidth(), toolbar->VisibleWidth());
+}
+
+TEST_F(ToolbarWindowTest, TabSkipsHiddenSearchBoxes) {
+  settings().SetString("ShowB", "0");
+  Load(R"(RYX_Toolbar {
+    COMBO { name="a" }
+    COMBO { name="b" command="ShowB" }
+    COMBO { name="c" }
+  })");
+  EXPECT_FALSE(view.boxes[1]->shown);
+  view.boxes[0]->SetFocus();
+  EXPECT_TRUE(toolbar->OnTabKey(false));
+  EXPECT_EQ(view.focus, view.boxes[2]);
+  EXPECT_TRUE(toolbar->OnTabKey(true));
+  EXPECT_EQ(view.focus, view.boxes[0]);
+}
+
+TEST_F(ToolbarWindowTest, ToolbarExtensionDefaultsToGoogle) {
+  EXPECT_EQ(ReadToolbarExtension(settings()), "Google");
+  settings().SetString("Toolbar Extension", "Other");
+  EXPECT_EQ(ReadToolbarExtension(settings()), "Other");
+  settings().SetString("Toolbar Extension", "");
+  EXPECT_EQ(ReadToolbarExtension(settings()), "");
 }
 
 TEST_F(ToolbarWindowTest, SearchRunsTheChosenProvider) {

@@ -99,6 +99,22 @@ TEST_F(HighlightTest, ButtonFollowsTheSearchWords) {
   EXPECT_EQ(toolbar.enabled[button()], true);
   EXPECT_EQ(toolbar.checked[button()], false);
 
+  // A value list's choice is no search word: it neither enables the button
+  // nor gets marked.
+  Load(R"tbd(
+    COMBO { name="q" }
+    BUTTON { caption="Mark" command="Highlight" }
+    COMBO { name="p" COMBOVALUE { caption="The web" value="web" } }
+    COMMANDS { SERVICECOMMAND { name="Highlight" type="Highlight" caption="yellow" } }
+  )tbd");
+  q = toolbar.AddBox(0, "");
+  toolbar.AddBox(2, "web");
+  UpdateHighlightButton(toolbar);
+  EXPECT_EQ(toolbar.enabled[button()], false);
+  q->value = "flights";
+  UpdateHighlightButton(toolbar);
+  EXPECT_EQ(toolbar.enabled[button()], true);
+
   // Without a Highlight item there is no button to set.
   Load("COMBO { name=\"q\" }");
   toolbar.events.clear();

@@ -85,6 +85,27 @@ TEST_F(MacroTest, ComboValuesFillUrlThenPostAndRecordHistory) {
   EXPECT_EQ(combo_values.Get("q"), "cheap  flights");
 }
 
+TEST_F(MacroTest, SearchWordsAreFormEncodedAndJoinedByPlus) {
+  FakeSearchBox* q = toolbar.AddBox(ItemIndex("q"), "AT&T  C++ a=b 100%");
+  const ExpandedTemplates out = Expand("s?q=%q", "q=%q&x=1");
+  // "&", "+", "=" and "%" of a word are characters of the value; the "+"
+  // between the words is a blank.
+  EXPECT_EQ(out.url, "s?q=AT%26T+C%2B%2B+a%3Db+100%25");
+  EXPECT_EQ(out.post, "q=AT%26T+C%2B%2B+a%3Db+100%25&x=1");
+  // Every byte but letters, digits and -_.* is encoded, UTF-8 bytes too.
+  q->value = "caf\xC3\xA9 -_.*!~'()/?#";
+  EXPECT_EQ(ExpandUrl("%q"), "caf%C3%A9+-_.*%21%7E%27%28%29%2F%3F%23");
+  // Plain words come out as they always did; the history keeps the text.
+  q->value = "cheap flights 2024";
+  q->history.clear();
+  EXPECT_EQ(ExpandUrl("%q"), "cheap+flights+2024");
+  EXPECT_EQ(q->history, (std::vector<std::string>{"cheap flights 2024"}));
+  // A word that looks like a macro is not expanded again.
+  q->value = "%url";
+  document.url = "http://h/";
+  EXPECT_EQ(ExpandUrl("%q"), "%25url");
+}
+
 TEST_F(MacroTest, CommandParameterOnlyWhenGiven) {
   EXPECT_EQ(Expand("m?a=%cmdparam", "b=%cmdparam").url, "m?a=%cmdparam");
   const ExpandedTemplates out = Expand("m?a=%cmdparam", "b=%cmdparam", "2");
@@ -196,9 +217,10 @@ TEST_F(MacroTest, ValuesHoldingTheirOwnMacrosEnd) {
   document.domain = "%domain%cdomain";
   const ExpandedTemplates out =
       Expand("q=%q&x=%csp(x)&u=%url&d=%domain", "q=%q&u=%curl");
-  // Each of the three passes doubles the combo macro once.
-  EXPECT_EQ(out.url, "q=%q%q%q%q%q%q%q%q&x=%csp(x)&u=%25url&d=%domain%cdomain");
-  EXPECT_EQ(out.post, "q=%q&u=%25url");
+  // The words are form-encoded: their "%" is no macro any more, so the url
+  // takes them in the first pass and the post in the second.
+  EXPECT_EQ(out.url, "q=%25q%25q&x=%csp(x)&u=%25url&d=%domain%cdomain");
+  EXPECT_EQ(out.post, "q=%25q%25q&u=%25url");
 
   auto& pane = static_cast<ToolbarWebPage&>(*model->items[ItemIndex("Pane")]);
   pane.url = "p?%csp(x)&%domain&%newdomain";

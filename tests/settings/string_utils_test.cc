@@ -80,6 +80,16 @@ TEST(UrlEncodeTest, ByteClasses) {
   EXPECT_EQ(counts[0], 161);
 }
 
+TEST(FormEncodeTest, OnlyLettersDigitsAndFourMarksStay) {
+  EXPECT_EQ(FormEncode(""), "");
+  EXPECT_EQ(FormEncode("Az09-_.*"), "Az09-_.*");
+  EXPECT_EQ(FormEncode("AT&T"), "AT%26T");
+  EXPECT_EQ(FormEncode("C++"), "C%2B%2B");
+  EXPECT_EQ(FormEncode(" !$()+,/:;=?@~%"),
+            "%20%21%24%28%29%2B%2C%2F%3A%3B%3D%3F%40%7E%25");
+  EXPECT_EQ(FormEncode(std::string("\0\x7f\xe9", 3)), "%00%7F%E9");
+}
+
 TEST(JoinSearchWordsTest, Table) {
   std::vector<std::string> words;
   EXPECT_EQ(JoinSearchWords("", words), "");

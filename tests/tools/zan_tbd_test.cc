@@ -127,6 +127,28 @@ TEST_F(ZanTbdTest, UnreadableFileAndBadArguments) {
   EXPECT_EQ(Run("check").status, 2);
 }
 
+TEST_F(ZanTbdTest, CheckWarnsAboutMenuEntriesOutsideTheIdentifiers) {
+  // Item 27 (index 26) reaches the mailbox identifiers at its 201st entry;
+  // item 28 lies wholly past them.
+  std::string text = "RYX_Toolbar {\n";
+  for (int i = 0; i < 26; ++i) text += "SEPARATOR\n";
+  text += "BUTTON { caption=\"Long\" MENU { type=\"Single\"\n";
+  for (int k = 0; k < 205; ++k) text += "MENUITEM { caption=\"e\" }\n";
+  text +=
+      "} }\nBUTTON { caption=\"Late\" MENU { MENUITEM { caption=\"x\" } "
+      "SUBMENU { caption=\"s\" MENUITEM { caption=\"y\" } } } }\n}\n";
+  const RunResult check = Run("check '" + Write("many.tbd", text) + "'");
+  EXPECT_EQ(check.status, 0);
+  EXPECT_NE(check.err.find("item 27 (\"Long\"): menu entries 201 to 205 have "
+                           "no command identifier"),
+            std::string::npos)
+      << check.err;
+  EXPECT_NE(check.err.find("item 28 (\"Late\"): menu entries 1 to 3"),
+            std::string::npos)
+      << check.err;
+  EXPECT_EQ(check.err.find("cannot be numbered"), std::string::npos);
+}
+
 // The dump's format is pinned once, by the golden dump of the default
 // definition (tests/definition/golden), which the definition suite compares
 // with the model's dump; here the program writes it byte for byte.
