@@ -74,6 +74,10 @@ class CommonControlsToolbarView : public ToolbarView {
   void FocusParent() override;
   Color ButtonFaceColor() const override;
   void SetIdealWidth(int width) override;
+  void SetMinimumWidth(int width) override { minimum_width_ = width; }
+  // The browser's rebar shows the chevron of a band that is too narrow
+  // (the band asks for it in ShowDW): the toolbar keeps all its buttons.
+  void SetChevron(int) override {}
 
  private:
   LRESULT Send(UINT message, WPARAM wparam = 0, LPARAM lparam = 0) const {
@@ -89,6 +93,7 @@ class CommonControlsToolbarView : public ToolbarView {
   std::function<void(int)> ideal_width_handler_;
   // The popup menu while it is shown.
   OwnerDrawnMenu* shown_menu_ = nullptr;
+  int minimum_width_ = 0;
 };
 
 }  // namespace zan
