@@ -1,9 +1,33 @@
 #include "tests/band/band_test_util.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <vector>
 
 namespace zan::test {
+namespace {
+
+// Under Wine the system browser cannot show pages, and once registration has
+// started it, it stays running and keeps the Wine session (and whoever
+// waits for it) alive. The tests take the case of a system where no browser
+// can start: Wine is told not to run it.
+class NoBrowserUnderWine : public testing::Environment {
+ public:
+  void SetUp() override {
+    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") ==
+        nullptr) {
+      return;
+    }
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides",
+                    "iexplore.exe", REG_SZ, "", 1);
+  }
+};
+
+const testing::Environment* const no_browser =
+    testing::AddGlobalTestEnvironment(new NoBrowserUnderWine);
+
+}  // namespace
 
 std::string BandDllPath() {
   std::string path = ZAN_BAND_DLL;
