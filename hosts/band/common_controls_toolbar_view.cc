@@ -184,8 +184,12 @@ class ChildToolbarMenuButton : public MenuButtonView {
 class ComboSearchBoxView : public SearchBoxView {
  public:
   ComboSearchBoxView(HWND parent, int item_index, const SearchBoxDesc& desc,
-                     ToolbarViewEvents* const& events)
-      : value_list_(desc.value_list), item_index_(item_index), events_(events) {
+                     ToolbarViewEvents* const& events,
+                     const std::function<void(bool)>& focus_handler)
+      : value_list_(desc.value_list),
+        item_index_(item_index),
+        events_(events),
+        focus_handler_(focus_handler) {
     const DWORD style =
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP |
         (desc.value_list ? CBS_DROPDOWNLIST : CBS_DROPDOWN | CBS_AUTOHSCROLL);
@@ -211,6 +215,9 @@ class ComboSearchBoxView : public SearchBoxView {
   }
   // A notification of the combo box to its parent.
   void OnNotification(int code) {
+    if ((code == CBN_SETFOCUS || code == CBN_KILLFOCUS) && focus_handler_) {
+      focus_handler_(code == CBN_SETFOCUS);
+    }
     if (events_ == nullptr) return;
     if (code == CBN_EDITCHANGE) events_->OnSearchBoxChanged(item_index_);
     if (code == CBN_SELCHANGE && value_list_) {
@@ -291,6 +298,7 @@ class ComboSearchBoxView : public SearchBoxView {
   bool value_list_;
   int item_index_;
   ToolbarViewEvents* const& events_;
+  const std::function<void(bool)>& focus_handler_;
 };
 
 }  // namespace
@@ -543,7 +551,7 @@ std::unique_ptr<MenuButtonView> CommonControlsToolbarView::CreateMenuButton(
 std::unique_ptr<SearchBoxView> CommonControlsToolbarView::CreateSearchBox(
     int item_index, const SearchBoxDesc& desc) {
   return std::make_unique<ComboSearchBoxView>(window_, item_index, desc,
-                                              events_);
+                                              events_, focus_handler_);
 }
 
 void CommonControlsToolbarView::TrackPopupMenu(const PopupMenu& menu,

@@ -37,6 +37,10 @@ class CommonControlsToolbarView : public ToolbarView {
   void SetIdealWidthHandler(std::function<void(int)> handler) {
     ideal_width_handler_ = std::move(handler);
   }
+  // Told when a search box gets (true) or loses (false) the keyboard focus.
+  void SetFocusHandler(std::function<void(bool)> handler) {
+    focus_handler_ = std::move(handler);
+  }
   // Handles a message of the control window; false leaves it to the system.
   bool HandleMessage(UINT message, WPARAM wparam, LPARAM lparam,
                      LRESULT& result);
@@ -91,6 +95,7 @@ class CommonControlsToolbarView : public ToolbarView {
   HFONT font_ = nullptr;
   std::vector<std::string> tooltip_texts_;
   std::function<void(int)> ideal_width_handler_;
+  std::function<void(bool)> focus_handler_;
   // The popup menu while it is shown.
   OwnerDrawnMenu* shown_menu_ = nullptr;
   int minimum_width_ = 0;

@@ -80,9 +80,9 @@ void Render(HDC dc, const DrawOp& op, HFONT font, HIMAGELIST images) {
       }
       break;
     case DrawOp::Kind::kCheckMark: {
-      HBITMAP check =
-          static_cast<HBITMAP>(LoadImageA(nullptr, MAKEINTRESOURCEA(kCheckMarkBitmap),
-                                          IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+      HBITMAP check = static_cast<HBITMAP>(
+          LoadImageA(nullptr, MAKEINTRESOURCEA(kCheckMarkBitmap), IMAGE_BITMAP,
+                     0, 0, LR_DEFAULTCOLOR));
       DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(check), 0,
                  op.rect.left, op.rect.top, op.rect.right - op.rect.left,
                  op.rect.bottom - op.rect.top, DST_BITMAP);

@@ -245,6 +245,12 @@ HRESULT ToolbarBandObject::SetSite(IUnknown* site) {
   toolbar_.reset();
   toolbar_ = std::make_unique<BandToolbar>(parent_, browser_);
   if (toolbar_->toolbar_window() == nullptr) return E_FAIL;
+  // The browser hears when the focus enters or leaves a search box.
+  toolbar_->view().SetFocusHandler([this](bool got_focus) {
+    if (input_site_ != nullptr) {
+      input_site_->OnFocusChangeIS(Identity(), got_focus ? TRUE : FALSE);
+    }
+  });
 
   sink_ = new BrowserEventSink([this](DISPID id, DISPPARAMS* parameters) {
     OnBrowserEvent(id, parameters);

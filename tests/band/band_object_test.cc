@@ -174,6 +174,10 @@ TEST_F(BandObjectTest, SetSiteBuildsTheToolbarAndAnswersTheBrowser) {
   EXPECT_EQ(input->HasFocusIO(), S_FALSE);
   EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
   EXPECT_EQ(input->HasFocusIO(), S_OK);  // the first search box
+  EXPECT_EQ(site.focus_changes, 1);      // the browser was told
+  SetFocus(parent_);
+  EXPECT_EQ(input->HasFocusIO(), S_FALSE);
+  EXPECT_EQ(site.focus_changes, 2);
   input->Release();
 
   // The browser closes: the band stops listening.
