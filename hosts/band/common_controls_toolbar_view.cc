@@ -1,6 +1,8 @@
 #include "hosts/band/common_controls_toolbar_view.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 
 #include "hosts/band/owner_drawn_menu.h"
 
@@ -19,6 +21,74 @@ constexpr int kFirstSearchBoxId = 0x6000;
 constexpr char kSearchBoxOwner[] = "ZanSearchBox";
 
 WNDPROC system_toolbar_proc = nullptr;
+
+// A message that the keyboard hook forwards to a toolbar control.
+constexpr UINT kForwardMessage = 0x37F;
+
+// Asked of a window and its ancestors by the keyboard hook: a toolbar
+// control answers with its window (when visible) and its process id.
+UINT BarMessage() {
+  static const UINT message =
+      RegisterWindowMessageA("WTL_CmdBar_InternalGetBarMsg");
+  return message;
+}
+
+// One message hook per thread, shared by the thread's toolbar controls.
+struct ThreadHook {
+  HHOOK hook = nullptr;
+  int users = 0;
+};
+std::mutex thread_hooks_lock;
+std::map<DWORD, ThreadHook>& ThreadHooks() {
+  static std::map<DWORD, ThreadHook> hooks;
+  return hooks;
+}
+
+// Every message the thread takes from its queue: one for a window inside
+// a toolbar control of this process goes to that control as well.
+LRESULT CALLBACK KeyboardHook(int code, WPARAM wparam, LPARAM lparam) {
+  HHOOK next = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(thread_hooks_lock);
+    next = ThreadHooks()[GetCurrentThreadId()].hook;
+  }
+  auto* message = reinterpret_cast<MSG*>(lparam);
+  if (code == HC_ACTION && wparam == PM_REMOVE && message->hwnd != nullptr &&
+      message->message != BarMessage() && message->message != kForwardMessage) {
+    for (HWND window = message->hwnd; window != nullptr;
+         window = GetParent(window)) {
+      DWORD process = 0;
+      auto bar = reinterpret_cast<HWND>(SendMessageA(
+          window, BarMessage(), reinterpret_cast<WPARAM>(&process), 0));
+      if (bar != nullptr) {
+        if (process == GetCurrentProcessId()) {
+          SendMessageA(bar, kForwardMessage, 0, lparam);
+        }
+        break;
+      }
+    }
+  }
+  return CallNextHookEx(next, code, wparam, lparam);
+}
+
+void AddThreadHook() {
+  std::lock_guard<std::mutex> lock(thread_hooks_lock);
+  ThreadHook& share = ThreadHooks()[GetCurrentThreadId()];
+  if (share.users++ == 0) {
+    share.hook = SetWindowsHookExA(WH_GETMESSAGE, &KeyboardHook, nullptr,
+                                   GetCurrentThreadId());
+  }
+}
+
+void ReleaseThreadHook() {
+  std::lock_guard<std::mutex> lock(thread_hooks_lock);
+  auto found = ThreadHooks().find(GetCurrentThreadId());
+  if (found == ThreadHooks().end()) return;
+  if (--found->second.users == 0) {
+    UnhookWindowsHookEx(found->second.hook);
+    ThreadHooks().erase(found);
+  }
+}
 
 LRESULT CALLBACK ToolbarProc(HWND window, UINT message, WPARAM wparam,
                              LPARAM lparam) {
@@ -314,9 +384,11 @@ CommonControlsToolbarView::CommonControlsToolbarView(HWND parent, Rect rect) {
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   Send(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
   Send(TB_SETIMAGELIST, 0, 0);
+  AddThreadHook();
 }
 
 CommonControlsToolbarView::~CommonControlsToolbarView() {
+  if (window_ != nullptr) ReleaseThreadHook();
   if (IsWindow(window_)) {
     SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
@@ -328,7 +400,20 @@ CommonControlsToolbarView::~CommonControlsToolbarView() {
 
 bool CommonControlsToolbarView::HandleMessage(UINT message, WPARAM wparam,
                                               LPARAM lparam, LRESULT& result) {
+  if (message == BarMessage()) {
+    if (wparam != 0) *reinterpret_cast<DWORD*>(wparam) = GetCurrentProcessId();
+    result = IsWindowVisible(window_) ? reinterpret_cast<LRESULT>(window_) : 0;
+    return true;
+  }
   if (events_ == nullptr) return false;
+  if (message == kForwardMessage) {
+    const auto* forwarded = reinterpret_cast<const MSG*>(lparam);
+    if (forwarded->message == WM_KEYDOWN && forwarded->wParam == VK_TAB) {
+      result = events_->OnTabKey(GetKeyState(VK_SHIFT) < 0) ? 1 : 0;
+      return true;
+    }
+    return false;
+  }
   const int id = LOWORD(wparam);
   switch (message) {
     case kReflected + WM_COMMAND:

@@ -337,6 +337,35 @@ TEST_F(BandObjectTest, EnterInTheSearchBoxSearches) {
   band->Release();
 }
 
+TEST_F(BandObjectTest, TabMovesBetweenTheSearchBoxes) {
+  IObjectWithSite* band = CreateBand();
+  ASSERT_NE(band, nullptr);
+  FakeSite site(parent_, &browser_);
+  ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
+  HWND toolbar = ToolbarOf(band);
+  HWND first = FindWindowExA(toolbar, nullptr, "ComboBox", nullptr);
+  ASSERT_NE(first, nullptr);
+  HWND second = FindWindowExA(toolbar, first, "ComboBox", nullptr);
+  ASSERT_NE(second, nullptr);
+  auto press_tab = [] {
+    // As the browser's loop takes the key from the queue.
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageA(&message);
+    }
+  };
+  HWND edit = FindWindowExA(first, nullptr, "Edit", nullptr);
+  SetFocus(edit);
+  press_tab();
+  EXPECT_TRUE(GetFocus() == second || IsChild(second, GetFocus()));
+  // Past the last box the focus leaves the toolbar.
+  press_tab();
+  EXPECT_EQ(GetFocus(), GetParent(toolbar));
+  band->SetSite(nullptr);
+  band->Release();
+}
+
 TEST_F(BandObjectTest, SiteWithoutTheBrowserIsRefused) {
   IObjectWithSite* band = CreateBand();
   ASSERT_NE(band, nullptr);
