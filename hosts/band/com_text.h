@@ -1,0 +1,32 @@
+#ifndef ZAN_HOSTS_BAND_COM_TEXT_H_
+#define ZAN_HOSTS_BAND_COM_TEXT_H_
+
+#include <windows.h>
+
+#include <string>
+
+namespace zan {
+
+// Conversions between the toolbar's 8-bit texts (the system code page) and
+// the wide texts of COM.
+std::wstring WideFromAnsi(const std::string& text);
+std::string AnsiFromWide(const wchar_t* text, size_t length);
+// A BSTR as ANSI; a null BSTR is the empty text.
+std::string AnsiFromBstr(BSTR text);
+
+// An owned BSTR, freed when it goes.
+class Bstr {
+ public:
+  explicit Bstr(const std::string& text);
+  ~Bstr() { SysFreeString(bstr_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  BSTR get() const { return bstr_; }
+
+ private:
+  BSTR bstr_;
+};
+
+}  // namespace zan
+
+#endif  // ZAN_HOSTS_BAND_COM_TEXT_H_
