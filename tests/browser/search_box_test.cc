@@ -139,6 +139,10 @@ TEST_F(SearchBoxTest, LinesTooLongForAValueNameLiveUntilTheNextRefresh) {
 // Whatever the store refuses lives on screen only, and no key is left half
 // made.
 TEST_F(SearchBoxTest, HistoriesTheStoreCannotHoldLiveOnScreenOnly) {
+  if (!test::KeysReachFullDepth()) {
+    GTEST_SKIP() << "the test store lives below the hive's root, from which "
+                    "the registry counts its 512 levels";
+  }
   // 3 levels of product key, "Historyd" and 508 more: 512.
   std::string deep = "d";
   for (int i = 0; i < 508; ++i) deep += "\\\\d";

@@ -22,6 +22,10 @@ namespace zan::test {
 // Whether the registry of this system lists a key's values in the order
 // they were first written (false only under Wine, which sorts them by name).
 bool ValuesKeepWritingOrder();
+// Whether a test store's keys may reach the full depth of 512 levels: the
+// Windows test stores live a few levels below the hive's root, from which the
+// real registry counts.
+bool KeysReachFullDepth();
 
 // A fresh, empty registry store that lives no longer than `dir`. Two calls
 // with the same folder reach the same store, as two processes of the

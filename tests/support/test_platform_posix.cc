@@ -36,6 +36,8 @@ class PlainTestPump : public TestMessagePump {
 
 bool ValuesKeepWritingOrder() { return true; }
 
+bool KeysReachFullDepth() { return true; }
+
 std::unique_ptr<Registry> MakeTestRegistry(const TempDir& dir) {
   return SqliteRegistry::Open(dir.File("registry.db"));
 }

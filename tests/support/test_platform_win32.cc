@@ -99,6 +99,8 @@ bool ValuesKeepWritingOrder() {
          GetProcAddress(ntdll, "wine_get_version") == nullptr;
 }
 
+bool KeysReachFullDepth() { return false; }
+
 std::unique_ptr<Registry> MakeTestRegistry(const TempDir& dir) {
   // A registry of its own per folder, inside the user's: the folder's path
   // (a key name holds no backslash) names it.

@@ -39,7 +39,7 @@ printf 'RYX_Toolbar {\r\n  BUTTON { caption="a\\nb" }\r\n}\r\n' >"$work/crlf.tbd
 printf 'RYX_Toolbar { BUTTON { caption="\xe9t\xe9" hint="x" } }' >"$work/high.tbd"
 printf 'RYX_Toolbar { BUTTON { nope="1" } }' >"$work/bad.tbd"
 printf '' >"$work/empty.tbd"
-for file in "$source"/site/toolbar/ZAN.tbd "$source"/fuzz/corpus/*.tbd \
+for file in "$source"/site/toolbar/ZAN.tbd "$source"/fuzz/corpus/load_definition/* \
             "$work"/*.tbd; do
   same zan-tbd check "$file"
   same zan-tbd dump "$file"
