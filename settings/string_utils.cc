@@ -35,6 +35,24 @@ constexpr std::array<unsigned char, 256> MakeUrlClasses() {
 
 constexpr std::array<unsigned char, 256> kUrlClasses = MakeUrlClasses();
 
+// `text` with every byte that `kept` refuses written as %XX.
+template <typename Kept>
+std::string PercentEncode(const std::string& text, Kept kept) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size() * 3);
+  for (unsigned char c : text) {
+    if (kept(c)) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      out.push_back('%');
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 0x0F]);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 bool ReplaceFirst(std::string& text, const std::string& pattern,
@@ -137,38 +155,17 @@ bool ReplaceAllUnlessEmpty(std::string& text, const std::string& pattern,
 }
 
 std::string UrlEncode(const std::string& text, int keep_mask) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size() * 3);
-  for (unsigned char c : text) {
-    if ((kUrlClasses[c] & keep_mask) != 0) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out.push_back('%');
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 0x0F]);
-    }
-  }
-  return out;
+  return PercentEncode(text, [keep_mask](unsigned char c) {
+    return (kUrlClasses[c] & keep_mask) != 0;
+  });
 }
 
 std::string FormEncode(const std::string& text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size() * 3);
-  for (unsigned char c : text) {
-    const bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                      (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-                      c == '.' || c == '*';
-    if (kept) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out.push_back('%');
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 0x0F]);
-    }
-  }
-  return out;
+  return PercentEncode(text, [](unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+           (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' ||
+           c == '*';
+  });
 }
 
 std::string JoinSearchWords(const std::string& text,
