@@ -120,6 +120,10 @@ TEST_P(ConnectionContract, StopWinsAndStays) {
   second->Stop();
   EXPECT_EQ(second->WaitReadable(), Ready::kStopped);
   EXPECT_EQ(second->WaitReadable(), Ready::kStopped);
+  // Resume() ends the stop (a reader stands aside during a TLS upgrade); the
+  // waiting data is still there.
+  second->Resume();
+  EXPECT_EQ(ReadUntil(*second, "\r\n"), "more\r\n");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-// The one contract of a TcpConnection, run against every form: the POSIX
-// socket over loopback, TLS through OpenSSL over it (against an OpenSSL
-// server with a throwaway certificate), and the in-memory connection the
-// mail suites use.
+// The forms of a TcpConnection that are built on another one: TLS through
+// OpenSSL over a loopback socket (against an OpenSSL server with a throwaway
+// certificate), and the in-memory connection the mail suites use. The
+// plain sockets run the connection contract (connection_contract.cc).
 
 #include "platform/tcp_connection.h"
 
@@ -235,7 +235,6 @@ TEST_P(TcpConnectionContract, SendWaitReadStopResumeAndEnd) {
 INSTANTIATE_TEST_SUITE_P(
     Forms, TcpConnectionContract,
     ::testing::Values(
-        Form{"Posix", [] { return std::make_unique<SocketPeer>(); }},
         Form{"OpenSsl", [] { return std::make_unique<TlsPeer>(); }},
         Form{"Memory", [] { return std::make_unique<MemoryPeer>(); }}),
     [](const ::testing::TestParamInfo<Form>& info) {
