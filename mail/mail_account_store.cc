@@ -156,8 +156,7 @@ void MailAccountStore::SaveAccounts(
     WriteString(*key, "CheckInterval" + number, account.check_interval);
     WriteString(*key, "UseSPA" + number, account.secure_authentication);
     // A plain account on port 110 is stored as it always was.
-    if (account.security != MailSecurity::kNone ||
-        account.port != kPop3Port) {
+    if (account.security != MailSecurity::kNone || account.port != kPop3Port) {
       WriteString(*key, "POP3Security" + number,
                   SecurityText(account.security));
       key->SetValue("POP3Port" + number, DwordValue(account.port));
