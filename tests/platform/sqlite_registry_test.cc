@@ -42,6 +42,34 @@ class SqliteRegistryTest : public ::testing::Test {
     ASSERT_NE(registry_, nullptr);
   }
 
+  // Runs `work` in `processes` child processes, each on its own connection
+  // to the store, and expects every one to end with status 0 (`work`
+  // answers the status: its step that failed, or 0).
+  void RunInProcesses(int processes,
+                      const std::function<int(RegistryKey& key, int p)>& work,
+                      const std::string& key_path) {
+    registry_.reset();
+    std::vector<pid_t> children;
+    for (int p = 0; p < processes; ++p) {
+      const pid_t pid = fork();
+      ASSERT_GE(pid, 0);
+      if (pid == 0) {
+        auto registry = SqliteRegistry::Open(path_);
+        if (!registry) _exit(2);
+        auto key = registry->CreateKey(RegistryHive::kCurrentUser, key_path);
+        if (!key) _exit(3);
+        _exit(work(*key, p));
+      }
+      children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+      int status = 0;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      ASSERT_TRUE(WIFEXITED(status));
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+  }
+
   TempDir dir_;
   std::string path_;
   std::unique_ptr<SqliteRegistry> registry_;
@@ -218,37 +246,23 @@ TEST_F(SqliteRegistryTest, UserRegistryFollowsTheEnvironment) {
 TEST_F(SqliteRegistryTest, ProcessesIncrementWithoutLosingAnUpdate) {
   constexpr int kProcesses = 4;
   constexpr int kIncrements = 50;
-  registry_.reset();
-  std::vector<pid_t> children;
-  for (int p = 0; p < kProcesses; ++p) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      auto registry = SqliteRegistry::Open(path_);
-      if (!registry) _exit(2);
-      auto key = registry->CreateKey(RegistryHive::kCurrentUser, "Counter");
-      if (!key) _exit(3);
-      for (int i = 0; i < kIncrements; ++i) {
-        bool done = false;
-        for (int attempt = 0; attempt < 10000 && !done; ++attempt) {
-          auto current = key->QueryValue("count");
-          const uint32_t next = current ? DwordOf(current) + 1 : 1;
-          done = key->CompareAndSetValue("count", current, DwordValue(next));
+  RunInProcesses(
+      kProcesses,
+      [&](RegistryKey& key, int p) {
+        for (int i = 0; i < kIncrements; ++i) {
+          bool done = false;
+          for (int attempt = 0; attempt < 10000 && !done; ++attempt) {
+            auto current = key.QueryValue("count");
+            const uint32_t next = current ? DwordOf(current) + 1 : 1;
+            done = key.CompareAndSetValue("count", current, DwordValue(next));
+          }
+          if (!done) return 4;
+          // Plain writes of a value per process go through as well.
+          if (!key.SetValue("p" + std::to_string(p), DwordValue(i))) return 5;
         }
-        if (!done) _exit(4);
-        // Plain writes of a value per process go through as well.
-        if (!key->SetValue("p" + std::to_string(p), DwordValue(i))) _exit(5);
-      }
-      _exit(0);
-    }
-    children.push_back(pid);
-  }
-  for (pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-  }
+        return 0;
+      },
+      "Counter");
   auto registry = SqliteRegistry::Open(path_);
   auto key = registry->OpenKey(RegistryHive::kCurrentUser, "Counter");
   ASSERT_NE(key, nullptr);
@@ -265,37 +279,23 @@ TEST_F(SqliteRegistryTest, ProcessesIncrementWithoutLosingAnUpdate) {
 TEST_F(SqliteRegistryTest, ProcessesRewriteOneListWithoutLosingALine) {
   constexpr int kProcesses = 3;
   constexpr int kLines = 20;
-  registry_.reset();
-  std::vector<pid_t> children;
-  for (int p = 0; p < kProcesses; ++p) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      auto registry = SqliteRegistry::Open(path_);
-      if (!registry) _exit(2);
-      auto key = registry->CreateKey(RegistryHive::kCurrentUser, "Lines");
-      if (!key) _exit(3);
-      for (int i = 0; i < kLines; ++i) {
-        const std::string line =
-            "p" + std::to_string(p) + "-" + std::to_string(i);
-        if (!key->RewriteValues([&](const RegistryValueList& values) {
-              RegistryValueList next{{line, DwordValue(1)}};
-              next.insert(next.end(), values.begin(), values.end());
-              return next;
-            })) {
-          _exit(4);
+  RunInProcesses(
+      kProcesses,
+      [&](RegistryKey& key, int p) {
+        for (int i = 0; i < kLines; ++i) {
+          const std::string line =
+              "p" + std::to_string(p) + "-" + std::to_string(i);
+          if (!key.RewriteValues([&](const RegistryValueList& values) {
+                RegistryValueList next{{line, DwordValue(1)}};
+                next.insert(next.end(), values.begin(), values.end());
+                return next;
+              })) {
+            return 4;
+          }
         }
-      }
-      _exit(0);
-    }
-    children.push_back(pid);
-  }
-  for (pid_t pid : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-  }
+        return 0;
+      },
+      "Lines");
   auto registry = SqliteRegistry::Open(path_);
   auto key = registry->OpenKey(RegistryHive::kCurrentUser, "Lines");
   ASSERT_NE(key, nullptr);
