@@ -1,12 +1,22 @@
+// clang-format off
+// Winsock before windows.h, which the toolbar's own header brings in.
+#include <winsock2.h>
+// clang-format on
 #include "hosts/band/band_toolbar.h"
 
 #include "browser/toolbar_startup.h"
+#include "hosts/band/mail_accounts_dialog.h"
+#include "hosts/band/server_module.h"
+#include "mail/mail_toolbar.h"
+#include "platform/win32/winsock_tcp_connection.h"
 
 namespace zan {
 namespace {
 
 constexpr char kBandWindowClass[] = "RYXToolBarReflectorWindow";
 constexpr UINT kReflected = 0x2000;
+// Posted to the toolbar control once it stands: start the mail timers.
+constexpr UINT kStartMailMessage = WM_APP + 0x5A;
 
 // The band window sends the notifications of its child, the toolbar
 // control, back to it as reflected messages.
@@ -61,6 +71,9 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
       band_window_, Rect{0, 0, client.right, client.bottom});
   ToolbarHooks hooks;
   hooks.load_toolbar = MakeLoadToolbarHook(settings_, *resources_, ui_);
+  hooks.show_mail_accounts_dialog = [this] {
+    RunMailAccountsDialog(settings_, ui_, GetActiveWindow());
+  };
   toolbar_ = std::make_unique<ToolbarWindow>(*view_, environment_, *resources_,
                                              std::move(hooks));
   toolbar_->SetBrowser(browser_.get());
@@ -68,10 +81,72 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
   band_ = std::make_unique<BandObject>(*toolbar_, settings_, [] {
     return (GetKeyState(VK_CONTROL) & 0x8000) != 0;
   });
+  EnableMail();
   if (view_->window() != nullptr) toolbar_->StartToolbar(false);
 }
 
+void BandToolbar::EnableMail() {
+  connections_ = std::make_unique<WinsockTcpConnectionFactory>();
+  toolbar_->EnableMail(MailServices{connections_.get(), &pump_, &clock_});
+  if (view_->window() == nullptr) return;
+  SetWindowSubclass(view_->window(), &GuardProc, 0,
+                    reinterpret_cast<DWORD_PTR>(this));
+  PostMessageA(view_->window(), kStartMailMessage, 0, 0);
+}
+
+LRESULT CALLBACK BandToolbar::GuardProc(HWND window, UINT message,
+                                        WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR /*id*/, DWORD_PTR self) {
+  auto* toolbar = reinterpret_cast<BandToolbar*>(self);
+  if (toolbar->parked_ &&
+      (message == WM_TIMER || message == kStartMailMessage ||
+       message == kRefreshIndicatorsMessage)) {
+    return 0;
+  }
+  ++toolbar->depth_;
+  LRESULT result = 0;
+  if (message == kStartMailMessage) {
+    toolbar->toolbar_->StartMailTimers();
+  } else if (message == kRefreshIndicatorsMessage) {
+    if (MailChecker* checker = toolbar->toolbar_->mail_checker()) {
+      checker->RefreshIndicators();
+    }
+  } else {
+    result = DefSubclassProc(window, message, wparam, lparam);
+  }
+  if (--toolbar->depth_ == 0 && toolbar->parked_) {
+    toolbar->parked_ = false;
+    delete toolbar;
+    ServerModule::Instance().ReleaseObject();
+  }
+  return result;
+}
+
+void BandToolbar::Dispose(std::unique_ptr<BandToolbar> toolbar) {
+  if (!toolbar || toolbar->depth_ == 0) return;  // destroyed here
+  BandToolbar* parked = toolbar.release();
+  parked->Park();
+}
+
+void BandToolbar::Park() {
+  parked_ = true;
+  // The DLL stays loaded while code of the toolbar is on the stack.
+  ServerModule::Instance().AddObject();
+  // What the band object handed in goes with it.
+  view_->SetFocusHandler(nullptr);
+  view_->SetIdealWidthHandler(nullptr);
+  view_->KillTimer(kMailCheckTimerId);
+  view_->KillTimer(kBlinkTimerId);
+  pump_.Close();
+  if (IsWindow(band_window_)) ShowWindow(band_window_, SW_HIDE);
+}
+
 BandToolbar::~BandToolbar() {
+  if (view_ && view_->window() != nullptr) {
+    RemoveWindowSubclass(view_->window(), &GuardProc, 0);
+  }
+  // A check still waiting for its server ends without a word.
+  pump_.Close();
   band_.reset();
   toolbar_.reset();
   view_.reset();

@@ -21,7 +21,7 @@ ToolbarBandObject::~ToolbarBandObject() {
     sink_->Disconnect();
     sink_->Release();
   }
-  toolbar_.reset();
+  BandToolbar::Dispose(std::move(toolbar_));
   ReleaseBrowser();
   if (input_site_ != nullptr) input_site_->Release();
   if (site_ != nullptr) site_->Release();
@@ -242,7 +242,7 @@ HRESULT ToolbarBandObject::SetSite(IUnknown* site) {
     sink_->Release();
     sink_ = nullptr;
   }
-  toolbar_.reset();
+  BandToolbar::Dispose(std::move(toolbar_));
   toolbar_ = std::make_unique<BandToolbar>(parent_, browser_);
   if (toolbar_->toolbar_window() == nullptr) return E_FAIL;
   // The browser hears when the focus enters or leaves a search box.
