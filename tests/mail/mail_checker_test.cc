@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "mail/mail_indicator.h"
 #include "mail/mailbox_menu.h"
 #include "tests/mail/mail_fakes.h"
@@ -144,6 +147,23 @@ TEST_F(MailCheckerTest, FailedStatStoresAnEmptyStatus) {
   checker_.set_port(server.port());
   EXPECT_TRUE(checker_.CheckAccount("1", false));
   EXPECT_EQ(store().ReadStats("1"), "");
+}
+
+TEST_F(MailCheckerTest, QuitDuringACheckKeepsTheStoredStatus) {
+  SaveAccounts({"10"});
+  store().WriteStats("1", "9 900");
+  Server slow({Server::Pause(3000), Server::Send("+OK late\r\n")});
+  checker_.set_port(slow.port());
+  std::thread quitter([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    pump_.PostQuit();
+  });
+  EXPECT_FALSE(checker_.CheckAccount("1", false));
+  quitter.join();
+  EXPECT_EQ(store().ReadStats("1"), "9 900");
+  EXPECT_EQ(store().ReadBusy("1"), 0u);
+  EXPECT_EQ(store().ReadError("1"), "");
+  EXPECT_FALSE(checker_.session().IsConnected());
 }
 
 TEST_F(MailCheckerTest, NoSecondPassWhileOneRuns) {
