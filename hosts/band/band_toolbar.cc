@@ -31,6 +31,27 @@ LRESULT CALLBACK BandWindowProc(HWND window, UINT message, WPARAM wparam,
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
+// Every toolbar control on the desktop shows the stored mail results again
+// (the accounts may have changed; a pass over no accounts shows nothing).
+void RefreshAllIndicators() {
+  EnumWindows(
+      [](HWND top, LPARAM) -> BOOL {
+        EnumChildWindows(
+            top,
+            [](HWND child, LPARAM) -> BOOL {
+              char name[32] = {};
+              GetClassNameA(child, name, sizeof(name));
+              if (lstrcmpA(name, "RYXToolBarCtrl") == 0) {
+                PostMessageA(child, kRefreshIndicatorsMessage, 0, 0);
+              }
+              return TRUE;
+            },
+            0);
+        return TRUE;
+      },
+      0);
+}
+
 HINSTANCE ThisModule() {
   HMODULE module = nullptr;
   GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
@@ -73,6 +94,7 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
   hooks.load_toolbar = MakeLoadToolbarHook(settings_, *resources_, ui_);
   hooks.show_mail_accounts_dialog = [this] {
     RunMailAccountsDialog(settings_, ui_, GetActiveWindow());
+    RefreshAllIndicators();
   };
   toolbar_ = std::make_unique<ToolbarWindow>(*view_, environment_, *resources_,
                                              std::move(hooks));

@@ -359,6 +359,37 @@ TEST_F(BandMailTest, AccountsDialogStoresOnOkAndNothingOnCancel) {
   }
   EXPECT_EQ(line, "someone");  // the stored account was shown first
   EXPECT_EQ(store_.LoadAccounts(), stored);
+
+  // Deleting the only account (after the question) and OK: no account, and
+  // the indicator says so.
+  bool asked = false;
+  {
+    DialogDriver driver(GetCurrentThreadId(), [&](HWND dialog) {
+      // Posted: the question is modal on the dialog's thread.
+      PostMessageA(GetDlgItem(dialog, 1052), BM_CLICK, 0, 0);
+      for (int i = 0; i < 200 && !asked; ++i, Sleep(25)) {
+        HWND question = FindWindowA("#32770", "Menu editor");
+        if (question != nullptr && IsWindowVisible(question)) {
+          asked = true;
+          DialogDriver::Click(question, IDYES);
+        }
+      }
+      line = std::to_string(
+          SendMessageA(GetDlgItem(dialog, 1022), LB_GETCOUNT, 0, 0));
+      DialogDriver::Click(dialog, IDOK);
+    });
+    SendMessageA(toolbar, WM_COMMAND, configure, 0);
+    EXPECT_TRUE(driver.found());
+  }
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(line, "0");
+  EXPECT_EQ(store_.AccountCount(), 0u);
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        return Hint(toolbar, FindButton(toolbar, "Mail")) ==
+               "No POP3 accounts configured";
+      },
+      5000));
 }
 
 }  // namespace
