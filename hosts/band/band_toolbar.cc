@@ -15,7 +15,7 @@ namespace {
 
 constexpr char kBandWindowClass[] = "RYXToolBarReflectorWindow";
 constexpr UINT kReflected = 0x2000;
-// Posted to the toolbar control once it stands: start the mail timers.
+// Posted to the toolbar control after a good load: start the mail timers.
 constexpr UINT kStartMailMessage = WM_APP + 0x5A;
 
 // The band window sends the notifications of its child, the toolbar
@@ -91,7 +91,13 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
   view_ = std::make_unique<CommonControlsToolbarView>(
       band_window_, Rect{0, 0, client.right, client.bottom});
   ToolbarHooks hooks;
-  hooks.load_toolbar = MakeLoadToolbarHook(settings_, *resources_, ui_);
+  // After each good load the mail timers start again, from the browser's
+  // message loop once the toolbar shows the new model.
+  hooks.load_toolbar = MakeLoadToolbarHook(settings_, *resources_, ui_, [this] {
+    if (view_ && view_->window() != nullptr) {
+      PostMessageA(view_->window(), kStartMailMessage, 0, 0);
+    }
+  });
   hooks.show_mail_accounts_dialog = [this] {
     RunMailAccountsDialog(settings_, ui_, GetActiveWindow());
     RefreshAllIndicators();
@@ -113,7 +119,6 @@ void BandToolbar::EnableMail() {
   if (view_->window() == nullptr) return;
   SetWindowSubclass(view_->window(), &GuardProc, 0,
                     reinterpret_cast<DWORD_PTR>(this));
-  PostMessageA(view_->window(), kStartMailMessage, 0, 0);
 }
 
 LRESULT CALLBACK BandToolbar::GuardProc(HWND window, UINT message,

@@ -57,11 +57,15 @@ class BandToolbar {
 
  private:
   // Mail: the checks run on Winsock, this thread's window messages and the
-  // system clock; the first pass runs from the browser's message loop once
-  // the band stands, the next ones from the toolbar window's timers.
+  // system clock; after each good load of the definition the timers start
+  // from the browser's message loop, with a pass at once.
   void EnableMail();
+  // Sees every message of the toolbar control first: counts the ones being
+  // handled, starts the mail timers, refreshes the indicators (message
+  // 0x5B34), and deletes a parked toolbar once its last message is done.
   static LRESULT CALLBACK GuardProc(HWND window, UINT message, WPARAM wparam,
                                     LPARAM lparam, UINT_PTR id, DWORD_PTR self);
+  // Disposed while busy: hidden, timers and the running check stopped.
   void Park();
 
   HWND band_window_ = nullptr;
