@@ -60,6 +60,15 @@ bool EditsOrMoves(UINT message, WPARAM wparam) {
          message == WM_UNDO || message == EM_UNDO;
 }
 
+// The keys a focused box takes from the browser at once.
+bool IsEditingKey(UINT message, WPARAM wparam) {
+  if (message == WM_CHAR) {
+    return wparam == 0x08 || wparam == 0x7F || wparam == 0x03 ||
+           wparam == 0x16 || wparam == 0x18;
+  }
+  return IsKeyMessage(message) && EditsOrMoves(message, wparam);
+}
+
 std::string WindowText(HWND window) {
   std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
   text.resize(static_cast<size_t>(
@@ -148,6 +157,25 @@ ComboSearchBoxView::~ComboSearchBoxView() {
 
 ComboSearchBoxView* ComboSearchBoxView::FromWindow(HWND window) {
   return static_cast<ComboSearchBoxView*>(GetPropA(window, kOwnerProperty));
+}
+
+bool ComboSearchBoxView::TranslateAccelerator(const MSG& message) {
+  HWND focus = GetFocus();
+  ComboSearchBoxView* box = focus != nullptr ? FromWindow(focus) : nullptr;
+  if (box == nullptr) return false;
+  const bool key = IsKeyMessage(message.message) || message.message == WM_CHAR;
+  if (!key) return false;
+  if (message.wParam == VK_TAB) return true;
+  const bool list_key =
+      IsKeyMessage(message.message) &&
+      (message.wParam == VK_ESCAPE || message.wParam == VK_RETURN) &&
+      box->ListDropped();
+  if (!list_key && !IsEditingKey(message.message, message.wParam)) {
+    return false;
+  }
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
+  return true;
 }
 
 void ComboSearchBoxView::AddTooltip(HWND parent, const std::string& hint) {
@@ -241,6 +269,13 @@ LRESULT ComboSearchBoxView::OnEditMessage(UINT message, WPARAM wparam,
     // after it.
     const bool repeat = (lparam & (1 << 30)) != 0;
     if (!repeat && events_ != nullptr) events_->OnSearchBoxEnter(item_index_);
+    return 0;
+  }
+  if (message == WM_KEYDOWN && wparam == VK_ESCAPE && ListDropped()) {
+    // Escape shuts the open list and chooses nothing.
+    changing_ = true;
+    SendMessageA(window_, CB_SHOWDROPDOWN, FALSE, 0);
+    changing_ = false;
     return 0;
   }
   // Enter never reaches the edit as a character: no beep.

@@ -37,6 +37,15 @@ class ComboSearchBoxView : public SearchBoxView {
 
   // The box that owns `window` (its outer window or its edit), or null.
   static ComboSearchBoxView* FromWindow(HWND window);
+  // A key message for the box that holds the keyboard focus, before the
+  // browser's own accelerators see it; true when the box took it (the
+  // browser then does nothing more with it). Tab is taken and ignored (the
+  // toolbar's message hook moves the focus); the keys that edit or move
+  // (Backspace, Delete, the arrows left and right, Home, End, Ctrl+C/V/X)
+  // and Enter and Escape while the list is open go to the box at once;
+  // every other message is left to the browser, which hands typed
+  // characters on to the box as usual.
+  static bool TranslateAccelerator(const MSG& message);
   // A notification of the box's window to its parent (the code of a
   // WM_COMMAND: CBN_* of a combo, EN_* of an edit box).
   void OnNotification(int code);

@@ -232,6 +232,32 @@ TEST_F(SearchBoxBandTest, TypingCompletesInlineFromTheHistory) {
   ForgetSetting("UseAutoComplete");
 }
 
+TEST_F(SearchBoxBandTest, FocusedBoxTakesTheKeysTheBrowserMustNotAct) {
+  IInputObject* input = nullptr;
+  band_->QueryInterface(IID_IInputObject, reinterpret_cast<void**>(&input));
+  ASSERT_NE(input, nullptr);
+  auto key = [&](UINT message, WPARAM key_code) {
+    MSG m{edit_, message, key_code, 1, 0, {}};
+    return input->TranslateAcceleratorIO(&m);
+  };
+  SetWindowTextA(edit_, "abc");
+  SetFocus(edit_);
+  SendMessageA(edit_, EM_SETSEL, 0, 0);
+  EXPECT_EQ(key(WM_KEYDOWN, VK_TAB), S_OK);  // taken, nothing more
+  EXPECT_EQ(GetFocus(), edit_);
+  EXPECT_EQ(key(WM_KEYDOWN, VK_DELETE), S_OK);  // the box edits at once
+  EXPECT_EQ(TextOf(combo_), "bc");
+  EXPECT_EQ(key(WM_KEYDOWN, 'Q'), S_FALSE);        // typing goes the usual way
+  EXPECT_EQ(key(WM_KEYDOWN, VK_ESCAPE), S_FALSE);  // the browser's, list shut
+  SendMessageA(combo_, CB_SHOWDROPDOWN, TRUE, 0);
+  EXPECT_EQ(key(WM_KEYDOWN, VK_ESCAPE), S_OK);  // closes the open list
+  EXPECT_FALSE(SendMessageA(combo_, CB_GETDROPPEDSTATE, 0, 0));
+  SetFocus(parent_);
+  EXPECT_EQ(key(WM_KEYDOWN, VK_DELETE), S_FALSE);
+  EXPECT_EQ(TextOf(combo_), "bc");
+  input->Release();
+}
+
 TEST_F(SearchBoxBandTest, DroppedTextSearchesOrOnlyFillsTheBox) {
   auto* target =
       static_cast<IDropTarget*>(GetPropA(combo_, "OleDropTargetInterface"));
