@@ -193,8 +193,8 @@ void ComboSearchBoxView::AddTooltip(HWND parent, const std::string& hint) {
 }
 
 void ComboSearchBoxView::OnNotification(int code) {
-  const bool got_focus = code == CBN_SETFOCUS || code == EN_SETFOCUS;
-  const bool lost_focus = code == CBN_KILLFOCUS || code == EN_KILLFOCUS;
+  const bool got_focus = code == (edit_only_ ? EN_SETFOCUS : CBN_SETFOCUS);
+  const bool lost_focus = code == (edit_only_ ? EN_KILLFOCUS : CBN_KILLFOCUS);
   if ((got_focus || lost_focus) && focus_handler_) focus_handler_(got_focus);
   if (events_ == nullptr) return;
   if (edit_only_) {

@@ -301,7 +301,7 @@ TEST_F(SearchBoxBandTest, DroppedTextSearchesOrOnlyFillsTheBox) {
   DWORD effect = DROPEFFECT_COPY;
   target->DragEnter(&lines, MK_LBUTTON, POINTL{}, &effect);
   EXPECT_EQ(effect, DWORD{DROPEFFECT_NONE});
-  target->Release();
+  EXPECT_EQ(target->Release(), 0u);  // neither OLE nor the band kept it
   EXPECT_EQ(lines.references, 0u);
 }
 
