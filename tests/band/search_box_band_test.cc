@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -150,6 +151,11 @@ class SearchBoxBandTest : public testing::Test {
     band_->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window));
     window->GetWindow(&toolbar_);
     window->Release();
+    if (edit_box_) {
+      combo_ = edit_ = FindWindowExA(toolbar_, nullptr, "Edit", nullptr);
+      ASSERT_NE(edit_, nullptr);
+      return;
+    }
     // The first box of the site's toolbar is the history box "search".
     combo_ = FindWindowExA(toolbar_, nullptr, "ComboBox", nullptr);
     ASSERT_NE(combo_, nullptr);
@@ -188,6 +194,7 @@ class SearchBoxBandTest : public testing::Test {
   HWND toolbar_ = nullptr;
   HWND combo_ = nullptr;
   HWND edit_ = nullptr;
+  bool edit_box_ = false;
 };
 
 TEST_F(SearchBoxBandTest, TypingCompletesInlineFromTheHistory) {
@@ -303,6 +310,50 @@ TEST_F(SearchBoxBandTest, DroppedTextSearchesOrOnlyFillsTheBox) {
   EXPECT_EQ(effect, DWORD{DROPEFFECT_NONE});
   EXPECT_EQ(target->Release(), 0u);  // neither OLE nor the band kept it
   EXPECT_EQ(lines.references, 0u);
+}
+
+// A definition with one box of type "edit", a password field.
+class EditBoxBandTest : public SearchBoxBandTest {
+ protected:
+  void SetUp() override {
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    const std::string home = std::string(folder) + "zan_band_edit_home";
+    CreateDirectoryA(home.c_str(), nullptr);
+    FILE* file = std::fopen((home + "\\ZAN.tbd").c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs(
+        "RYX_Toolbar {\n"
+        "  COMBO { name=\"secret\" type=\"edit\" password=\"1\" "
+        "command=\"Find\" width=\"40\" }\n"
+        "  COMMANDS { GOTOURL { name=\"Find\" "
+        "url=\"http://find.test/?q=%secret\" } }\n"
+        "}\n",
+        file);
+    std::fclose(file);
+    previous_home_ = std::getenv("ZAN_HOME");
+    _putenv_s("ZAN_HOME", home.c_str());
+    SetFlag("UpdateAutomatically", "0");  // the file stays as written
+    edit_box_ = true;
+    SearchBoxBandTest::SetUp();
+  }
+  void TearDown() override {
+    SearchBoxBandTest::TearDown();
+    _putenv_s("ZAN_HOME", previous_home_.c_str());
+    ForgetSetting("UpdateAutomatically");
+  }
+
+  std::string previous_home_;
+};
+
+TEST_F(EditBoxBandTest, EditBoxIsAMaskedEditThatSearches) {
+  EXPECT_EQ(GetWindowLongA(edit_, GWL_STYLE) & ES_PASSWORD, ES_PASSWORD);
+  Type('p');
+  Type('w');
+  EXPECT_EQ(TextOf(edit_), "pw");
+  SendMessageA(edit_, WM_KEYDOWN, VK_RETURN, 1);
+  ASSERT_EQ(browser_.navigations.size(), 1u);
+  EXPECT_EQ(LastUrl(), "http://find.test/?q=pw");
 }
 
 }  // namespace
