@@ -47,7 +47,6 @@ struct Counted {
   bool transient;
 };
 
-
 namespace {
 
 HRESULT STDMETHODCALLTYPE NotImplemented() { return E_NOTIMPL; }
@@ -247,7 +246,6 @@ struct FakePage::State {
   int focus_calls = 0;
   DocumentCom* top = nullptr;
   DocumentCom* frame = nullptr;
-  WindowCom* foreign_frame = nullptr;  // another site's: denies its document
   std::vector<std::unique_ptr<Node>> removed;  // nodes callers may still hold
   std::shared_ptr<void> objects;               // the documents and windows
 
@@ -740,7 +738,6 @@ struct DocumentParts {
   WindowCom window;
 };
 
-
 std::unique_ptr<DocumentParts> MakeDocument(FakePage::State* page,
                                             const std::string& url,
                                             const std::string& domain,
@@ -761,7 +758,7 @@ std::unique_ptr<DocumentParts> MakeDocument(FakePage::State* page,
 struct PageObjects {
   std::unique_ptr<DocumentParts> top;
   std::unique_ptr<DocumentParts> frame;
-  WindowCom foreign;
+  WindowCom foreign;  // another site's frame: denies its document
 };
 
 }  // namespace
@@ -777,7 +774,6 @@ FakePage::FakePage(const std::string& url, const std::string& domain,
   objects->top->frames = {&objects->frame->window, &objects->foreign};
   state_->top = &objects->top->document;
   state_->frame = &objects->frame->document;
-  state_->foreign_frame = &objects->foreign;
   state_->objects = objects;
 }
 

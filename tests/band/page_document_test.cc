@@ -147,7 +147,7 @@ TEST_F(PageDocumentTest, PageMacrosAndDialogsComeFromTheShownDocument) {
   ASSERT_EQ(browser_.navigations.size(), 1u);
   EXPECT_EQ(browser_.navigations[0].url,
             "http://find.test/?in=%url&site=%domain&q=zan");
-  ASSERT_TRUE(Click("Dialog"));  // and no dialog opens
+  ASSERT_TRUE(Click("Dialog"));  // nor a dialog: nothing to open it from
 
   FakePage page("http://news.test/a b?c=d", "news.test", "text", "");
   browser_.document = static_cast<IDispatch*>(page.document());
@@ -188,6 +188,7 @@ TEST_F(PageDocumentTest, HighlightMarksWholeWordsInThePageAndItsFrames) {
                                    "flights</span>: <b>cheaper</b> " + mark +
                                    "FLIGHTS</span>, flights2 and <b>" + mark +
                                    "flights</span></b>.");
+  // The frame too; the second one, of another site, is passed over.
   EXPECT_EQ(page.FrameBodyMarkup(), mark + "flights</span> in a frame");
   EXPECT_EQ(page.FocusCalls(), 1);
   EXPECT_EQ(page.OutstandingReferences(), 0);
