@@ -6,6 +6,7 @@
 
 #include "browser/toolbar_startup.h"
 #include "hosts/band/mail_accounts_dialog.h"
+#include "hosts/band/mshtml_document.h"
 #include "hosts/band/server_module.h"
 #include "mail/mail_toolbar.h"
 #include "platform/win32/winsock_tcp_connection.h"
@@ -87,6 +88,8 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
   environment_.last_combo_values = &LastComboValues::Instance();
   environment_.last_page_url = &LastPageUrl::Instance();
   browser_ = std::make_unique<WebBrowserWindow>(browser);
+  // The page the commands read and mark.
+  browser_->SetDocumentSource(MshtmlDocumentSource());
 
   view_ = std::make_unique<CommonControlsToolbarView>(
       band_window_, Rect{0, 0, client.right, client.bottom});
