@@ -20,6 +20,13 @@ HINSTANCE ThisModule() {
 
 int Id(AccountsControl control) { return static_cast<int>(control); }
 
+// A message to a control of the template; nothing for one it does not hold
+// (the security choice, which this dialog does not offer).
+LRESULT Send(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+  return control != nullptr ? SendMessageA(control, message, wparam, lparam)
+                            : 0;
+}
+
 }  // namespace
 
 MailAccountsDialog::MailAccountsDialog(const SettingsStore& settings, Ui& ui)
@@ -101,8 +108,8 @@ void MailAccountsDialog::OnCommand(int id, int code) {
       return;
     case C::kList:
       if (code == LBN_SELCHANGE) {
-        presenter_.OnSelectionChanged(static_cast<int>(
-            SendMessageA(Control(C::kList), LB_GETCURSEL, 0, 0)));
+        presenter_.OnSelectionChanged(
+            static_cast<int>(Send(Control(C::kList), LB_GETCURSEL, 0, 0)));
       }
       return;
     case C::kServer:
@@ -131,8 +138,8 @@ void MailAccountsDialog::OnCommand(int id, int code) {
       return;
     case C::kSecurity:
       if (code == CBN_SELCHANGE) {
-        presenter_.OnSecurityChosen(static_cast<int>(
-            SendMessageA(Control(C::kSecurity), CB_GETCURSEL, 0, 0)));
+        presenter_.OnSecurityChosen(
+            static_cast<int>(Send(Control(C::kSecurity), CB_GETCURSEL, 0, 0)));
       }
       return;
     default:
@@ -154,24 +161,23 @@ std::string MailAccountsDialog::TextOf(AccountsControl control) const {
 }
 
 void MailAccountsDialog::AppendLine(const std::string& text) {
-  SendMessageA(Control(AccountsControl::kList), LB_ADDSTRING, 0,
-               reinterpret_cast<LPARAM>(text.c_str()));
+  Send(Control(AccountsControl::kList), LB_ADDSTRING, 0,
+       reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void MailAccountsDialog::ReplaceLine(int index, const std::string& text) {
   HWND list = Control(AccountsControl::kList);
-  SendMessageA(list, LB_DELETESTRING, index, 0);
-  SendMessageA(list, LB_INSERTSTRING, index,
-               reinterpret_cast<LPARAM>(text.c_str()));
+  Send(list, LB_DELETESTRING, index, 0);
+  Send(list, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void MailAccountsDialog::RemoveLine(int index) {
-  SendMessageA(Control(AccountsControl::kList), LB_DELETESTRING, index, 0);
+  Send(Control(AccountsControl::kList), LB_DELETESTRING, index, 0);
 }
 
 void MailAccountsDialog::SelectLine(int index) {
   // LB_SETCURSEL with -1 clears the selection.
-  SendMessageA(Control(AccountsControl::kList), LB_SETCURSEL, index, 0);
+  Send(Control(AccountsControl::kList), LB_SETCURSEL, index, 0);
 }
 
 void MailAccountsDialog::SetText(AccountsControl control,
@@ -180,12 +186,11 @@ void MailAccountsDialog::SetText(AccountsControl control,
 }
 
 void MailAccountsDialog::SetTextLimit(AccountsControl control, int characters) {
-  SendMessageA(Control(control), EM_LIMITTEXT, characters, 0);
+  Send(Control(control), EM_LIMITTEXT, characters, 0);
 }
 
 void MailAccountsDialog::SetSpinRange(int lowest, int highest) {
-  SendMessageA(Control(AccountsControl::kSpin), UDM_SETRANGE32, lowest,
-               highest);
+  Send(Control(AccountsControl::kSpin), UDM_SETRANGE32, lowest, highest);
 }
 
 void MailAccountsDialog::Enable(AccountsControl control, bool enabled) {
@@ -200,12 +205,12 @@ void MailAccountsDialog::SetChecked(AccountsControl control, bool checked) {
 
 void MailAccountsDialog::AddChoice(AccountsControl control,
                                    const std::string& text) {
-  SendMessageA(Control(control), CB_ADDSTRING, 0,
-               reinterpret_cast<LPARAM>(text.c_str()));
+  Send(Control(control), CB_ADDSTRING, 0,
+       reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void MailAccountsDialog::SetChoice(AccountsControl control, int index) {
-  SendMessageA(Control(control), CB_SETCURSEL, index, 0);
+  Send(Control(control), CB_SETCURSEL, index, 0);
 }
 
 void MailAccountsDialog::AddTooltip(AccountsControl control,
