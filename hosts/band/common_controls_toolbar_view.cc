@@ -5,12 +5,12 @@
 #include <mutex>
 
 #include "hosts/band/owner_drawn_menu.h"
+#include "hosts/band/web_page_pane.h"
 
 namespace zan {
 namespace {
 
 constexpr char kToolbarClass[] = "RYXToolBarCtrl";
-constexpr char kPaneClass[] = "MSHTML_Toolbar_Page";
 constexpr UINT kReflected = 0x2000;
 constexpr int kFirstButtonId = 0x400;
 constexpr int kFirstMenuId = 0x800;
@@ -163,36 +163,6 @@ HIMAGELIST LoadImageStrip(const std::string& file, int image_width) {
   DeleteObject(bitmap);
   return list;
 }
-
-// A web-page pane: a window of its own over the button. No HTML engine is
-// embedded into it where the system cannot create one; it then stays
-// empty and remembers where it was sent.
-class WindowPaneView : public PaneView {
- public:
-  explicit WindowPaneView(HWND parent) {
-    WNDCLASSA pane_class{};
-    pane_class.lpfnWndProc = &DefWindowProcA;
-    pane_class.hInstance = ThisModule();
-    pane_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    pane_class.lpszClassName = kPaneClass;
-    RegisterClassA(&pane_class);  // fails harmlessly once registered
-    window_ = CreateWindowExA(0, kPaneClass, "", WS_CHILD, 0, 0, 0, 0, parent,
-                              nullptr, ThisModule(), nullptr);
-  }
-  ~WindowPaneView() override {
-    if (IsWindow(window_)) DestroyWindow(window_);
-  }
-  void Navigate(const std::string& url) override { url_ = url; }
-  void Move(Rect rect) override { MoveTo(window_, rect); }
-  void Show(bool show) override {
-    ShowWindow(window_, show ? SW_SHOWNOACTIVATE : SW_HIDE);
-  }
-  std::string CurrentUrl() const override { return url_; }
-
- private:
-  HWND window_ = nullptr;
-  std::string url_;
-};
 
 // A one-button toolbar over a button whose face is a bitmap.
 class ChildToolbarMenuButton : public MenuButtonView {
@@ -625,7 +595,7 @@ int CommonControlsToolbarView::HitTest(Point p) const {
 }
 
 std::unique_ptr<PaneView> CommonControlsToolbarView::CreatePane() {
-  return std::make_unique<WindowPaneView>(window_);
+  return std::make_unique<WebPagePane>(window_);
 }
 
 std::unique_ptr<MenuButtonView> CommonControlsToolbarView::CreateMenuButton(
