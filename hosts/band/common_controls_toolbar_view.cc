@@ -505,13 +505,17 @@ void CommonControlsToolbarView::DeleteButton(int index) {
 
 void CommonControlsToolbarView::AddButtons(
     const std::vector<ToolbarButtonDesc>& buttons) {
+  pool_size_ = added_strings_;
   std::vector<TBBUTTON> system(buttons.size());
   for (size_t i = 0; i < buttons.size(); ++i) {
     system[i].iBitmap = buttons[i].image;
     system[i].idCommand = buttons[i].command_id;
     system[i].fsState = static_cast<BYTE>(buttons[i].state);
     system[i].fsStyle = static_cast<BYTE>(buttons[i].style);
-    system[i].iString = buttons[i].string_index;
+    // The toolbar logic numbers the texts of each assembly from 0; the
+    // system's pool keeps the texts of earlier ones, so this assembly's
+    // texts follow them.
+    system[i].iString = pool_size_ + buttons[i].string_index;
   }
   Send(TB_ADDBUTTONSA, system.size(), reinterpret_cast<LPARAM>(system.data()));
 }
@@ -520,8 +524,10 @@ int CommonControlsToolbarView::AddString(const std::string& text) {
   std::string pool = text;
   pool.push_back('\0');
   pool.push_back('\0');
-  return static_cast<int>(
+  const auto index = static_cast<int>(
       Send(TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(pool.data())));
+  if (index >= 0) added_strings_ = index + 1;
+  return index;
 }
 
 std::optional<Rect> CommonControlsToolbarView::GetItemRect(int index) const {
@@ -641,6 +647,7 @@ Color CommonControlsToolbarView::ButtonFaceColor() const {
 }
 
 void CommonControlsToolbarView::SetIdealWidth(int width) {
+  ideal_width_ = width;
   if (ideal_width_handler_) ideal_width_handler_(width);
 }
 
