@@ -278,6 +278,68 @@ TEST_F(BandLifetimeTest, IdealWidthReachesTheBrowserAndItsChangesToo) {
   band->Release();
 }
 
+// The rebar band that the browser makes for the toolbar, read by its child.
+REBARBANDINFOA RebarBandOf(HWND rebar, HWND child) {
+  const auto bands =
+      static_cast<int>(SendMessageA(rebar, RB_GETBANDCOUNT, 0, 0));
+  for (int i = 0; i < bands; ++i) {
+    REBARBANDINFOA info{};
+    info.cbSize = REBARBANDINFOA_V6_SIZE;
+    info.fMask = RBBIM_CHILD | RBBIM_STYLE | RBBIM_IDEALSIZE;
+    SendMessageA(rebar, RB_GETBANDINFOA, i, reinterpret_cast<LPARAM>(&info));
+    if (info.hwndChild == child) return info;
+  }
+  return REBARBANDINFOA{};
+}
+
+TEST_F(BandLifetimeTest, RebarBandGetsTheChevronAndTheIdealWidth) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_COOL_CLASSES};
+  InitCommonControlsEx(&controls);
+  HWND rebar = CreateWindowExA(
+      0, REBARCLASSNAMEA, "",
+      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | CCS_NOPARENTALIGN, 0, 0, 900,
+      40, parent_, nullptr, nullptr, nullptr);
+  ASSERT_NE(rebar, nullptr);
+  IUnknown* band = CreateBand();
+  ASSERT_NE(band, nullptr);
+  FakeSite site(rebar, &browser_);
+  IObjectWithSite* with_site = As<IObjectWithSite>(band, IID_IObjectWithSite);
+  ASSERT_EQ(with_site->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
+  HWND toolbar = ToolbarOf(band);
+  // The browser puts the band's window into a band of its rebar.
+  REBARBANDINFOA insert{};
+  insert.cbSize = REBARBANDINFOA_V6_SIZE;
+  insert.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_STYLE;
+  insert.hwndChild = toolbar;
+  insert.cyMinChild = 22;
+  insert.cx = 300;
+  ASSERT_TRUE(SendMessageA(rebar, RB_INSERTBANDA, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(&insert)));
+  IDeskBand* desk_band = As<IDeskBand>(band, IID_IDeskBand);
+  ASSERT_EQ(desk_band->ShowDW(TRUE), S_OK);
+  EXPECT_NE(RebarBandOf(rebar, toolbar).fStyle & RBBS_USECHEVRON, 0u);
+  const int narrow = BandInfo(desk_band).ptActual.x;
+
+  // A wider toolbar: its width becomes the rebar band's ideal width.
+  WriteFile(site_ + "\\ZAN.tbd",
+            Definition("  BUTTON { caption=\"Wider\" command=\"Home\" "
+                       "image=\"2\" }\n"));
+  SendMessageA(toolbar, 0x2000 + WM_COMMAND, MAKEWPARAM(0x400 + 4, BN_CLICKED),
+               reinterpret_cast<LPARAM>(toolbar));
+  PumpMessages();
+  EXPECT_EQ(site.band_info_changes, 1);
+  const int wide = VisibleButtonsWidth(toolbar);
+  EXPECT_GT(wide, narrow);
+  EXPECT_EQ(static_cast<int>(RebarBandOf(rebar, toolbar).cxIdeal), wide);
+  desk_band->Release();
+
+  browser_.Fire(253, {});
+  with_site->SetSite(nullptr);
+  with_site->Release();
+  band->Release();
+  DestroyWindow(rebar);
+}
+
 // Counts the messages a toolbar's message hook sends to the windows whose
 // messages the thread takes from its queue: none once no toolbar is left.
 class HookProbe {
