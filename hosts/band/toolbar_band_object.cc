@@ -1,5 +1,7 @@
 #include "hosts/band/toolbar_band_object.h"
 
+#include <algorithm>
+
 #include "browser/command_ids.h"
 #include "commands/client_side_property.h"
 #include "hosts/band/band_toolbar.h"
@@ -185,6 +187,13 @@ HRESULT ToolbarBandObject::GetBandInfo(DWORD band_id, DWORD view_mode,
     sizes = toolbar_->band().GetBandInfo(GetSystemMetrics(SM_CXFULLSCREEN));
     // Only a minimum-size request counts.
     if ((info->dwMask & DBIM_MINSIZE) == 0) counter.Set(before);
+    // Past the first requests the toolbar's own minimum: up to its last
+    // search box, plus room for the rebar's chevron when buttons follow it,
+    // so that the chevron never covers a search box.
+    if (before >= 2) {
+      sizes.min_size.width =
+          std::max(sizes.min_size.width, toolbar_->view().minimum_width());
+    }
   }
   if (info->dwMask & DBIM_MINSIZE) {
     info->ptMinSize = {sizes.min_size.width, sizes.min_size.height};

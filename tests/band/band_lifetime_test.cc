@@ -109,10 +109,12 @@ void PumpMessages() {
   }
 }
 
-// The width of the toolbar's buttons that are not hidden.
-int VisibleButtonsWidth(HWND toolbar) {
-  const auto count =
-      static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+// The width of the toolbar's buttons that are not hidden, of all of them or
+// of the first `count`.
+int VisibleButtonsWidth(HWND toolbar, int count = -1) {
+  if (count < 0) {
+    count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+  }
   int width = 0;
   for (int i = 0; i < count; ++i) {
     TBBUTTON button{};
@@ -227,8 +229,8 @@ TEST_F(BandLifetimeTest, IdealWidthReachesTheBrowserAndItsChangesToo) {
   DESKBANDINFO info = BandInfo(desk_band);
   EXPECT_EQ(info.ptActual.x, narrow);
   EXPECT_EQ(info.ptActual.y, 22);
-  EXPECT_GT(info.ptMinSize.x, 0);
-  EXPECT_LE(info.ptMinSize.x, narrow);
+  // Up to the search box, and room for the chevron over the buttons after.
+  EXPECT_EQ(info.ptMinSize.x, VisibleButtonsWidth(toolbar, 3) + 16);
   EXPECT_EQ(info.ptMinSize.y, 22);
   EXPECT_EQ(info.ptMaxSize.x, 0);
   EXPECT_EQ(info.ptMaxSize.y, -1);
