@@ -6,12 +6,12 @@
 
 #include "hosts/band/combo_search_box_view.h"
 #include "hosts/band/owner_drawn_menu.h"
+#include "hosts/band/web_page_pane.h"
 
 namespace zan {
 namespace {
 
 constexpr char kToolbarClass[] = "RYXToolBarCtrl";
-constexpr char kPaneClass[] = "MSHTML_Toolbar_Page";
 constexpr UINT kReflected = 0x2000;
 constexpr int kFirstButtonId = 0x400;
 constexpr int kFirstMenuId = 0x800;
@@ -160,36 +160,6 @@ HIMAGELIST LoadImageStrip(const std::string& file, int image_width) {
   DeleteObject(bitmap);
   return list;
 }
-
-// A web-page pane: a window of its own over the button. No HTML engine is
-// embedded into it where the system cannot create one; it then stays
-// empty and remembers where it was sent.
-class WindowPaneView : public PaneView {
- public:
-  explicit WindowPaneView(HWND parent) {
-    WNDCLASSA pane_class{};
-    pane_class.lpfnWndProc = &DefWindowProcA;
-    pane_class.hInstance = ThisModule();
-    pane_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    pane_class.lpszClassName = kPaneClass;
-    RegisterClassA(&pane_class);  // fails harmlessly once registered
-    window_ = CreateWindowExA(0, kPaneClass, "", WS_CHILD, 0, 0, 0, 0, parent,
-                              nullptr, ThisModule(), nullptr);
-  }
-  ~WindowPaneView() override {
-    if (IsWindow(window_)) DestroyWindow(window_);
-  }
-  void Navigate(const std::string& url) override { url_ = url; }
-  void Move(Rect rect) override { MoveTo(window_, rect); }
-  void Show(bool show) override {
-    ShowWindow(window_, show ? SW_SHOWNOACTIVATE : SW_HIDE);
-  }
-  std::string CurrentUrl() const override { return url_; }
-
- private:
-  HWND window_ = nullptr;
-  std::string url_;
-};
 
 // A one-button toolbar over a button whose face is a bitmap.
 class ChildToolbarMenuButton : public MenuButtonView {
@@ -410,13 +380,17 @@ void CommonControlsToolbarView::DeleteButton(int index) {
 
 void CommonControlsToolbarView::AddButtons(
     const std::vector<ToolbarButtonDesc>& buttons) {
+  pool_size_ = added_strings_;
   std::vector<TBBUTTON> system(buttons.size());
   for (size_t i = 0; i < buttons.size(); ++i) {
     system[i].iBitmap = buttons[i].image;
     system[i].idCommand = buttons[i].command_id;
     system[i].fsState = static_cast<BYTE>(buttons[i].state);
     system[i].fsStyle = static_cast<BYTE>(buttons[i].style);
-    system[i].iString = buttons[i].string_index;
+    // The toolbar logic numbers the texts of each assembly from 0; the
+    // system's pool keeps the texts of earlier ones, so this assembly's
+    // texts follow them.
+    system[i].iString = pool_size_ + buttons[i].string_index;
   }
   Send(TB_ADDBUTTONSA, system.size(), reinterpret_cast<LPARAM>(system.data()));
 }
@@ -425,8 +399,10 @@ int CommonControlsToolbarView::AddString(const std::string& text) {
   std::string pool = text;
   pool.push_back('\0');
   pool.push_back('\0');
-  return static_cast<int>(
+  const auto index = static_cast<int>(
       Send(TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(pool.data())));
+  if (index >= 0) added_strings_ = index + 1;
+  return index;
 }
 
 std::optional<Rect> CommonControlsToolbarView::GetItemRect(int index) const {
@@ -500,7 +476,7 @@ int CommonControlsToolbarView::HitTest(Point p) const {
 }
 
 std::unique_ptr<PaneView> CommonControlsToolbarView::CreatePane() {
-  return std::make_unique<WindowPaneView>(window_);
+  return std::make_unique<WebPagePane>(window_);
 }
 
 std::unique_ptr<MenuButtonView> CommonControlsToolbarView::CreateMenuButton(
@@ -546,6 +522,7 @@ Color CommonControlsToolbarView::ButtonFaceColor() const {
 }
 
 void CommonControlsToolbarView::SetIdealWidth(int width) {
+  ideal_width_ = width;
   if (ideal_width_handler_) ideal_width_handler_(width);
 }
 
