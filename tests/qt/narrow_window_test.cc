@@ -129,34 +129,6 @@ TEST_F(NarrowWindowTest, PopupMenuTallerThanTheScreenScrolls) {
   EXPECT_TRUE(WaitForPath(window, "/last"));
 }
 
-TEST_F(NarrowWindowTest, MenuOfThe28thItemRunsItsEntries) {
-  std::string definition = "RYX_Toolbar {\n";
-  for (int i = 0; i < 27; ++i) definition += "SEPARATOR\n";
-  definition +=
-      "BUTTON { caption=\"Late\" MENU { type=\"Single\"\n"
-      "MENUITEM { caption=\"First\" command=\"Go\" hint=\"go\" } } }\n"
-      "COMMANDS { GOTOURL { name=\"Go\" url=\"{BASE}late\" } } }";
-  BrowserWindow* window = OpenWith(definition, "start");
-  window->resize(1400, 500);
-  QtToolbarView* view = window->toolbar_view();
-  bool clicked = false;
-  std::string status;
-  WhenMenuShows(view, [&](QtMenuPopup& menu) {
-    ASSERT_EQ(menu.menu().entries.size(), 1u);
-    const int id = menu.menu().entries[0].id;
-    EXPECT_GE(id, kFirstExtraMenuId);
-    QRect entry = menu.EntryRect(id);
-    QTest::mouseMove(&menu, entry.center());
-    status = window->status_text();
-    QTest::mouseClick(&menu, Qt::LeftButton, {}, entry.center());
-    clicked = true;
-  });
-  view->ClickButton(ButtonCommandId(27));
-  EXPECT_TRUE(clicked);
-  EXPECT_EQ(status, "go");
-  EXPECT_TRUE(WaitForPath(window, "/late"));
-}
-
 constexpr char kSendDefinition[] = R"(RYX_Toolbar {
   COMBO { name="q" width="30" }
   BUTTON { caption="Where" command="Where" }
