@@ -146,20 +146,7 @@ TEST_F(MailIndicatorTest, AccountsCheckedByTheTimerShowInTheIndicatorAndMenu) {
   EXPECT_EQ(menu->entries[1].data.text, "user1 at 127.0.0.1 (0 0)");
 
   std::string status;
-  bool clicked = false;
-  QTimer driver;
-  driver.setInterval(20);
-  QObject::connect(&driver, &QTimer::timeout, [&] {
-    QtMenuPopup* popup = window->toolbar_view()->ActiveMenu();
-    if (!popup || clicked) return;
-    QRect entry = popup->EntryRect(0x5A08);
-    if (entry.isEmpty()) return;
-    clicked = true;
-    QTest::mouseMove(popup, entry.center());
-    status = window->status_text();
-    QTest::mouseClick(popup, Qt::LeftButton, {}, entry.center());
-  });
-  driver.start();
+  ChooseInNextMenu(window, 0x5A08, &status);
   window->OpenMenuOf(1);
   ASSERT_TRUE(WaitForPath(window, "/webmail"));
   EXPECT_EQ(status, kMailboxStatusText);

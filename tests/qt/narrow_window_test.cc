@@ -17,24 +17,7 @@ namespace {
 
 using test::WaitUntil;
 
-class NarrowWindowTest : public test::HostTest {
- protected:
-  // Runs `drive` on the popup menu shown next, from a timer (the menu runs a
-  // loop of its own); `drive` closes it.
-  void WhenMenuShows(QtToolbarView* view,
-                     std::function<void(QtMenuPopup&)> drive) {
-    auto* poll = new QTimer;
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, [poll, view, drive] {
-      QtMenuPopup* menu = view->ActiveMenu();
-      if (!menu || !menu->isVisible()) return;
-      poll->stop();
-      poll->deleteLater();
-      drive(*menu);
-    });
-    poll->start();
-  }
-};
+using NarrowWindowTest = test::HostTest;
 
 TEST_F(NarrowWindowTest, DefaultToolbarInA1024And600PixelWindow) {
   BrowserWindow* window = Open("");
