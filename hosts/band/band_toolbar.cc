@@ -1,6 +1,7 @@
 #include "hosts/band/band_toolbar.h"
 
 #include "browser/toolbar_startup.h"
+#include "hosts/band/band_module.h"
 #include "hosts/band/mshtml_document.h"
 
 namespace zan {
@@ -22,21 +23,13 @@ LRESULT CALLBACK BandWindowProc(HWND window, UINT message, WPARAM wparam,
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&BandWindowProc), &module);
-  return module;
-}
-
 }  // namespace
 
 BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
     : settings_(registry_) {
   WNDCLASSA band_class{};
   band_class.lpfnWndProc = &BandWindowProc;
-  band_class.hInstance = ThisModule();
+  band_class.hInstance = BandModule();
   band_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   band_class.lpszClassName = kBandWindowClass;
   RegisterClassA(&band_class);  // fails harmlessly once registered
@@ -44,7 +37,7 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
   GetClientRect(parent, &client);
   band_window_ = CreateWindowExA(
       0, kBandWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-      client.right, client.bottom, parent, nullptr, ThisModule(), nullptr);
+      client.right, client.bottom, parent, nullptr, BandModule(), nullptr);
 
   resources_ = std::make_unique<ResourceDownloader>(settings_, downloader_, ui_,
                                                     module_);

@@ -4,6 +4,7 @@
 #include <map>
 #include <mutex>
 
+#include "hosts/band/band_module.h"
 #include "hosts/band/combo_search_box_view.h"
 #include "hosts/band/owner_drawn_menu.h"
 #include "hosts/band/web_page_pane.h"
@@ -98,31 +99,14 @@ LRESULT CALLBACK ToolbarProc(HWND window, UINT message, WPARAM wparam,
   return CallWindowProcA(system_toolbar_proc, window, message, wparam, lparam);
 }
 
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ToolbarProc), &module);
-  return module;
-}
-
 // "RYXToolBarCtrl": the system toolbar under the toolbar's own name.
 bool RegisterToolbarClass() {
   INITCOMMONCONTROLSEX controls{sizeof(controls),
                                 ICC_BAR_CLASSES | ICC_USEREX_CLASSES};
   InitCommonControlsEx(&controls);
-  WNDCLASSEXA system{};
-  system.cbSize = sizeof(system);
-  if (!GetClassInfoExA(nullptr, TOOLBARCLASSNAMEA, &system)) return false;
-  system_toolbar_proc = system.lpfnWndProc;
-  WNDCLASSEXA existing{};
-  existing.cbSize = sizeof(existing);
-  if (GetClassInfoExA(ThisModule(), kToolbarClass, &existing)) return true;
-  system.lpfnWndProc = &ToolbarProc;
-  system.hInstance = ThisModule();
-  system.lpszClassName = kToolbarClass;
-  system.style &= ~CS_GLOBALCLASS;
-  return RegisterClassExA(&system) != 0;
+  system_toolbar_proc =
+      RegisterSuperclass(TOOLBARCLASSNAMEA, kToolbarClass, &ToolbarProc);
+  return system_toolbar_proc != nullptr;
 }
 
 Rect FromRect(const RECT& rect) {
@@ -166,7 +150,7 @@ class ChildToolbarMenuButton : public MenuButtonView {
  public:
   ChildToolbarMenuButton(HWND parent, const MenuButtonDesc& desc) {
     window_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", 0x5600194D, 0, 0, 0, 0,
-                              parent, nullptr, ThisModule(), nullptr);
+                              parent, nullptr, BandModule(), nullptr);
     SendMessageA(window_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     if (desc.draw_arrows) {
       SendMessageA(window_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
@@ -224,7 +208,7 @@ CommonControlsToolbarView::CommonControlsToolbarView(HWND parent, Rect rect) {
       CreateWindowExA(0, kToolbarClass, "", 0x5600094D, rect.left, rect.top,
                       rect.right - rect.left, rect.bottom - rect.top, parent,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(0xE800)),
-                      ThisModule(), nullptr);
+                      BandModule(), nullptr);
   if (window_ == nullptr) return;
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   Send(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));

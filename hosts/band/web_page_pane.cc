@@ -1,5 +1,6 @@
 #include "hosts/band/web_page_pane.h"
 
+#include "hosts/band/band_module.h"
 #include "hosts/band/com_text.h"
 #include "hosts/band/pane_control_site.h"
 
@@ -18,22 +19,14 @@ LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wparam,
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&PaneProc), &module);
-  return module;
-}
-
 void RegisterPaneClass() {
   WNDCLASSEXA existing{};
   existing.cbSize = sizeof(existing);
-  if (GetClassInfoExA(ThisModule(), kPaneClass, &existing)) return;
+  if (GetClassInfoExA(BandModule(), kPaneClass, &existing)) return;
   WNDCLASSEXA pane_class{};
   pane_class.cbSize = sizeof(pane_class);
   pane_class.lpfnWndProc = &PaneProc;
-  pane_class.hInstance = ThisModule();
+  pane_class.hInstance = BandModule();
   pane_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   pane_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   pane_class.lpszClassName = kPaneClass;
@@ -45,7 +38,7 @@ void RegisterPaneClass() {
 WebPagePane::WebPagePane(HWND parent) {
   RegisterPaneClass();
   window_ = CreateWindowExA(0, kPaneClass, "", WS_CHILD | WS_CLIPCHILDREN, 0, 0,
-                            0, 0, parent, nullptr, ThisModule(), nullptr);
+                            0, 0, parent, nullptr, BandModule(), nullptr);
   if (window_ == nullptr) return;
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   Embed();
