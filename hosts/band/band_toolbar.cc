@@ -5,6 +5,7 @@
 #include "hosts/band/band_toolbar.h"
 
 #include "browser/toolbar_startup.h"
+#include "hosts/band/band_module.h"
 #include "hosts/band/mail_accounts_dialog.h"
 #include "hosts/band/mshtml_document.h"
 #include "hosts/band/server_module.h"
@@ -53,21 +54,13 @@ void RefreshAllIndicators() {
       0);
 }
 
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&BandWindowProc), &module);
-  return module;
-}
-
 }  // namespace
 
 BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
     : settings_(registry_) {
   WNDCLASSA band_class{};
   band_class.lpfnWndProc = &BandWindowProc;
-  band_class.hInstance = ThisModule();
+  band_class.hInstance = BandModule();
   band_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   band_class.lpszClassName = kBandWindowClass;
   RegisterClassA(&band_class);  // fails harmlessly once registered
@@ -75,7 +68,7 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
   GetClientRect(parent, &client);
   band_window_ = CreateWindowExA(
       0, kBandWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-      client.right, client.bottom, parent, nullptr, ThisModule(), nullptr);
+      client.right, client.bottom, parent, nullptr, BandModule(), nullptr);
 
   resources_ = std::make_unique<ResourceDownloader>(settings_, downloader_, ui_,
                                                     module_);

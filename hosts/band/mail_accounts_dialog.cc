@@ -6,17 +6,10 @@
 
 #include <vector>
 
+#include "hosts/band/band_module.h"
+
 namespace zan {
 namespace {
-
-// The module whose resources hold the template: the one this code is in.
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&RunMailAccountsDialog), &module);
-  return module;
-}
 
 int Id(AccountsControl control) { return static_cast<int>(control); }
 
@@ -39,7 +32,7 @@ INT_PTR MailAccountsDialog::Run(HWND owner) {
   INITCOMMONCONTROLSEX controls{sizeof(controls),
                                 ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
-  return DialogBoxParamA(ThisModule(), MAKEINTRESOURCEA(kTemplateId), owner,
+  return DialogBoxParamA(BandModule(), MAKEINTRESOURCEA(kTemplateId), owner,
                          &DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
@@ -221,7 +214,7 @@ void MailAccountsDialog::AddTooltip(AccountsControl control,
     tooltip_ =
         CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, window_, nullptr, ThisModule(), nullptr);
+                        CW_USEDEFAULT, window_, nullptr, BandModule(), nullptr);
     if (tooltip_ == nullptr) return;
   }
   // The tooltip watches the mouse over the control itself (it subclasses

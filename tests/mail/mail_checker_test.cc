@@ -231,7 +231,6 @@ TEST_F(MailCheckerTest, MailboxCommand) {
   EXPECT_TRUE(checker_.HandleMailboxCommand(0x5A09));
   EXPECT_TRUE(toolbar_.commands.empty());
   EXPECT_FALSE(checker_.HandleMailboxCommand(0x5A07));
-  EXPECT_FALSE(checker_.HandleMailboxCommand(0x5AD1));
 
   for (const char* name : {"Other", "GoToWebMailGate"}) {
     auto command = std::make_unique<ServiceCommand>();
@@ -255,7 +254,6 @@ TEST(MailIndicatorTest, Evaluation) {
     bool blinking;
     std::string hint;
   };
-  const std::string long_pattern = std::string(600, 'a') + "%n";
   const Row rows[] = {
       {"two mailboxes",
        {{"3 5120", ""}, {"2 100", ""}},
@@ -305,14 +303,6 @@ TEST(MailIndicatorTest, Evaluation) {
        1,
        true,
        "12 neue (%s %d 12)"},
-      {"long pattern is cut",
-       {{"1 1", ""}},
-       "",
-       long_pattern,
-       13,
-       1,
-       true,
-       std::string(299, 'a')},
   };
   for (const Row& row : rows) {
     StoreOnDisk disk;

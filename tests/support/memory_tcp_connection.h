@@ -3,7 +3,6 @@
 
 #include <condition_variable>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,9 +17,6 @@ namespace zan {
 // sent. No sockets, no ports, no sleeps.
 class MemoryLink {
  public:
-  // Called on the sending thread with every Send(); may Feed() an answer.
-  using Responder = std::function<void(std::string_view sent, MemoryLink&)>;
-
   // Queues `bytes` as one arrival: a Read() returns bytes of one arrival
   // only, as a socket returns one segment, so every split the test makes
   // reaches the reader as a split.
@@ -29,10 +25,6 @@ class MemoryLink {
   void FeedEnd();
   // The next Read() fails.
   void FeedReadError();
-  void SetConnectResult(TcpConnection::ConnectResult result);
-  void SetResponder(Responder responder);
-  // When false, every Send() fails.
-  void SetSendWorks(bool works);
 
   // Waits (up to 10 s) until every arrival is read and the reader waits for
   // more, or has met the end of the stream or a read error. False on time
@@ -41,9 +33,6 @@ class MemoryLink {
 
   // Everything sent so far.
   std::string Sent() const;
-  int connects() const;
-  std::string connected_host() const;
-  bool closed() const;
 
  private:
   friend class MemoryTcpConnection;
@@ -57,13 +46,7 @@ class MemoryLink {
   bool waiting_ = false;      // the reader sleeps in WaitReadable()
   bool stopped_ = false;
   bool closed_ = false;
-  bool send_works_ = true;
-  int connects_ = 0;
-  std::string host_;
   std::string sent_;
-  TcpConnection::ConnectResult connect_result_ =
-      TcpConnection::ConnectResult::kConnected;
-  Responder responder_;
 };
 
 // The client end: a TcpConnection over a MemoryLink.
