@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace zan {
 
@@ -31,6 +32,11 @@ void MemoryLink::FeedReadError() {
   changed_.notify_all();
 }
 
+void MemoryLink::SetResponder(Responder responder) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  responder_ = std::move(responder);
+}
+
 bool MemoryLink::WaitUntilConsumed() {
   std::unique_lock<std::mutex> lock(mutex_);
   return changed_.wait_for(lock, std::chrono::seconds(10), [this] {
@@ -49,9 +55,14 @@ TcpConnection::ConnectResult MemoryTcpConnection::Connect(const std::string&,
 }
 
 bool MemoryTcpConnection::Send(std::string_view data) {
-  std::lock_guard<std::mutex> lock(link_->mutex_);
-  if (link_->closed_) return false;
-  link_->sent_.append(data);
+  MemoryLink::Responder responder;
+  {
+    std::lock_guard<std::mutex> lock(link_->mutex_);
+    if (link_->closed_) return false;
+    link_->sent_.append(data);
+    responder = link_->responder_;
+  }
+  if (responder) responder(data, *link_);
   return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,6 +18,9 @@ namespace zan {
 // sent. No sockets, no ports, no sleeps.
 class MemoryLink {
  public:
+  // Called on the sending thread with every Send(); may Feed() an answer.
+  using Responder = std::function<void(std::string_view sent, MemoryLink&)>;
+
   // Queues `bytes` as one arrival: a Read() returns bytes of one arrival
   // only, as a socket returns one segment, so every split the test makes
   // reaches the reader as a split.
@@ -25,6 +29,7 @@ class MemoryLink {
   void FeedEnd();
   // The next Read() fails.
   void FeedReadError();
+  void SetResponder(Responder responder);
 
   // Waits (up to 10 s) until every arrival is read and the reader waits for
   // more, or has met the end of the stream or a read error. False on time
@@ -47,6 +52,7 @@ class MemoryLink {
   bool stopped_ = false;
   bool closed_ = false;
   std::string sent_;
+  Responder responder_;
 };
 
 // The client end: a TcpConnection over a MemoryLink.
