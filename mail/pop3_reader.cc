@@ -1,6 +1,8 @@
 #include "mail/pop3_reader.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <string_view>
 #include <utility>
 
@@ -86,6 +88,11 @@ bool Pop3Reader::WaitResponse(const std::string& terminator,
     terminator_ = terminator;
   }
   bool ok = false;
+  using Time = std::chrono::steady_clock;
+  const auto quiet_limit =
+      std::chrono::milliseconds(int64_t{slice_ms_} * kQuietSlices);
+  size_t bytes_seen = bytes_read_;
+  Time::time_point last_byte = Time::now();
   for (;;) {
     if (!pump_.DispatchPending()) {
       // The loop is asked to quit: the wait ends at once, as if an empty
@@ -97,7 +104,12 @@ bool Pop3Reader::WaitResponse(const std::string& terminator,
     if (!IsResponseReady()) {
       bool arrived = pump_.WaitForInput(slice_ms_);
       if (!IsResponseReady()) {
-        if (arrived || receiving_) continue;
+        if (bytes_read_ != bytes_seen) {
+          bytes_seen = bytes_read_;
+          last_byte = Time::now();
+        }
+        const bool quiet_too_long = Time::now() - last_byte >= quiet_limit;
+        if ((arrived || receiving_) && !quiet_too_long) continue;
         owner_.ReportError("Connection TimeOut!");
         ok = false;
         break;
@@ -160,6 +172,7 @@ bool Pop3Reader::ReadBurst(TcpConnection& connection) {
         overflow = true;
       } else {
         response_.append(chunk, static_cast<size_t>(count));
+        bytes_read_ += static_cast<size_t>(count);
         peak_bytes_ = std::max(peak_bytes_, response_.size());
       }
     }

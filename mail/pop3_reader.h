@@ -34,11 +34,15 @@ class Pop3ReaderOwner {
 // as a line end too) or begins with "-ERR". The user-interface thread waits
 // for that signal in slices of 3000 ms while it keeps dispatching its
 // events; a slice without the signal, without events and without the
-// reader at work ends the wait with "Connection TimeOut!".
+// reader at work ends the wait with "Connection TimeOut!". Events restart
+// the slice, so an answer read in parts never times out; but a server that
+// sends nothing at all cannot hold the wait for as long as events keep
+// coming: after kQuietSlices slices without a byte it ends the same way.
 class Pop3Reader {
  public:
   static constexpr size_t kChunkSize = 2048;
   static constexpr int kSliceMs = 3000;
+  static constexpr int kQuietSlices = 10;
   // A POP3 status answer is one short line; a server that sends more than
   // this without the answer being taken is cut off.
   static constexpr size_t kMaxResponseBytes = 64 * 1024;
@@ -85,6 +89,7 @@ class Pop3Reader {
   std::shared_ptr<TcpConnection> connection_;
   std::thread thread_;
   std::atomic<bool> receiving_{false};
+  std::atomic<size_t> bytes_read_{0};  // all bytes the thread has read
 
   mutable std::mutex mutex_;  // everything below
   std::string terminator_ = "\r\n";

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/memory_tcp_connection.h"
@@ -60,6 +62,30 @@ class Pop3ReaderTest : public ::testing::Test {
   RecordingOwner owner_;
   std::shared_ptr<MemoryLink> link_ = std::make_shared<MemoryLink>();
   Pop3Reader reader_;
+};
+
+// A thread that posts an event every 5 ms, as a busy user interface keeps
+// sending them, for 400 rounds at most.
+class EventSource {
+ public:
+  explicit EventSource(test::TestMessagePump& pump)
+      : thread_([this, &pump] {
+          while (!stop_ && rounds_ < 400) {
+            pump.PostTask([] {});
+            ++rounds_;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          }
+        }) {}
+  ~EventSource() {
+    stop_ = true;
+    thread_.join();
+  }
+  int rounds() const { return rounds_; }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::atomic<int> rounds_{0};
+  std::thread thread_;
 };
 
 TEST_F(Pop3ReaderTest, AnswersSplitAnywhere) {
@@ -171,6 +197,38 @@ TEST_F(Pop3ReaderTest, StopAndDisconnectedSession) {
   reader_.Stop();
   for (const std::string& report : owner_.reports()) EXPECT_EQ(report, "");
   EXPECT_FALSE(reader_.IsResponseReady());
+}
+
+TEST(Pop3ReaderQuietTest, ServerThatSendsNothingTimesOutWhileEventsKeepComing) {
+  // Slices of 10 ms: the wait may last 10 slices without a byte. The events
+  // flow for 2 s, so a wait that only ends once they stop fails here.
+  std::unique_ptr<test::TestMessagePump> pump = test::MakeTestMessagePump();
+  RecordingOwner owner;
+  auto link = std::make_shared<MemoryLink>();
+  Pop3Reader reader(*pump, owner, 10);
+  reader.Start(std::make_shared<MemoryTcpConnection>(link));
+  std::string response;
+  {
+    EventSource events(*pump);
+    EXPECT_FALSE(reader.WaitResponse("\r\n", &response));
+    EXPECT_LT(events.rounds(), 400) << "the wait lasted as long as the events";
+  }
+  EXPECT_EQ(owner.reports().back(), "Connection TimeOut!");
+
+  // An answer that trickles in keeps the wait alive past the quiet limit.
+  {
+    EventSource events(*pump);
+    std::thread server([&link] {
+      for (char c : std::string("+OK slow\r\n")) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        link->Feed(std::string(1, c));
+      }
+    });
+    EXPECT_TRUE(reader.WaitResponse("\r\n", &response));
+    EXPECT_EQ(response, "+OK slow\r\n");
+    server.join();
+  }
+  reader.Stop();
 }
 
 TEST_F(Pop3ReaderTest, QuitRequestEndsTheWait) {
