@@ -13,8 +13,7 @@ namespace {
 
 int Id(AccountsControl control) { return static_cast<int>(control); }
 
-// A message to a control of the template; nothing for one it does not hold
-// (the security choice, which this dialog does not offer).
+// A message to a control of the template; nothing for one it does not hold.
 LRESULT Send(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
   return control != nullptr ? SendMessageA(control, message, wparam, lparam)
                             : 0;

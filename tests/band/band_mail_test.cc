@@ -318,6 +318,11 @@ TEST_F(BandMailTest, AccountsDialogStoresOnOkAndNothingOnCancel) {
       DialogDriver::Type(dialog, 1130, "someone");
       DialogDriver::Type(dialog, 1131, "pw 1");
       DialogDriver::Click(dialog, 1137);  // secure authentication
+      // "STLS" in the security list (1142).
+      HWND security = GetDlgItem(dialog, 1142);
+      SendMessageA(security, CB_SETCURSEL, 1, 0);
+      SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1142, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(security));
       interval_controls_on = IsWindowEnabled(GetDlgItem(dialog, 1132)) &&
                              IsWindowEnabled(GetDlgItem(dialog, 1139));
       // One step up with the arrow key in the interval: 10 -> 11.
@@ -340,6 +345,8 @@ TEST_F(BandMailTest, AccountsDialogStoresOnOkAndNothingOnCancel) {
   EXPECT_EQ(stored[0].password, "pw 1");
   EXPECT_EQ(stored[0].check_interval, "11");
   EXPECT_EQ(stored[0].secure_authentication, "1");
+  EXPECT_EQ(stored[0].security, MailSecurity::kStls);
+  EXPECT_EQ(stored[0].port, 110);
   // The timers restarted with a pass at once: nothing listens on port 110.
   EXPECT_EQ(store_.ReadError("1"), "Failed to connect to POP3 Server!");
   EXPECT_EQ(Hint(toolbar, FindButton(toolbar, "Mail")),
