@@ -316,6 +316,167 @@ TEST_F(BandObjectTest, DropDownMenuEntryRunsItsCommand) {
   band->Release();
 }
 
+// While the menu of the UI thread `thread` is shown, asks its owner
+// `toolbar` to measure and draw the first two entries (the sidebar banner
+// and a plain entry), as the system would, then closes the menu.
+class MenuInspector {
+ public:
+  static constexpr int kWidth = 24;
+  static constexpr int kHeight = 400;
+
+  MenuInspector(DWORD thread, HWND toolbar)
+      : thread_(thread), toolbar_(toolbar) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = -kHeight;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS,
+                               reinterpret_cast<void**>(&pixels_), nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+    worker_ = CreateThread(nullptr, 0, &Run, this, 0, nullptr);
+  }
+  ~MenuInspector() {
+    WaitForSingleObject(worker_, 10000);
+    CloseHandle(worker_);
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  bool found() const { return found_; }
+  MEASUREITEMSTRUCT sidebar{};
+  MEASUREITEMSTRUCT entry{};
+  bool drawn = false;
+  // The drawn banner's pixel at (x, y) as a COLORREF.
+  COLORREF Pixel(int x, int y) const {
+    const DWORD bgr = pixels_[y * kWidth + x];
+    return RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+  }
+
+ private:
+  static DWORD WINAPI Run(void* parameter) {
+    auto* self = static_cast<MenuInspector*>(parameter);
+    for (int i = 0; i < 200 && !self->found_; ++i) {
+      HWND menu = FindWindowA("#32768", nullptr);
+      if (menu != nullptr && IsWindowVisible(menu) &&
+          GetWindowThreadProcessId(menu, nullptr) == self->thread_) {
+        self->found_ = true;
+        self->Inspect(
+            reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0)));
+        PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+      }
+      Sleep(25);
+    }
+    return 0;
+  }
+  void Inspect(HMENU menu) {
+    MEASUREITEMSTRUCT* measured[] = {&sidebar, &entry};
+    for (UINT position = 0; position < 2; ++position) {
+      MENUITEMINFOA item{};
+      item.cbSize = sizeof(item);
+      item.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_ID;
+      if (!GetMenuItemInfoA(menu, position, TRUE, &item) ||
+          (item.fType & MFT_OWNERDRAW) == 0) {
+        return;
+      }
+      MEASUREITEMSTRUCT& measure = *measured[position];
+      measure.CtlType = ODT_MENU;
+      measure.itemID = item.wID;
+      measure.itemData = item.dwItemData;
+      SendMessageA(toolbar_, WM_MEASUREITEM, 0,
+                   reinterpret_cast<LPARAM>(&measure));
+      if (position == 0) {
+        DRAWITEMSTRUCT draw{};
+        draw.CtlType = ODT_MENU;
+        draw.itemID = item.wID;
+        draw.itemAction = ODA_DRAWENTIRE;
+        draw.hDC = dc_;
+        draw.rcItem = RECT{0, 0, kWidth, static_cast<LONG>(measure.itemHeight)};
+        draw.itemData = item.dwItemData;
+        drawn = SendMessageA(toolbar_, WM_DRAWITEM, 0,
+                             reinterpret_cast<LPARAM>(&draw)) != 0;
+        GdiFlush();
+      }
+    }
+  }
+
+  DWORD thread_;
+  HWND toolbar_;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  DWORD* pixels_ = nullptr;
+  HANDLE worker_ = nullptr;
+  volatile bool found_ = false;
+};
+
+int ChannelDistance(COLORREF a, COLORREF b) {
+  return std::max({std::abs(GetRValue(a) - GetRValue(b)),
+                   std::abs(GetGValue(a) - GetGValue(b)),
+                   std::abs(GetBValue(a) - GetBValue(b))});
+}
+
+TEST_F(BandObjectTest, OwnerDrawnMenuMeasuresAndPaintsItsSidebar) {
+  IObjectWithSite* band = CreateBand();
+  ASSERT_NE(band, nullptr);
+  FakeSite site(parent_, &browser_);
+  ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
+  HWND toolbar = ToolbarOf(band);
+  const int zan = FindButton(toolbar, "ZAN");
+  ASSERT_NE(zan, 0);
+  RECT rect{};
+  SendMessageA(toolbar, TB_GETRECT, zan, reinterpret_cast<LPARAM>(&rect));
+  // Caption colours far apart, so that the gradient shows its direction;
+  // the test prefix's own colours come back afterwards.
+  const INT elements[] = {COLOR_GRADIENTACTIVECAPTION, COLOR_ACTIVECAPTION};
+  const COLORREF saved[] = {GetSysColor(elements[0]), GetSysColor(elements[1])};
+  const COLORREF wanted[] = {RGB(0, 64, 255), RGB(255, 64, 0)};
+  SetSysColors(2, elements, wanted);
+  MenuInspector inspector(GetCurrentThreadId(), toolbar);
+  const LPARAM arrow = MAKELPARAM(rect.right - 4, (rect.top + rect.bottom) / 2);
+  SendMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, arrow);
+  SendMessageA(toolbar, WM_LBUTTONUP, 0, arrow);
+  SetSysColors(2, elements, saved);
+  ASSERT_TRUE(inspector.found());
+
+  // The banner takes a narrow column and no height of its own; a plain
+  // entry is taller than the menu font and wider than its caption's margins.
+  EXPECT_EQ(static_cast<int>(inspector.sidebar.itemWidth),
+            21 - GetSystemMetrics(SM_CXMENUCHECK));
+  EXPECT_EQ(inspector.sidebar.itemHeight, 0u);
+  EXPECT_GT(inspector.entry.itemHeight, 8u);
+  EXPECT_GT(inspector.entry.itemWidth, inspector.sidebar.itemWidth + 20);
+
+  // The banner spans the whole drawing area, from the caption's gradient
+  // colour at the top towards the active caption's colour at the bottom,
+  // with its caption written upwards from the bottom.
+  ASSERT_TRUE(inspector.drawn);
+  const COLORREF top = wanted[0];
+  const COLORREF bottom = wanted[1];
+  EXPECT_LE(ChannelDistance(inspector.Pixel(1, 1), top), 8);
+  // Half way down, red and blue have each moved part of the way.
+  const COLORREF middle = inspector.Pixel(1, MenuInspector::kHeight / 2);
+  EXPECT_GT(GetRValue(middle), 40);
+  EXPECT_LT(GetRValue(middle), 215);
+  EXPECT_GT(GetBValue(middle), 40);
+  EXPECT_LT(GetBValue(middle), 215);
+  int text_pixels = 0;
+  for (int y = MenuInspector::kHeight - 120; y < MenuInspector::kHeight; ++y) {
+    for (int x = 0; x < MenuInspector::kWidth; ++x) {
+      const COLORREF pixel = inspector.Pixel(x, y);
+      if (ChannelDistance(pixel, top) > 40 &&
+          ChannelDistance(pixel, bottom) > 40) {
+        ++text_pixels;
+      }
+    }
+  }
+  EXPECT_GT(text_pixels, 20) << "no caption in the banner";
+  band->SetSite(nullptr);
+  band->Release();
+}
+
 TEST_F(BandObjectTest, EnterInTheSearchBoxSearches) {
   IObjectWithSite* band = CreateBand();
   ASSERT_NE(band, nullptr);
