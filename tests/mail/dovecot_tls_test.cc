@@ -212,9 +212,10 @@ TEST_F(DovecotTlsTest, ZanMailAccountsWithTls) {
   const char* binary_dir = std::getenv("ZAN_BINARY_DIR");
   if (!binary_dir) GTEST_SKIP() << "run through ctest";
   test::TempDir dir;
-  const std::string tool = "SSL_CERT_FILE='" + certificates_->authority() +
-                           "' ZAN_REGISTRY='" + dir.File("registry.db") +
-                           "' '" + binary_dir + "/tools/zan-mail'";
+  const std::string program = "ZAN_REGISTRY='" + dir.File("registry.db") +
+                              "' '" + binary_dir + "/tools/zan-mail'";
+  const std::string tool =
+      "SSL_CERT_FILE='" + certificates_->authority() + "' " + program;
   const std::string plain_port = std::to_string(server_->port());
   const std::string tls_port = std::to_string(server_->tls_port());
   int code = -1;
@@ -252,6 +253,20 @@ TEST_F(DovecotTlsTest, ZanMailAccountsWithTls) {
                        "\n2\tlocalhost\tuser3\t" + Octets(5) +
                        "\n3\t127.0.0.1\tuser1\tCertificate error!\n"
                        "Certificate error!\n");
+
+  // An authority the trust store does not hold: every account fails before
+  // it logs in.
+  const size_t log_start = server_->Log().size();
+  check = RunShell("SSL_CERT_FILE='" + other_authority_->authority() + "' " +
+                       program + " check --force",
+                   &code);
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(check,
+            "1\tlocalhost\tuser1\tCertificate error!\n"
+            "2\tlocalhost\tuser3\tCertificate error!\n"
+            "3\t127.0.0.1\tuser1\tCertificate error!\nCertificate error!\n");
+  EXPECT_EQ(server_->Log().substr(log_start).find("Login:"), std::string::npos)
+      << server_->Log().substr(log_start);
 }
 
 }  // namespace
