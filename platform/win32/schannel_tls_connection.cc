@@ -36,6 +36,15 @@ std::wstring Widen(const std::string& text) {
   return wide;
 }
 
+// Whether the first two bytes of `received` can open a TLS server's answer:
+// a handshake or an alert record of a 3.x version. Some packages wait for
+// the rest of whatever five bytes came, as if they were a record's header;
+// a plain-text server is known at once.
+bool OpensTlsAnswer(const std::string& received) {
+  const unsigned char type = static_cast<unsigned char>(received[0]);
+  return (type == 0x16 || type == 0x15) && received[1] == 0x03;
+}
+
 // Whether the system's trust store leads from `certificate` (with the
 // intermediates the server sent) to a trusted root, every link valid now and
 // fit for a server, and the certificate names `host`.
@@ -116,12 +125,17 @@ TlsConnection::HandshakeResult SchannelTlsConnection::Handshake() {
 }
 
 TlsConnection::HandshakeResult SchannelTlsConnection::Negotiate() {
+  bool opening_checked = false;
   for (int round = 0; round < kMaxHandshakeRounds; ++round) {
     if (cancelled_ || stopped_) return HandshakeResult::kCancelled;
     Step step;
     bool need_more;
     {
       std::lock_guard<std::mutex> lock(mutex_);
+      if (!opening_checked && taken_.size() >= 2) {
+        if (!OpensTlsAnswer(taken_)) return HandshakeResult::kFailed;
+        opening_checked = true;
+      }
       step = HandshakeStep(round == 0);
       need_more = need_more_;
     }

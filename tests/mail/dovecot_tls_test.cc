@@ -11,14 +11,11 @@
 #include "mail/pop3_session.h"
 #include "tests/mail/mail_fakes.h"
 #include "tests/support/dovecot_server.h"
-#include "tests/support/scripted_pop3_server.h"
 #include "tests/support/test_certificates.h"
 #include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
-
-using Server = ScriptedPop3Server;
 
 // One dovecot with STLS and TLS from the first byte, its certificate signed
 // by a throwaway authority for "localhost" only.
@@ -155,37 +152,7 @@ TEST_F(DovecotTlsTest, CertificatesThatDoNotFit) {
       << server_->Log().substr(log_start);
 }
 
-TEST_F(DovecotTlsTest, NoCredentialsWithoutTheUpgrade) {
-  {
-    // A server (or someone between) that does not offer STLS.
-    Server server({Server::Send("+OK ready <1@h>\r\n"), Server::ReadLine(),
-                   Server::Send("-ERR Unknown command\r\n"), Server::ReadLine(),
-                   Server::ReadLine()});
-    EXPECT_EQ(Check("localhost", server.port(), MailSecurity::kStls),
-              "STLS not supported!");
-    EXPECT_EQ(server.ReceivedLines(), std::vector<std::string>{"stls"});
-  }
-  {
-    // One that agrees and then speaks plain text.
-    Server server({Server::Send("+OK ready\r\n"), Server::ReadLine(),
-                   Server::Send("+OK begin\r\n"),
-                   Server::Send("+OK not TLS at all\r\n"), Server::Close()});
-    EXPECT_EQ(Check("localhost", server.port(), MailSecurity::kStls),
-              "TLS Handshake error!");
-    EXPECT_EQ(server.ReceivedLines(), std::vector<std::string>{"stls"});
-  }
-  {
-    // A plain server on the TLS port.
-    Server server({Server::Send("+OK ready\r\n"), Server::ReadLine(),
-                   Server::ReadLine()});
-    EXPECT_EQ(Check("localhost", server.port(), MailSecurity::kTls),
-              "TLS Handshake error!");
-    for (const std::string& line : server.ReceivedLines()) {
-      EXPECT_EQ(line.find("user"), std::string::npos);
-      EXPECT_EQ(line.find("secret"), std::string::npos);
-    }
-  }
-  // A real server without TLS refuses STLS.
+TEST_F(DovecotTlsTest, RealServerWithoutTlsRefusesStls) {
   std::string why;
   auto plain = DovecotServer::Start({{"user1", "secret", 1}}, &why);
   ASSERT_TRUE(plain) << why;
