@@ -1,6 +1,7 @@
 #include "hosts/band/band_toolbar.h"
 
 #include "browser/toolbar_startup.h"
+#include "hosts/band/mshtml_document.h"
 
 namespace zan {
 namespace {
@@ -56,6 +57,8 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
   environment_.last_combo_values = &LastComboValues::Instance();
   environment_.last_page_url = &LastPageUrl::Instance();
   browser_ = std::make_unique<WebBrowserWindow>(browser);
+  // The page the commands read and mark.
+  browser_->SetDocumentSource(MshtmlDocumentSource());
 
   view_ = std::make_unique<CommonControlsToolbarView>(
       band_window_, Rect{0, 0, client.right, client.bottom});

@@ -4,6 +4,7 @@
 #include <map>
 #include <mutex>
 
+#include "hosts/band/combo_search_box_view.h"
 #include "hosts/band/owner_drawn_menu.h"
 
 namespace zan {
@@ -15,10 +16,6 @@ constexpr UINT kReflected = 0x2000;
 constexpr int kFirstButtonId = 0x400;
 constexpr int kFirstMenuId = 0x800;
 constexpr int kLastRoutedId = 0x5AD0;
-// Control identifiers of the search boxes: 0x6000 + item index, above every
-// command identifier.
-constexpr int kFirstSearchBoxId = 0x6000;
-constexpr char kSearchBoxOwner[] = "ZanSearchBox";
 
 WNDPROC system_toolbar_proc = nullptr;
 
@@ -249,128 +246,6 @@ class ChildToolbarMenuButton : public MenuButtonView {
   HIMAGELIST hot_images_ = nullptr;
 };
 
-// A search box: a combo box of the system (a drop-down list for a value
-// list, an edit with a list for a history box).
-class ComboSearchBoxView : public SearchBoxView {
- public:
-  ComboSearchBoxView(HWND parent, int item_index, const SearchBoxDesc& desc,
-                     ToolbarViewEvents* const& events,
-                     const std::function<void(bool)>& focus_handler)
-      : value_list_(desc.value_list),
-        item_index_(item_index),
-        events_(events),
-        focus_handler_(focus_handler) {
-    const DWORD style =
-        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP |
-        (desc.value_list ? CBS_DROPDOWNLIST : CBS_DROPDOWN | CBS_AUTOHSCROLL);
-    window_ = CreateWindowExA(
-        0, WC_COMBOBOXA, "", style, 0, 0, 100, 200, parent,
-        reinterpret_cast<HMENU>(
-            static_cast<INT_PTR>(kFirstSearchBoxId + item_index)),
-        ThisModule(), nullptr);
-    SendMessageA(window_, WM_SETFONT, SendMessageA(parent, WM_GETFONT, 0, 0),
-                 FALSE);
-    if (desc.max_chars > 0) {
-      SendMessageA(window_, CB_LIMITTEXT, desc.max_chars, 0);
-    }
-    SetEntries(desc.entries);
-    SetPropA(window_, kSearchBoxOwner, this);
-    // Enter in the edit runs the search.
-    edit_ = FindWindowExA(window_, nullptr, WC_EDITA, nullptr);
-    if (edit_ != nullptr) {
-      SetPropA(edit_, kSearchBoxOwner, this);
-      edit_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-          edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProc)));
-    }
-  }
-  // A notification of the combo box to its parent.
-  void OnNotification(int code) {
-    if ((code == CBN_SETFOCUS || code == CBN_KILLFOCUS) && focus_handler_) {
-      focus_handler_(code == CBN_SETFOCUS);
-    }
-    if (events_ == nullptr) return;
-    if (code == CBN_EDITCHANGE) events_->OnSearchBoxChanged(item_index_);
-    if (code == CBN_SELCHANGE && value_list_) {
-      events_->OnSearchBoxSelected(item_index_, CurrentIndex());
-    }
-  }
-  ~ComboSearchBoxView() override {
-    if (edit_ != nullptr && IsWindow(edit_)) {
-      SetWindowLongPtrA(edit_, GWLP_WNDPROC,
-                        reinterpret_cast<LONG_PTR>(edit_proc_));
-      RemovePropA(edit_, kSearchBoxOwner);
-    }
-    if (IsWindow(window_)) {
-      RemovePropA(window_, kSearchBoxOwner);
-      DestroyWindow(window_);
-    }
-  }
-  std::string GetText() const override {
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(window_)) + 1,
-                     '\0');
-    text.resize(static_cast<size_t>(
-        GetWindowTextA(window_, text.data(), static_cast<int>(text.size()))));
-    return text;
-  }
-  void SetText(const std::string& text) override {
-    SetWindowTextA(window_, text.c_str());
-  }
-  int CurrentIndex() const override {
-    if (!value_list_) return -1;
-    return static_cast<int>(SendMessageA(window_, CB_GETCURSEL, 0, 0));
-  }
-  void SetCurrentIndex(int index) override {
-    SendMessageA(window_, CB_SETCURSEL, index, 0);
-  }
-  void SetEntries(const std::vector<std::string>& entries) override {
-    const std::string text = GetText();
-    SendMessageA(window_, CB_RESETCONTENT, 0, 0);
-    for (const std::string& entry : entries) {
-      SendMessageA(window_, CB_ADDSTRING, 0,
-                   reinterpret_cast<LPARAM>(entry.c_str()));
-    }
-    if (!value_list_) SetText(text);
-  }
-  void Move(Rect rect) override {
-    MoveWindow(window_, rect.left, rect.top, rect.right - rect.left, 200, TRUE);
-  }
-  void Show(bool show) override {
-    ShowWindow(window_, show ? SW_SHOWNOACTIVATE : SW_HIDE);
-  }
-  void SetFocus() override { ::SetFocus(window_); }
-  bool HasFocus() const override {
-    HWND focus = GetFocus();
-    return focus != nullptr && (focus == window_ || IsChild(window_, focus));
-  }
-  void ShowCompletion(const std::string& text, int typed_length) override {
-    SetText(text);
-    SendMessageA(window_, CB_SETEDITSEL, 0, MAKELPARAM(typed_length, -1));
-  }
-  bool LastEditAllowsCompletion() const override { return true; }
-
- private:
-  static LRESULT CALLBACK EditProc(HWND edit, UINT message, WPARAM wparam,
-                                   LPARAM lparam) {
-    auto* box =
-        static_cast<ComboSearchBoxView*>(GetPropA(edit, kSearchBoxOwner));
-    if (box == nullptr) return DefWindowProcA(edit, message, wparam, lparam);
-    if (message == WM_KEYDOWN && wparam == VK_RETURN && box->events_) {
-      box->events_->OnSearchBoxEnter(box->item_index_);
-      return 0;
-    }
-    if (message == WM_CHAR && (wparam == '\r' || wparam == '\n')) return 0;
-    return CallWindowProcA(box->edit_proc_, edit, message, wparam, lparam);
-  }
-
-  HWND window_ = nullptr;
-  HWND edit_ = nullptr;
-  WNDPROC edit_proc_ = nullptr;
-  bool value_list_;
-  int item_index_;
-  ToolbarViewEvents* const& events_;
-  const std::function<void(bool)>& focus_handler_;
-};
-
 }  // namespace
 
 CommonControlsToolbarView::CommonControlsToolbarView(HWND parent, Rect rect) {
@@ -424,8 +299,8 @@ bool CommonControlsToolbarView::HandleMessage(UINT message, WPARAM wparam,
       return false;
     case WM_COMMAND:
       if (lparam != 0 && id >= kFirstSearchBoxId) {
-        auto* box = static_cast<ComboSearchBoxView*>(
-            GetPropA(reinterpret_cast<HWND>(lparam), kSearchBoxOwner));
+        auto* box =
+            ComboSearchBoxView::FromWindow(reinterpret_cast<HWND>(lparam));
         if (box != nullptr) box->OnNotification(HIWORD(wparam));
         return box != nullptr;
       }

@@ -5,6 +5,7 @@
 #include "hosts/band/band_toolbar.h"
 #include "hosts/band/browser_event_sink.h"
 #include "hosts/band/com_text.h"
+#include "hosts/band/combo_search_box_view.h"
 #include "hosts/band/server_module.h"
 #include "hosts/band/type_library.h"
 #include "hosts/band/variant_argument.h"
@@ -292,12 +293,9 @@ HRESULT ToolbarBandObject::HasFocusIO() {
 }
 
 HRESULT ToolbarBandObject::TranslateAcceleratorIO(MSG* message) {
-  // Keys for a search box go to it as they are; everything else is the
-  // browser's.
+  // The focused search box takes the keys the browser must not act on.
   if (message == nullptr || HasFocusIO() != S_OK) return S_FALSE;
-  TranslateMessage(message);
-  DispatchMessageA(message);
-  return S_OK;
+  return ComboSearchBoxView::TranslateAccelerator(*message) ? S_OK : S_FALSE;
 }
 
 namespace {

@@ -1,0 +1,215 @@
+// The band reads and marks the page that the browser shows: a toolbar of
+// its own (a search box, a button whose address takes the page's address
+// and domain, a modal dialog and Highlight) over a page that the test
+// plays through the document object model.
+#include <windows.h>
+// clang-format off
+#include <commctrl.h>
+#include <exdisp.h>
+#include <shlobj.h>
+// clang-format on
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "tests/band/band_test_util.h"
+#include "tests/band/fake_browser_site.h"
+#include "tests/band/fake_html_document.h"
+
+namespace zan::test {
+namespace {
+
+constexpr char kDefinition[] = R"(RYX_Toolbar {
+	image="tbil.bmp"
+	hotimage="tbhotil.bmp"
+	COMBO { name="q" command="Here" width="40" }
+	BUTTON { caption="Here" command="Here" image="0" }
+	BUTTON { caption="Dialog" command="Dialog" image="1" }
+	BUTTON { caption="Highlight" command="Highlight" image="4" }
+	COMMANDS {
+		GOTOURL { name="Here" url="http://find.test/?in=%url&site=%domain&q=%q" }
+		GOTOURL { name="Dialog" url="note.html" newwindow="ModalDialog" options="dialogWidth:400px" }
+		SERVICECOMMAND { name="Highlight" type="Highlight" caption="yellow" }
+	}
+}
+)";
+
+std::string Folder(const std::string& name) {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + name;
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder + "\\";
+}
+
+std::string FileUrl(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return "file:///" + path;
+}
+
+class PageDocumentTest : public testing::Test {
+ protected:
+  // A product site of its own with the toolbar above, and a home folder
+  // that fetches it; the other suites' folders come back afterwards.
+  static void SetUpTestSuite() {
+    ASSERT_EQ(Regsvr32(false), 0);
+    for (const char* name : {"ZAN_HOME", "ZAN_SITE_URL"}) {
+      const char* value = std::getenv(name);
+      saved_.push_back(value == nullptr ? "" : value);
+    }
+    const std::string site = Folder("zan_page_site");
+    std::ofstream(site + "ZAN.tbd", std::ios::binary) << kDefinition;
+    std::string source = std::getenv("ZAN_SOURCE_DIR");
+    if (!source.empty() && source[0] == '/') source = "Z:" + source;
+    for (const char* bitmap : {"tbil.bmp", "tbhotil.bmp"}) {
+      CopyFileA((source + "/site/toolbar/" + bitmap).c_str(),
+                (site + bitmap).c_str(), FALSE);
+    }
+    const std::string home = Folder("zan_page_home");
+    DeleteFileA((home + "ZAN.tbd").c_str());
+    _putenv_s("ZAN_HOME", home.c_str());
+    _putenv_s("ZAN_SITE_URL", FileUrl(site).c_str());
+  }
+  static void TearDownTestSuite() {
+    _putenv_s("ZAN_HOME", saved_[0].c_str());
+    _putenv_s("ZAN_SITE_URL", saved_[1].c_str());
+    Regsvr32(true);
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    parent_ = CreateWindowExA(0, "STATIC", "browser", WS_OVERLAPPEDWINDOW, 0, 0,
+                              900, 40, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(parent_, nullptr);
+    CLSID class_id;
+    ASSERT_EQ(CLSIDFromProgID(L"RYX.ZAN", &class_id), S_OK);
+    CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER,
+                     IID_IObjectWithSite, reinterpret_cast<void**>(&band_));
+    ASSERT_NE(band_, nullptr);
+    site_ = std::make_unique<FakeSite>(parent_, &browser_);
+    ASSERT_EQ(band_->SetSite(static_cast<IServiceProvider*>(site_.get())),
+              S_OK);
+    IOleWindow* window = nullptr;
+    band_->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window));
+    window->GetWindow(&toolbar_);
+    window->Release();
+    ASSERT_NE(toolbar_, nullptr);
+  }
+  void TearDown() override {
+    if (band_ != nullptr) {
+      band_->SetSite(nullptr);
+      band_->Release();
+    }
+    DestroyWindow(parent_);
+    CoUninitialize();
+  }
+
+  // Clicks the button with that caption; false when there is none.
+  bool Click(const std::string& caption) {
+    const auto count =
+        static_cast<int>(SendMessageA(toolbar_, TB_BUTTONCOUNT, 0, 0));
+    for (int id = 0x400; id < 0x400 + count; ++id) {
+      char text[100] = {};
+      SendMessageA(toolbar_, TB_GETBUTTONTEXTA, id,
+                   reinterpret_cast<LPARAM>(text));
+      if (caption != text) continue;
+      SendMessageA(GetParent(toolbar_), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(toolbar_));
+      return true;
+    }
+    return false;
+  }
+  void Type(const std::string& text) {
+    HWND combo = FindWindowExA(toolbar_, nullptr, "ComboBox", nullptr);
+    HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
+    SetWindowTextA(edit, text.c_str());
+  }
+
+  static std::vector<std::string> saved_;
+  HWND parent_ = nullptr;
+  FakeWebBrowser browser_;
+  std::unique_ptr<FakeSite> site_;
+  IObjectWithSite* band_ = nullptr;
+  HWND toolbar_ = nullptr;
+};
+
+std::vector<std::string> PageDocumentTest::saved_;
+
+TEST_F(PageDocumentTest, PageMacrosAndDialogsComeFromTheShownDocument) {
+  // Without a document the page macros stay as written.
+  Type("zan");
+  ASSERT_TRUE(Click("Here"));
+  ASSERT_EQ(browser_.navigations.size(), 1u);
+  EXPECT_EQ(browser_.navigations[0].url,
+            "http://find.test/?in=%url&site=%domain&q=zan");
+  ASSERT_TRUE(Click("Dialog"));  // nor a dialog: nothing to open it from
+
+  FakePage page("http://news.test/a b?c=d", "news.test", "text", "");
+  browser_.document = static_cast<IDispatch*>(page.document());
+  ASSERT_TRUE(Click("Here"));
+  ASSERT_EQ(browser_.navigations.size(), 2u);
+  EXPECT_EQ(browser_.navigations[1].url,
+            "http://find.test/?in=http%3A%2F%2Fnews.test%2Fa%20b%3Fc%3Dd"
+            "&site=news.test&q=zan");
+  // The dialog opens from the page's window, with a relative address on
+  // the product site.
+  ASSERT_TRUE(Click("Dialog"));
+  ASSERT_EQ(page.ModalDialogs().size(), 1u);
+  const std::string dialog = page.ModalDialogs()[0];
+  EXPECT_EQ(dialog.substr(0, 8), "file:///") << dialog;
+  EXPECT_EQ(dialog.substr(dialog.find("zan_page_site")),
+            "zan_page_site/note.html|dialogWidth:400px|");
+
+  // Every reference the band took is given back, none twice.
+  EXPECT_EQ(page.OutstandingReferences(), 0);
+  band_->SetSite(nullptr);
+  band_->Release();
+  band_ = nullptr;
+  EXPECT_EQ(page.OutstandingReferences(), 0);
+  EXPECT_EQ(page.ExcessReleases(), 0);
+}
+
+TEST_F(PageDocumentTest, HighlightMarksWholeWordsInThePageAndItsFrames) {
+  FakePage page("http://news.test/", "news.test",
+                "Cheap flights: <b>cheaper</b> FLIGHTS, flights2 and <b>"
+                "flights</b>.",
+                "flights in a frame");
+  browser_.document = static_cast<IDispatch*>(page.document());
+  Type("flights");
+  ASSERT_TRUE(Click("Highlight"));
+  const std::string mark =
+      "<span id=\"RYX\" style=\"color:#000000;background-color:yellow;\">";
+  EXPECT_EQ(page.BodyMarkup(), "Cheap " + mark +
+                                   "flights</span>: <b>cheaper</b> " + mark +
+                                   "FLIGHTS</span>, flights2 and <b>" + mark +
+                                   "flights</span></b>.");
+  // The frame too; the second one, of another site, is passed over.
+  EXPECT_EQ(page.FrameBodyMarkup(), mark + "flights</span> in a frame");
+  EXPECT_EQ(page.FocusCalls(), 1);
+  EXPECT_EQ(page.OutstandingReferences(), 0);
+
+  // A second click (the button is checked) takes the marks away again.
+  const std::string body =
+      "Cheap flights: <b>cheaper</b> FLIGHTS, flights2 and <b>flights</b>.";
+  ASSERT_TRUE(Click("Highlight"));
+  EXPECT_EQ(page.BodyMarkup(), body);
+  EXPECT_EQ(page.FrameBodyMarkup(), "flights in a frame");
+
+  // A word searched twice is marked twice; both marks go.
+  Type("cheap cheap");
+  ASSERT_TRUE(Click("Highlight"));
+  EXPECT_EQ(page.BodyMarkup(),
+            mark + mark + "Cheap</span></span>" + body.substr(5));
+  ASSERT_TRUE(Click("Highlight"));
+  EXPECT_EQ(page.BodyMarkup(), body);
+  EXPECT_EQ(page.OutstandingReferences(), 0);
+  EXPECT_EQ(page.ExcessReleases(), 0);
+}
+
+}  // namespace
+}  // namespace zan::test
