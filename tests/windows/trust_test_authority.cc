@@ -6,8 +6,9 @@
 // empty one, it only takes its earlier ones out. Wine adds to that store
 // without asking (Windows would ask the user); the product's own check of
 // certificates stays as it is.
-#include <wincrypt.h>
 #include <windows.h>
+// (after windows.h)
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <fstream>
