@@ -379,6 +379,8 @@ bool SchannelTlsConnection::DecryptTaken() {
     if (step == Step::kDone) renegotiating_ = false;
     return step == Step::kDone || step == Step::kMore;
   }
+  // TLS 1.2 shows a record's type in the clear: 21 is an alert.
+  const bool alert = !taken_.empty() && taken_[0] == 0x15;
   SecBuffer buffers[4] = {};
   buffers[0] = {static_cast<unsigned long>(taken_.size()), SECBUFFER_DATA,
                 taken_.data()};
@@ -395,6 +397,7 @@ bool SchannelTlsConnection::DecryptTaken() {
   }
   // The text is decrypted in place; what follows the record is the tail.
   size_t extra = 0;
+  const size_t ready_before = ready_.size();
   for (const SecBuffer& b : buffers) {
     if (b.BufferType == SECBUFFER_DATA && b.pvBuffer && b.cbBuffer > 0) {
       ready_.append(static_cast<const char*>(b.pvBuffer), b.cbBuffer);
@@ -404,7 +407,13 @@ bool SchannelTlsConnection::DecryptTaken() {
   }
   taken_.erase(0, taken_.size() - extra);
   need_more_ = false;
-  if (status == SEC_I_CONTEXT_EXPIRED) ended_ = true;  // close_notify
+  // close_notify. Wine's package takes it without a word (no text, no
+  // expired context); an alert that was no error ends the stream all the
+  // same.
+  if (status == SEC_I_CONTEXT_EXPIRED ||
+      (status == SEC_E_OK && alert && ready_.size() == ready_before)) {
+    ended_ = true;
+  }
   if (status == SEC_I_RENEGOTIATE) renegotiating_ = true;
   return true;
 }
