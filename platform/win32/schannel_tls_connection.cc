@@ -95,7 +95,6 @@ SchannelTlsConnection::SchannelTlsConnection(
     std::shared_ptr<TcpConnection> plain, const std::string& host)
     : credentials_(std::move(credentials)),
       plain_(std::move(plain)),
-      host_(host),
       target_(Widen(host)) {}
 
 SchannelTlsConnection::~SchannelTlsConnection() {

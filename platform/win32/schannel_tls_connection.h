@@ -61,7 +61,6 @@ class SchannelTlsConnection : public TlsConnection {
 
   const std::shared_ptr<SchannelCredentials> credentials_;
   const std::shared_ptr<TcpConnection> plain_;
-  const std::string host_;
   std::wstring target_;  // the host, as the package and the check take it
 
   // The context and the buffers below; held through a record's way onto
