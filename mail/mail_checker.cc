@@ -116,6 +116,14 @@ bool MailChecker::CheckAccount(const std::string& number, bool forced) {
   }
   std::string status;
   if (!session_.Stat(&status)) status.clear();
+  // A request to quit (or a toolbar that goes away) ends every wait of the
+  // session as if an empty answer had come: such a check learnt nothing,
+  // and the stored status stays.
+  if (pump_.IsQuitPending()) {
+    session_.Close();
+    store_.WriteBusy(number, 0);
+    return false;
+  }
   store_.WriteStats(number, status);
   session_.Close();
   store_.WriteBusy(number, 0);

@@ -1,13 +1,24 @@
+// clang-format off
+// Winsock before windows.h, which the toolbar's own header brings in.
+#include <winsock2.h>
+// clang-format on
 #include "hosts/band/band_toolbar.h"
 
 #include "browser/toolbar_startup.h"
+#include "hosts/band/band_module.h"
+#include "hosts/band/mail_accounts_dialog.h"
 #include "hosts/band/mshtml_document.h"
+#include "hosts/band/server_module.h"
+#include "mail/mail_toolbar.h"
+#include "platform/win32/winsock_tcp_connection.h"
 
 namespace zan {
 namespace {
 
 constexpr char kBandWindowClass[] = "RYXToolBarReflectorWindow";
 constexpr UINT kReflected = 0x2000;
+// Posted to the toolbar control after a good load: start the mail timers.
+constexpr UINT kStartMailMessage = WM_APP + 0x5A;
 
 // The band window sends the notifications of its child, the toolbar
 // control, back to it as reflected messages.
@@ -22,12 +33,25 @@ LRESULT CALLBACK BandWindowProc(HWND window, UINT message, WPARAM wparam,
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&BandWindowProc), &module);
-  return module;
+// Every toolbar control on the desktop shows the stored mail results again
+// (the accounts may have changed; a pass over no accounts shows nothing).
+void RefreshAllIndicators() {
+  EnumWindows(
+      [](HWND top, LPARAM) -> BOOL {
+        EnumChildWindows(
+            top,
+            [](HWND child, LPARAM) -> BOOL {
+              char name[32] = {};
+              GetClassNameA(child, name, sizeof(name));
+              if (lstrcmpA(name, "RYXToolBarCtrl") == 0) {
+                PostMessageA(child, kRefreshIndicatorsMessage, 0, 0);
+              }
+              return TRUE;
+            },
+            0);
+        return TRUE;
+      },
+      0);
 }
 
 }  // namespace
@@ -36,7 +60,7 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
     : settings_(registry_) {
   WNDCLASSA band_class{};
   band_class.lpfnWndProc = &BandWindowProc;
-  band_class.hInstance = ThisModule();
+  band_class.hInstance = BandModule();
   band_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   band_class.lpszClassName = kBandWindowClass;
   RegisterClassA(&band_class);  // fails harmlessly once registered
@@ -44,7 +68,7 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
   GetClientRect(parent, &client);
   band_window_ = CreateWindowExA(
       0, kBandWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-      client.right, client.bottom, parent, nullptr, ThisModule(), nullptr);
+      client.right, client.bottom, parent, nullptr, BandModule(), nullptr);
 
   resources_ = std::make_unique<ResourceDownloader>(settings_, downloader_, ui_,
                                                     module_);
@@ -63,7 +87,17 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
   view_ = std::make_unique<CommonControlsToolbarView>(
       band_window_, Rect{0, 0, client.right, client.bottom});
   ToolbarHooks hooks;
-  hooks.load_toolbar = MakeLoadToolbarHook(settings_, *resources_, ui_);
+  // After each good load the mail timers start again, from the browser's
+  // message loop once the toolbar shows the new model.
+  hooks.load_toolbar = MakeLoadToolbarHook(settings_, *resources_, ui_, [this] {
+    if (view_ && view_->window() != nullptr) {
+      PostMessageA(view_->window(), kStartMailMessage, 0, 0);
+    }
+  });
+  hooks.show_mail_accounts_dialog = [this] {
+    RunMailAccountsDialog(settings_, ui_, GetActiveWindow());
+    RefreshAllIndicators();
+  };
   toolbar_ = std::make_unique<ToolbarWindow>(*view_, environment_, *resources_,
                                              std::move(hooks));
   toolbar_->SetBrowser(browser_.get());
@@ -71,10 +105,71 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
   band_ = std::make_unique<BandObject>(*toolbar_, settings_, [] {
     return (GetKeyState(VK_CONTROL) & 0x8000) != 0;
   });
+  EnableMail();
   if (view_->window() != nullptr) toolbar_->StartToolbar(false);
 }
 
+void BandToolbar::EnableMail() {
+  connections_ = std::make_unique<WinsockTcpConnectionFactory>();
+  toolbar_->EnableMail(MailServices{connections_.get(), &pump_, &clock_});
+  if (view_->window() == nullptr) return;
+  SetWindowSubclass(view_->window(), &GuardProc, 0,
+                    reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK BandToolbar::GuardProc(HWND window, UINT message,
+                                        WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR /*id*/, DWORD_PTR self) {
+  auto* toolbar = reinterpret_cast<BandToolbar*>(self);
+  if (toolbar->parked_ &&
+      (message == WM_TIMER || message == kStartMailMessage ||
+       message == kRefreshIndicatorsMessage)) {
+    return 0;
+  }
+  ++toolbar->depth_;
+  LRESULT result = 0;
+  if (message == kStartMailMessage) {
+    toolbar->toolbar_->StartMailTimers();
+  } else if (message == kRefreshIndicatorsMessage) {
+    if (MailChecker* checker = toolbar->toolbar_->mail_checker()) {
+      checker->RefreshIndicators();
+    }
+  } else {
+    result = DefSubclassProc(window, message, wparam, lparam);
+  }
+  if (--toolbar->depth_ == 0 && toolbar->parked_) {
+    toolbar->parked_ = false;
+    delete toolbar;
+    ServerModule::Instance().ReleaseObject();
+  }
+  return result;
+}
+
+void BandToolbar::Dispose(std::unique_ptr<BandToolbar> toolbar) {
+  if (!toolbar || toolbar->depth_ == 0) return;  // destroyed here
+  BandToolbar* parked = toolbar.release();
+  parked->Park();
+}
+
+void BandToolbar::Park() {
+  parked_ = true;
+  // The DLL stays loaded while code of the toolbar is on the stack.
+  ServerModule::Instance().AddObject();
+  // What the band object handed in goes with it.
+  view_->SetFocusHandler(nullptr);
+  view_->SetIdealWidthHandler(nullptr);
+  view_->KillTimer(kMailCheckTimerId);
+  view_->KillTimer(kBlinkTimerId);
+  pump_.Close();
+  if (IsWindow(band_window_)) ShowWindow(band_window_, SW_HIDE);
+}
+
 BandToolbar::~BandToolbar() {
+  if (view_ && view_->window() != nullptr) {
+    RemoveWindowSubclass(view_->window(), &GuardProc, 0);
+  }
+  // A check still waiting for its server ends without a word.
+  pump_.Close();
   band_.reset();
   toolbar_.reset();
   view_.reset();

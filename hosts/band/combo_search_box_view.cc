@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "hosts/band/band_module.h"
 #include "hosts/band/search_box_drop_target.h"
 
 namespace zan {
@@ -17,13 +18,10 @@ constexpr char kOwnerProperty[] = "ZanSearchBox";
 // The list of a combo box reaches this far below the box when it opens.
 constexpr int kListHeight = 200;
 
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ThisModule), &module);
-  return module;
-}
+// The boxes' window classes: the system's combo box and edit under the
+// toolbar's own names.
+constexpr char kComboBoxClass[] = "RYX_ComboBox";
+constexpr char kEditClass[] = "RYX_Edit";
 
 bool IsKeyMessage(UINT message) {
   return message == WM_KEYDOWN || message == WM_KEYUP ||
@@ -92,14 +90,16 @@ ComboSearchBoxView::ComboSearchBoxView(
   if (edit_only_) {
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER |
                         ES_AUTOHSCROLL | (desc.password ? ES_PASSWORD : 0);
-    window_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_EDITA, "", style, 0, 0, 100,
-                              20, parent, id, ThisModule(), nullptr);
+    RegisterSuperclass(WC_EDITA, kEditClass);
+    window_ = CreateWindowExA(WS_EX_CLIENTEDGE, kEditClass, "", style, 0, 0,
+                              100, 20, parent, id, BandModule(), nullptr);
   } else {
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP |
                         CBS_AUTOHSCROLL |
                         (value_list_ ? CBS_DROPDOWNLIST : CBS_DROPDOWN);
-    window_ = CreateWindowExA(0, WC_COMBOBOXA, "", style, 0, 0, 100,
-                              kListHeight, parent, id, ThisModule(), nullptr);
+    RegisterSuperclass(WC_COMBOBOXA, kComboBoxClass);
+    window_ = CreateWindowExA(0, kComboBoxClass, "", style, 0, 0, 100,
+                              kListHeight, parent, id, BandModule(), nullptr);
   }
   if (window_ == nullptr) return;
   SendMessageA(window_, WM_SETFONT, SendMessageA(parent, WM_GETFONT, 0, 0),

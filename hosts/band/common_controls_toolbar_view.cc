@@ -4,14 +4,15 @@
 #include <map>
 #include <mutex>
 
+#include "hosts/band/band_module.h"
 #include "hosts/band/combo_search_box_view.h"
 #include "hosts/band/owner_drawn_menu.h"
+#include "hosts/band/web_page_pane.h"
 
 namespace zan {
 namespace {
 
 constexpr char kToolbarClass[] = "RYXToolBarCtrl";
-constexpr char kPaneClass[] = "MSHTML_Toolbar_Page";
 constexpr UINT kReflected = 0x2000;
 constexpr int kFirstButtonId = 0x400;
 constexpr int kFirstMenuId = 0x800;
@@ -98,31 +99,14 @@ LRESULT CALLBACK ToolbarProc(HWND window, UINT message, WPARAM wparam,
   return CallWindowProcA(system_toolbar_proc, window, message, wparam, lparam);
 }
 
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ToolbarProc), &module);
-  return module;
-}
-
 // "RYXToolBarCtrl": the system toolbar under the toolbar's own name.
 bool RegisterToolbarClass() {
   INITCOMMONCONTROLSEX controls{sizeof(controls),
                                 ICC_BAR_CLASSES | ICC_USEREX_CLASSES};
   InitCommonControlsEx(&controls);
-  WNDCLASSEXA system{};
-  system.cbSize = sizeof(system);
-  if (!GetClassInfoExA(nullptr, TOOLBARCLASSNAMEA, &system)) return false;
-  system_toolbar_proc = system.lpfnWndProc;
-  WNDCLASSEXA existing{};
-  existing.cbSize = sizeof(existing);
-  if (GetClassInfoExA(ThisModule(), kToolbarClass, &existing)) return true;
-  system.lpfnWndProc = &ToolbarProc;
-  system.hInstance = ThisModule();
-  system.lpszClassName = kToolbarClass;
-  system.style &= ~CS_GLOBALCLASS;
-  return RegisterClassExA(&system) != 0;
+  system_toolbar_proc =
+      RegisterSuperclass(TOOLBARCLASSNAMEA, kToolbarClass, &ToolbarProc);
+  return system_toolbar_proc != nullptr;
 }
 
 Rect FromRect(const RECT& rect) {
@@ -161,42 +145,12 @@ HIMAGELIST LoadImageStrip(const std::string& file, int image_width) {
   return list;
 }
 
-// A web-page pane: a window of its own over the button. No HTML engine is
-// embedded into it where the system cannot create one; it then stays
-// empty and remembers where it was sent.
-class WindowPaneView : public PaneView {
- public:
-  explicit WindowPaneView(HWND parent) {
-    WNDCLASSA pane_class{};
-    pane_class.lpfnWndProc = &DefWindowProcA;
-    pane_class.hInstance = ThisModule();
-    pane_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    pane_class.lpszClassName = kPaneClass;
-    RegisterClassA(&pane_class);  // fails harmlessly once registered
-    window_ = CreateWindowExA(0, kPaneClass, "", WS_CHILD, 0, 0, 0, 0, parent,
-                              nullptr, ThisModule(), nullptr);
-  }
-  ~WindowPaneView() override {
-    if (IsWindow(window_)) DestroyWindow(window_);
-  }
-  void Navigate(const std::string& url) override { url_ = url; }
-  void Move(Rect rect) override { MoveTo(window_, rect); }
-  void Show(bool show) override {
-    ShowWindow(window_, show ? SW_SHOWNOACTIVATE : SW_HIDE);
-  }
-  std::string CurrentUrl() const override { return url_; }
-
- private:
-  HWND window_ = nullptr;
-  std::string url_;
-};
-
 // A one-button toolbar over a button whose face is a bitmap.
 class ChildToolbarMenuButton : public MenuButtonView {
  public:
   ChildToolbarMenuButton(HWND parent, const MenuButtonDesc& desc) {
     window_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", 0x5600194D, 0, 0, 0, 0,
-                              parent, nullptr, ThisModule(), nullptr);
+                              parent, nullptr, BandModule(), nullptr);
     SendMessageA(window_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     if (desc.draw_arrows) {
       SendMessageA(window_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
@@ -254,7 +208,7 @@ CommonControlsToolbarView::CommonControlsToolbarView(HWND parent, Rect rect) {
       CreateWindowExA(0, kToolbarClass, "", 0x5600094D, rect.left, rect.top,
                       rect.right - rect.left, rect.bottom - rect.top, parent,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(0xE800)),
-                      ThisModule(), nullptr);
+                      BandModule(), nullptr);
   if (window_ == nullptr) return;
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   Send(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
@@ -410,13 +364,17 @@ void CommonControlsToolbarView::DeleteButton(int index) {
 
 void CommonControlsToolbarView::AddButtons(
     const std::vector<ToolbarButtonDesc>& buttons) {
+  pool_size_ = added_strings_;
   std::vector<TBBUTTON> system(buttons.size());
   for (size_t i = 0; i < buttons.size(); ++i) {
     system[i].iBitmap = buttons[i].image;
     system[i].idCommand = buttons[i].command_id;
     system[i].fsState = static_cast<BYTE>(buttons[i].state);
     system[i].fsStyle = static_cast<BYTE>(buttons[i].style);
-    system[i].iString = buttons[i].string_index;
+    // The toolbar logic numbers the texts of each assembly from 0; the
+    // system's pool keeps the texts of earlier ones, so this assembly's
+    // texts follow them.
+    system[i].iString = pool_size_ + buttons[i].string_index;
   }
   Send(TB_ADDBUTTONSA, system.size(), reinterpret_cast<LPARAM>(system.data()));
 }
@@ -425,8 +383,10 @@ int CommonControlsToolbarView::AddString(const std::string& text) {
   std::string pool = text;
   pool.push_back('\0');
   pool.push_back('\0');
-  return static_cast<int>(
+  const auto index = static_cast<int>(
       Send(TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(pool.data())));
+  if (index >= 0) added_strings_ = index + 1;
+  return index;
 }
 
 std::optional<Rect> CommonControlsToolbarView::GetItemRect(int index) const {
@@ -500,7 +460,7 @@ int CommonControlsToolbarView::HitTest(Point p) const {
 }
 
 std::unique_ptr<PaneView> CommonControlsToolbarView::CreatePane() {
-  return std::make_unique<WindowPaneView>(window_);
+  return std::make_unique<WebPagePane>(window_);
 }
 
 std::unique_ptr<MenuButtonView> CommonControlsToolbarView::CreateMenuButton(
@@ -546,6 +506,7 @@ Color CommonControlsToolbarView::ButtonFaceColor() const {
 }
 
 void CommonControlsToolbarView::SetIdealWidth(int width) {
+  ideal_width_ = width;
   if (ideal_width_handler_) ideal_width_handler_(width);
 }
 

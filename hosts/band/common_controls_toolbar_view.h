@@ -33,7 +33,7 @@ class CommonControlsToolbarView : public ToolbarView {
       delete;
 
   HWND window() const { return window_; }
-  // The band's answer about the ideal width goes here.
+  // Told each time the toolbar reports its ideal width.
   void SetIdealWidthHandler(std::function<void(int)> handler) {
     ideal_width_handler_ = std::move(handler);
   }
@@ -79,6 +79,10 @@ class CommonControlsToolbarView : public ToolbarView {
   Color ButtonFaceColor() const override;
   void SetIdealWidth(int width) override;
   void SetMinimumWidth(int width) override { minimum_width_ = width; }
+  // The widths last reported by the toolbar; -1 for an ideal width not
+  // reported yet.
+  int ideal_width() const { return ideal_width_; }
+  int minimum_width() const { return minimum_width_; }
   // The browser's rebar shows the chevron of a band that is too narrow
   // (the band asks for it in ShowDW): the toolbar keeps all its buttons.
   void SetChevron(int) override {}
@@ -99,6 +103,11 @@ class CommonControlsToolbarView : public ToolbarView {
   // The popup menu while it is shown.
   OwnerDrawnMenu* shown_menu_ = nullptr;
   int minimum_width_ = 0;
+  int ideal_width_ = -1;
+  // Texts in the system's string pool, and how many of them there were when
+  // the buttons were last added.
+  int added_strings_ = 0;
+  int pool_size_ = 0;
 };
 
 }  // namespace zan

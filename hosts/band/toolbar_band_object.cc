@@ -1,5 +1,7 @@
 #include "hosts/band/toolbar_band_object.h"
 
+#include <algorithm>
+
 #include "browser/command_ids.h"
 #include "commands/client_side_property.h"
 #include "hosts/band/band_toolbar.h"
@@ -22,7 +24,7 @@ ToolbarBandObject::~ToolbarBandObject() {
     sink_->Disconnect();
     sink_->Release();
   }
-  toolbar_.reset();
+  BandToolbar::Dispose(std::move(toolbar_));
   ReleaseBrowser();
   if (input_site_ != nullptr) input_site_->Release();
   if (site_ != nullptr) site_->Release();
@@ -160,6 +162,9 @@ HRESULT ToolbarBandObject::ShowDW(BOOL show) {
   if (toolbar_) {
     toolbar_->band().ShowDW(show != FALSE);
     ShowWindow(toolbar, show ? SW_SHOW : SW_HIDE);
+    // The toolbar may have changed its width while it was hidden.
+    const int ideal = toolbar_->view().ideal_width();
+    if (show && given_ideal_width_ >= 0 && ideal >= 0) OnIdealWidth(ideal);
   }
   return S_OK;
 }
@@ -182,6 +187,13 @@ HRESULT ToolbarBandObject::GetBandInfo(DWORD band_id, DWORD view_mode,
     sizes = toolbar_->band().GetBandInfo(GetSystemMetrics(SM_CXFULLSCREEN));
     // Only a minimum-size request counts.
     if ((info->dwMask & DBIM_MINSIZE) == 0) counter.Set(before);
+    // Past the first requests the toolbar's own minimum: up to its last
+    // search box, plus room for the rebar's chevron when buttons follow it,
+    // so that the chevron never covers a search box.
+    if (before >= 2) {
+      sizes.min_size.width =
+          std::max(sizes.min_size.width, toolbar_->view().minimum_width());
+    }
   }
   if (info->dwMask & DBIM_MINSIZE) {
     info->ptMinSize = {sizes.min_size.width, sizes.min_size.height};
@@ -189,7 +201,11 @@ HRESULT ToolbarBandObject::GetBandInfo(DWORD band_id, DWORD view_mode,
   if (info->dwMask & DBIM_MAXSIZE) info->ptMaxSize = {0, -1};
   if (info->dwMask & DBIM_INTEGRAL) info->ptIntegral = {1, 1};
   if (info->dwMask & DBIM_ACTUAL) {
+    // The ideal size: the width the toolbar reported for all its buttons.
+    const int ideal = toolbar_ ? toolbar_->view().ideal_width() : -1;
+    if (ideal >= 0) sizes.actual.width = ideal;
     info->ptActual = {sizes.actual.width, sizes.actual.height};
+    given_ideal_width_ = sizes.actual.width;
   }
   if (info->dwMask & DBIM_TITLE) info->wszTitle[0] = L'\0';
   info->dwMask &= ~static_cast<DWORD>(DBIM_BKCOLOR);
@@ -243,9 +259,12 @@ HRESULT ToolbarBandObject::SetSite(IUnknown* site) {
     sink_->Release();
     sink_ = nullptr;
   }
-  toolbar_.reset();
+  BandToolbar::Dispose(std::move(toolbar_));
   toolbar_ = std::make_unique<BandToolbar>(parent_, browser_);
   if (toolbar_->toolbar_window() == nullptr) return E_FAIL;
+  given_ideal_width_ = -1;
+  toolbar_->view().SetIdealWidthHandler(
+      [this](int width) { OnIdealWidth(width); });
   // The browser hears when the focus enters or leaves a search box.
   toolbar_->view().SetFocusHandler([this](bool got_focus) {
     if (input_site_ != nullptr) {
@@ -356,6 +375,51 @@ void ToolbarBandObject::OnBrowserEvent(DISPID id, DISPPARAMS* parameters) {
       break;
     }
   }
+}
+
+void ToolbarBandObject::OnIdealWidth(int width) {
+  // Before the band is shown the browser asks for the sizes itself.
+  if (!show_ || width == given_ideal_width_) return;
+  given_ideal_width_ = width;
+  SetRebarIdealWidth(width);
+  NotifyBandInfoChanged();
+}
+
+void ToolbarBandObject::SetRebarIdealWidth(int width) {
+  HWND toolbar = toolbar_ ? toolbar_->toolbar_window() : nullptr;
+  if (parent_ == nullptr || toolbar == nullptr) return;
+  const auto bands =
+      static_cast<int>(SendMessageA(parent_, RB_GETBANDCOUNT, 0, 0));
+  for (int i = 0; i < bands; ++i) {
+    REBARBANDINFOA info{};
+    info.cbSize = REBARBANDINFOA_V6_SIZE;
+    info.fMask = RBBIM_CHILD;
+    if (!SendMessageA(parent_, RB_GETBANDINFOA, i,
+                      reinterpret_cast<LPARAM>(&info)) ||
+        info.hwndChild != toolbar) {
+      continue;
+    }
+    info.fMask = RBBIM_IDEALSIZE;
+    info.cxIdeal = static_cast<UINT>(width);
+    SendMessageA(parent_, RB_SETBANDINFOA, i, reinterpret_cast<LPARAM>(&info));
+  }
+}
+
+void ToolbarBandObject::NotifyBandInfoChanged() {
+  if (site_ == nullptr) return;
+  IOleCommandTarget* target = nullptr;
+  if (FAILED(site_->QueryInterface(IID_IOleCommandTarget,
+                                   reinterpret_cast<void**>(&target))) ||
+      target == nullptr) {
+    return;
+  }
+  VARIANT band;
+  VariantInit(&band);
+  band.vt = VT_I4;
+  band.lVal = static_cast<LONG>(band_id_);
+  target->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, OLECMDEXECOPT_DODEFAULT,
+               &band, nullptr);
+  target->Release();
 }
 
 void ToolbarBandObject::OnQuit() {

@@ -88,6 +88,12 @@ class ToolbarBandObject : public IRYXToolBarObjZAN,
   // The browser window closes: the toolbar lets go of the band.
   void OnQuit();
   void ReleaseBrowser();
+  // The toolbar reported a new ideal width: once the band is shown, the
+  // browser's rebar gets it and the site hears that the band's sizes
+  // changed, so that it asks GetBandInfo again.
+  void OnIdealWidth(int width);
+  void SetRebarIdealWidth(int width);
+  void NotifyBandInfoChanged();
 
   LONG references_ = 1;
   ITypeInfo* type_info_ = nullptr;
@@ -99,6 +105,9 @@ class ToolbarBandObject : public IRYXToolBarObjZAN,
   DWORD view_mode_ = 0;
   BOOL show_ = FALSE;
   BOOL help_ = FALSE;
+  // The ideal width the browser was last given (GetBandInfo or a change
+  // notice); -1 before.
+  int given_ideal_width_ = -1;
   std::unique_ptr<BandToolbar> toolbar_;
   BrowserEventSink* sink_ = nullptr;
 };

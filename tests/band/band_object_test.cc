@@ -322,7 +322,7 @@ TEST_F(BandObjectTest, EnterInTheSearchBoxSearches) {
   FakeSite site(parent_, &browser_);
   ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
   HWND toolbar = ToolbarOf(band);
-  HWND combo = FindWindowExA(toolbar, nullptr, "ComboBox", nullptr);
+  HWND combo = FindWindowExA(toolbar, nullptr, "RYX_ComboBox", nullptr);
   ASSERT_NE(combo, nullptr);
   HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
   ASSERT_NE(edit, nullptr);
@@ -343,9 +343,9 @@ TEST_F(BandObjectTest, TabMovesBetweenTheSearchBoxes) {
   FakeSite site(parent_, &browser_);
   ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
   HWND toolbar = ToolbarOf(band);
-  HWND first = FindWindowExA(toolbar, nullptr, "ComboBox", nullptr);
+  HWND first = FindWindowExA(toolbar, nullptr, "RYX_ComboBox", nullptr);
   ASSERT_NE(first, nullptr);
-  HWND second = FindWindowExA(toolbar, first, "ComboBox", nullptr);
+  HWND second = FindWindowExA(toolbar, first, "RYX_ComboBox", nullptr);
   ASSERT_NE(second, nullptr);
   auto press_tab = [] {
     // As the browser's loop takes the key from the queue.

@@ -175,6 +175,8 @@ HRESULT FakeSite::QueryInterface(REFIID iid, void** object) {
     *object = static_cast<IServiceProvider*>(this);
   } else if (IsEqualIID(iid, IID_IInputObjectSite)) {
     *object = static_cast<IInputObjectSite*>(this);
+  } else if (IsEqualIID(iid, IID_IOleCommandTarget)) {
+    *object = static_cast<IOleCommandTarget*>(this);
   } else {
     return E_NOINTERFACE;
   }
@@ -186,6 +188,17 @@ HRESULT FakeSite::QueryService(REFGUID service, REFIID iid, void** object) {
   *object = nullptr;
   if (!IsEqualGUID(service, SID_SWebBrowserApp)) return E_NOINTERFACE;
   return browser_->QueryInterface(iid, object);
+}
+
+HRESULT FakeSite::Exec(const GUID* group, DWORD id, DWORD, VARIANT* in,
+                       VARIANT*) {
+  if (group == nullptr || !IsEqualGUID(*group, CGID_DeskBand) ||
+      id != DBID_BANDINFOCHANGED) {
+    return OLECMDERR_E_NOTSUPPORTED;
+  }
+  ++band_info_changes;
+  if (in != nullptr && in->vt == VT_I4) changed_band_id = in->lVal;
+  return S_OK;
 }
 
 }  // namespace zan::test

@@ -51,6 +51,8 @@ class FakeWebBrowser : public IWebBrowser2,
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
   ULONG STDMETHODCALLTYPE Release() override { return --references_; }
+  // The references held on it, the test's own one included.
+  ULONG references() const { return references_; }
   // IDispatch
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *) override {
     return E_NOTIMPL;
@@ -237,11 +239,13 @@ class FakeWebBrowser : public IWebBrowser2,
 };
 
 // The band's place in the browser window: its window (a rebar-like
-// parent), the service provider that hands out the browser, and the
-// input-object site that hears about focus changes.
+// parent), the service provider that hands out the browser, the
+// input-object site that hears about focus changes, and the command target
+// that hears when the band's sizes changed.
 class FakeSite : public IServiceProvider,
                  public IOleWindow,
-                 public IInputObjectSite {
+                 public IInputObjectSite,
+                 public IOleCommandTarget {
  public:
   // `browser` null: a site without a service provider.
   FakeSite(HWND window, FakeWebBrowser *browser)
@@ -249,10 +253,15 @@ class FakeSite : public IServiceProvider,
   virtual ~FakeSite() = default;
 
   int focus_changes = 0;
+  // DBID_BANDINFOCHANGED commands of CGID_DeskBand, with the band id given.
+  int band_info_changes = 0;
+  LONG changed_band_id = -1;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
   ULONG STDMETHODCALLTYPE Release() override { return --references_; }
+  // The references held on it, the test's own one included.
+  ULONG references() const { return references_; }
   HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid,
                                          void **object) override;
   HRESULT STDMETHODCALLTYPE GetWindow(HWND *window) override {
@@ -264,6 +273,12 @@ class FakeSite : public IServiceProvider,
     ++focus_changes;
     return S_OK;
   }
+  HRESULT STDMETHODCALLTYPE QueryStatus(const GUID *, ULONG, OLECMD *,
+                                        OLECMDTEXT *) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Exec(const GUID *group, DWORD id, DWORD,
+                                 VARIANT *in, VARIANT *) override;
 
  private:
   ULONG references_ = 1;

@@ -125,7 +125,7 @@ class PageDocumentTest : public testing::Test {
     return false;
   }
   void Type(const std::string& text) {
-    HWND combo = FindWindowExA(toolbar_, nullptr, "ComboBox", nullptr);
+    HWND combo = FindWindowExA(toolbar_, nullptr, "RYX_ComboBox", nullptr);
     HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
     SetWindowTextA(edit, text.c_str());
   }

@@ -152,12 +152,12 @@ class SearchBoxBandTest : public testing::Test {
     window->GetWindow(&toolbar_);
     window->Release();
     if (edit_box_) {
-      combo_ = edit_ = FindWindowExA(toolbar_, nullptr, "Edit", nullptr);
+      combo_ = edit_ = FindWindowExA(toolbar_, nullptr, "RYX_Edit", nullptr);
       ASSERT_NE(edit_, nullptr);
       return;
     }
     // The first box of the site's toolbar is the history box "search".
-    combo_ = FindWindowExA(toolbar_, nullptr, "ComboBox", nullptr);
+    combo_ = FindWindowExA(toolbar_, nullptr, "RYX_ComboBox", nullptr);
     ASSERT_NE(combo_, nullptr);
     edit_ = FindWindowExA(combo_, nullptr, "Edit", nullptr);
     ASSERT_NE(edit_, nullptr);

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -139,38 +137,6 @@ TEST_F(ChevronTest, NarrowToolbarMovesTheTailIntoTheChevron) {
   toolbar->OnToolbarResized(total + 100);
   EXPECT_EQ(view.first_overflow, -1);
   EXPECT_TRUE(view.panes[0]->shown);
-}
-
-TEST_F(ChevronTest, DefaultToolbarKeepsMailboxesReachableIn1024And600) {
-  std::ifstream in(test::SiteDir() + "/ZAN.tbd");
-  std::stringstream text;
-  text << in.rdbuf();
-  Load(text.str());
-  ToolbarModel* model = toolbar->GetModel();
-  ASSERT_NE(model, nullptr);
-  int mailboxes = -1;
-  for (size_t i = 0; i < model->items.size(); ++i) {
-    if (model->items[i]->caption == "Mailboxes")
-      mailboxes = static_cast<int>(i);
-  }
-  ASSERT_GE(mailboxes, 0);
-  for (int width : {1024, 600}) {
-    toolbar->OnToolbarResized(std::max(width, view.minimum_width));
-    const int first = toolbar->first_overflow();
-    if (first < 0) {
-      // Everything fits: Mailboxes ends within the toolbar.
-      EXPECT_LE(view.GetItemRect(mailboxes)->right, width) << width;
-      continue;
-    }
-    PopupMenu menu = toolbar->BuildChevronMenu();
-    bool found = false;
-    for (const PopupMenuEntry& e : menu.entries) {
-      if (e.data.text == "Mailboxes" && e.submenu) found = true;
-    }
-    EXPECT_TRUE(found) << width;
-  }
-  // The window never gets narrower than the boxes and the chevron.
-  EXPECT_GT(view.minimum_width, toolbar->MinimumWidth());
 }
 
 // A toolbar of `items` buttons whose last one has a menu of `entries`

@@ -173,14 +173,12 @@ class RecordingToolbarView : public ToolbarView {
   void TrackPopupMenu(const PopupMenu& menu, Point at) override {
     shown_menu_ids.clear();
     for (const auto& e : menu.entries) shown_menu_ids.push_back(e.id);
-    last_menu = &menu;
     menu_point = at;
-    ++menus_shown;
     if (events && choose_id != 0) events->OnMenuCommand(choose_id);
   }
   void StartTimer(int id, int ms) override { timers[id] = ms; }
   void KillTimer(int id) override { timers.erase(id); }
-  void SetWaitCursor(bool wait) override { wait_cursor.push_back(wait); }
+  void SetWaitCursor(bool) override {}
   void FocusParent() override { focus = nullptr, parent_focused = true; }
   Color ButtonFaceColor() const override { return Color{212, 208, 200}; }
   void SetIdealWidth(int width) override { ideal_width = width; }
@@ -202,17 +200,13 @@ class RecordingToolbarView : public ToolbarView {
   std::map<int, Box*> boxes;
   std::vector<int> shown_menu_ids;
   Point menu_point;
-  int menus_shown = 0;
   int choose_id = 0;
   std::map<int, int> timers;
-  std::vector<bool> wait_cursor;
   const Box* focus = nullptr;
   bool parent_focused = false;
   int ideal_width = 0;
   int minimum_width = 0;
   int first_overflow = -1;
-  // The menu of the last TrackPopupMenu; valid while its owner keeps it.
-  const PopupMenu* last_menu = nullptr;
 };
 
 inline void RecordingToolbarView::Box::SetFocus() {

@@ -305,6 +305,16 @@ TEST_F(SearchBoxTest, ChosenProviderRunsTheMatchingSearchItem) {
   runs.clear();
   toolbar->OnSearchBoxSelected(1, 0);
   EXPECT_TRUE(runs.empty());
+  // Enter searches with the chosen provider and keeps the words.
+  view.boxes[0]->text = "blue sky";
+  toolbar->OnSearchBoxEnter(0);
+  EXPECT_EQ(RunCommands(), std::vector<int>{0});
+  EXPECT_EQ(Box(0).history(), std::vector<std::string>{"blue sky"});
+  // A stored choice past the list runs nothing.
+  settings().SetString("LastSearchWith", "5");
+  runs.clear();
+  toolbar->RunSearchCommand();
+  EXPECT_TRUE(runs.empty());
 }
 
 TEST_F(SearchBoxTest, HighlightButtonFollowsTheSearchWords) {

@@ -358,36 +358,5 @@ TEST(DefinitionParserTest, NestingWithinTheStackLimitIsAccepted) {
   });
 }
 
-TEST(DefinitionParserTest, StateStackGrowsByDoublingUpToItsLimit) {
-  DefinitionParser parser;
-  EXPECT_EQ(parser.stack_capacity(), 200u);
-  std::vector<std::size_t> capacities = {200};
-  const TokenKind kOpen[] = {TokenKind::kRyxToolbar, TokenKind::kLBrace,
-                             TokenKind::kButton,     TokenKind::kLBrace,
-                             TokenKind::kMenu,       TokenKind::kLBrace};
-  for (TokenKind kind : kOpen) {
-    ASSERT_EQ(parser.Feed(kind), DefinitionParser::Step::kMore);
-  }
-  DefinitionParser::Step step = DefinitionParser::Step::kMore;
-  int depth = 0;
-  while (step == DefinitionParser::Step::kMore) {
-    step = parser.Feed(TokenKind::kSubMenu);
-    if (step == DefinitionParser::Step::kMore) {
-      step = parser.Feed(TokenKind::kLBrace);
-    }
-    if (parser.stack_capacity() != capacities.back()) {
-      capacities.push_back(parser.stack_capacity());
-    }
-    ++depth;
-  }
-  EXPECT_EQ(step, DefinitionParser::Step::kOverflow);
-  EXPECT_EQ(capacities,
-            (std::vector<std::size_t>{200, 400, 800, 1600, 3200, 6400, 10000}));
-  EXPECT_LE(parser.stack_entries(), 10000u);
-  EXPECT_GT(depth, 3000);
-  // Once over, it stays over.
-  EXPECT_EQ(parser.Feed(TokenKind::kRBrace), DefinitionParser::Step::kOverflow);
-}
-
 }  // namespace
 }  // namespace zan

@@ -41,86 +41,8 @@ Tokens Join(std::initializer_list<Tokens> parts) {
   return all;
 }
 
-TEST(DefinitionScannerTest, EveryKeywordAndPropertyFormIsOneToken) {
-  const std::pair<const char*, TokenKind> kWords[] = {
-      {"RYX_Toolbar", TokenKind::kRyxToolbar},
-      {"BUTTON", TokenKind::kButton},
-      {"TEXT", TokenKind::kText},
-      {"COMBO", TokenKind::kCombo},
-      {"COMBOVALUE", TokenKind::kComboValue},
-      {"WEBPAGE", TokenKind::kWebPage},
-      {"INDICATOR", TokenKind::kIndicator},
-      {"SEPARATOR", TokenKind::kSeparator},
-      {"MENU", TokenKind::kMenu},
-      {"MENUITEM", TokenKind::kMenuItem},
-      {"SUBMENU", TokenKind::kSubMenu},
-      {"MENUSEPARATOR", TokenKind::kMenuSeparator},
-      {"COMMANDS", TokenKind::kCommands},
-      {"GOTOURL", TokenKind::kGoToUrl},
-      {"SHELLEXECUTE", TokenKind::kShellExecute},
-      {"SERVICECOMMAND", TokenKind::kServiceCommand},
-      {"caption", TokenKind::kCaption},
-      {"image", TokenKind::kImage},
-      {"hotimage", TokenKind::kHotImage},
-      {"command", TokenKind::kCommand},
-      {"hint", TokenKind::kHint},
-      {"type", TokenKind::kType},
-      {"name", TokenKind::kName},
-      {"width", TokenKind::kWidth},
-      {"maxchars", TokenKind::kMaxChars},
-      {"maxhistlines", TokenKind::kMaxHistLines},
-      {"password", TokenKind::kPassword},
-      {"value", TokenKind::kValue},
-      {"url", TokenKind::kUrl},
-      {"border", TokenKind::kBorder},
-      {"post", TokenKind::kPost},
-      {"target", TokenKind::kTarget},
-      {"options", TokenKind::kOptions},
-      {"newwindow", TokenKind::kNewWindow},
-      {"shellcmd", TokenKind::kShellCmd},
-      {"failmsg", TokenKind::kFailMsg},
-      {"loctype", TokenKind::kLocType},
-      {"location", TokenKind::kLocation},
-      {"CLSID", TokenKind::kClsid},
-      {"UUID", TokenKind::kUuid},
-      {"company", TokenKind::kCompany},
-      {"addimg1", TokenKind::kAddImg},
-      {"addimg2", TokenKind::kAddImg},
-      {"addimg3", TokenKind::kAddImg},
-      {"addimg4", TokenKind::kAddImg},
-      {"addimg5", TokenKind::kAddImg},
-      {"param1", TokenKind::kParam},
-      {"param2", TokenKind::kParam},
-      {"param3", TokenKind::kParam},
-  };
-  int blocks = 0;
-  int properties = 0;
-  for (const auto& [text, kind] : kWords) {
-    SCOPED_TRACE(text);
-    // Alone, and between other tokens without any blank.
-    for (const std::string& input :
-         {std::string(text), "{" + std::string(text) + "}"}) {
-      std::istringstream in(input);
-      DefinitionScanner scanner(in);
-      Token token = scanner.Next();
-      if (input[0] == '{') {
-        EXPECT_EQ(token.kind, TokenKind::kLBrace);
-        token = scanner.Next();
-      }
-      EXPECT_EQ(token.kind, kind);
-      EXPECT_EQ(token.text, text);
-      if (input[0] == '{') {
-        EXPECT_EQ(scanner.Next().kind, TokenKind::kRBrace);
-      }
-      EXPECT_EQ(scanner.Next().kind, TokenKind::kEnd);
-    }
-    blocks += IsBlockKeyword(kind);
-    properties += IsPropertyName(kind);
-  }
-  EXPECT_EQ(blocks, 16);
-  EXPECT_EQ(properties, 33);
-}
-
+// Every keyword and property name scans as one token in the random round
+// trip and the parser's alternatives; here the words that only nearly are.
 TEST(DefinitionScannerTest, LongestMatchCutsUnknownWords) {
   const struct {
     const char* input;

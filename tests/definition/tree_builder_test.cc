@@ -143,31 +143,6 @@ void Feed(TreeBuilder& builder, const std::string& text) {
   }
 }
 
-TEST(TreeBuilderTest, LastTokenRecord) {
-  const struct {
-    const char* text;
-    const char* previous;
-    const char* last;
-  } kCases[] = {
-      {"", "", ""},
-      {"RYX_Toolbar", "", "RYX_Toolbar"},
-      {"RYX_Toolbar {", "RYX_Toolbar", "{"},
-      // "=" and stray characters are not recorded; strings keep quotes.
-      {"caption = \"a b\"", "caption", "\"a b\""},
-      {"caption = x", "", "caption"},
-      {"hint = \"x\" ; = #", "hint", "\"x\""},
-      {"} \"\"", "}", "\"\""},
-      {"MENUSEP", "", "MENU"},
-  };
-  for (const auto& test : kCases) {
-    SCOPED_TRACE(test.text);
-    TreeBuilder builder;
-    Feed(builder, test.text);
-    EXPECT_EQ(builder.previous_token(), test.previous);
-    EXPECT_EQ(builder.last_token(), test.last);
-  }
-}
-
 // The builder takes any token sequence without harm, however malformed.
 TEST(TreeBuilderTest, MalformedSequencesAreHarmless) {
   for (const char* text :

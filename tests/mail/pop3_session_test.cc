@@ -242,15 +242,6 @@ TEST_F(Pop3SessionTest, NoGreetingTimesOutAndStaysConnected) {
   EXPECT_TRUE(session_.IsConnected());
 }
 
-TEST_F(Pop3SessionTest, ErrWithoutLineEndEndsTheWait) {
-  Server server(
-      {Server::Send("+OK hi\r\n"), Server::ReadLine(), Server::Send("-ERR")});
-  ASSERT_TRUE(session_.Connect("127.0.0.1", server.port()));
-  EXPECT_FALSE(session_.Login("u", "p", false));
-  // Not a time-out: the refusal was recognised without its line end.
-  EXPECT_EQ(errors_.ErrorOf("1"), "User Name error!");
-}
-
 TEST_F(Pop3SessionTest, CloseDuringWaitReturnsWhatArrived) {
   Server server({Server::Send("+OK hel"), Server::Pause(100), Server::Close()});
   ASSERT_TRUE(session_.Connect("127.0.0.1", server.port()));
@@ -260,30 +251,6 @@ TEST_F(Pop3SessionTest, CloseDuringWaitReturnsWhatArrived) {
   // The next step finds no connection.
   EXPECT_FALSE(session_.Login("u", "p", false));
   EXPECT_EQ(errors_.ErrorOf("1"), "Socket not created!");
-}
-
-TEST_F(Pop3SessionTest, TerminatorSplitAcrossWrites) {
-  Server server(
-      {Server::Send("+OK hi\r\n"), Server::ReadLine(), Server::Send("+OK\r\n"),
-       Server::ReadLine(), Server::Send("+OK\r\n"), Server::ReadLine(),
-       Server::Send("+OK 4 400\r"), Server::Pause(300), Server::Send("\n")});
-  ASSERT_TRUE(session_.Connect("127.0.0.1", server.port()));
-  ASSERT_TRUE(session_.Login("u", "p", false));
-  std::string status;
-  ASSERT_TRUE(session_.Stat(&status));
-  EXPECT_EQ(status, "4 400");
-  EXPECT_EQ(errors_.ErrorOf("1"), "");
-}
-
-TEST_F(Pop3SessionTest, ResponseInManySmallWrites) {
-  std::vector<Server::Step> script;
-  for (char c : std::string("+OK greeting in pieces <7@x>\r\n")) {
-    script.push_back(Server::Send(std::string(1, c)));
-    script.push_back(Server::Pause(5));
-  }
-  Server server(script);
-  ASSERT_TRUE(session_.Connect("127.0.0.1", server.port()));
-  EXPECT_EQ(session_.apop_timestamp(), "<7@x>");
 }
 
 TEST_F(Pop3SessionTest, EndlessBytesEndWithMemoryError) {

@@ -1,7 +1,7 @@
 // The Windows forms of the seams, each run against its seam's contract, and
-// what is special to them: the real hives, the depth limit, message boxes,
-// the module path, the mail program of the "mailto" protocol. The proxy
-// form has a program of its own (win32_proxy_test.cc).
+// what is special to them: the real hives, message boxes, the module path,
+// the mail program of the "mailto" protocol. The proxy form has a program
+// of its own (win32_proxy_test.cc).
 #include <windows.h>
 
 #include <atomic>
@@ -95,25 +95,6 @@ TEST(Win32RegistryTest, RealHivesMeetAdvapi32) {
 
 // Keys deeper than 512 levels below the hive root are refused, as Windows
 // refuses them, and a refused create leaves nothing behind.
-TEST(Win32RegistryTest, DepthLimit) {
-  TempDir dir;
-  auto registry = MakeTestRegistry(dir);
-  std::string path = "d";
-  for (int level = 2; level <= 512; ++level) path += "\\d";
-  auto deepest = registry->CreateKey(RegistryHive::kCurrentUser, path);
-  ASSERT_NE(deepest, nullptr);
-  EXPECT_EQ(deepest->CreateKey("one more"), nullptr);
-  EXPECT_EQ(registry->CreateKey(RegistryHive::kCurrentUser, path + "\\x\\y"),
-            nullptr);
-  EXPECT_EQ(deepest->OpenKey("one more"), nullptr);
-  auto top = registry->OpenKey(RegistryHive::kCurrentUser, "d");
-  ASSERT_NE(top, nullptr);
-  // 511 levels below "d" hold one more level.
-  auto inner = top->CreateKey(path.substr(2) + "\\e");
-  EXPECT_EQ(inner, nullptr);
-  EXPECT_TRUE(registry->DeleteKey(RegistryHive::kCurrentUser, "d"));
-}
-
 // Compare-and-set from several registries at once (each as a process of
 // its own would have it): every increment is kept.
 TEST(Win32RegistryTest, CompareAndSetAcrossOpenings) {

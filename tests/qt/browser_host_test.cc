@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <QWebEngineView>
 #include <string>
 
 #include "browser/command_ids.h"
-#include "settings/product_constants.h"
 #include "settings/string_utils.h"
 #include "tests/qt/host_fixture.h"
 
@@ -91,26 +89,10 @@ TEST_F(BrowserHostTest, MenuEntryRunsItsCommand) {
   UseDefinition(kTestDefinition);
   BrowserWindow* window = Open(server.BaseUrl() + "start");
   QtToolbarView* view = window->toolbar_view();
-  // The menu runs a loop of its own: it is driven from a timer.
   std::string status;
-  bool entry_found = false;
-  bool clicked = false;
-  QTimer driver;
-  driver.setInterval(20);
-  QObject::connect(&driver, &QTimer::timeout, [&] {
-    QtMenuPopup* menu = view->ActiveMenu();
-    if (!menu || clicked) return;
-    clicked = true;
-    QRect entry = menu->EntryRect(MenuCommandId(3, 0));
-    entry_found = !entry.isEmpty();
-    QTest::mouseMove(menu, entry.center());
-    status = window->status_text();
-    QTest::mouseClick(menu, Qt::LeftButton, {}, entry.center());
-  });
-  driver.start();
+  ChooseInNextMenu(window, MenuCommandId(3, 0), &status);
   window->OpenMenuOf(3);
   ASSERT_TRUE(WaitForPath(window, "/echo"));
-  EXPECT_TRUE(entry_found);
   EXPECT_EQ(status, "echo it");
   EXPECT_EQ(PageText(window, "target"), "/echo?from=menu");
   EXPECT_EQ(view->ActiveMenu(), nullptr);
@@ -203,12 +185,6 @@ TEST_F(BrowserHostTest, GoToUrlWithBlankTargetFollowsTheBlocker) {
   EXPECT_EQ(second->toolbar_view()->ButtonCount(), 6);
 }
 
-}  // namespace
-}  // namespace zan
-
-namespace zan {
-namespace {
-
 int CountColor(const QImage& image, QColor color) {
   int n = 0;
   for (int y = 0; y < image.height(); ++y) {
@@ -232,52 +208,6 @@ TEST_F(BrowserHostTest, HoveredButtonTextTurnsBlue) {
       WaitUntil([&] { return CountColor(view->grab().toImage(), blue) > 0; }));
 }
 
-constexpr char kFramedPage[] = R"html(<!DOCTYPE html><html><body>
-<p>Blue sky over the blue sea; bluesky is one word.</p>
-<iframe src="/inner"></iframe></body></html>)html";
-constexpr char kInnerPage[] =
-    "<!DOCTYPE html><html><body><p>A blue boat.</p></body></html>";
-
-TEST_F(BrowserHostTest, DocumentMarksWordsInThePageAndItsFrames) {
-  UseDefinition(kTestDefinition);
-  server.SetPage("/framed", kFramedPage);
-  server.SetPage("/inner", kInnerPage);
-  BrowserWindow* window = Open(server.BaseUrl() + "framed");
-  HtmlDocument* document = window->GetCurrentDocument();
-  ASSERT_NE(document, nullptr);
-  EXPECT_EQ(document->GetUrl(), server.BaseUrl() + "framed");
-  EXPECT_EQ(document->GetDomain(), "127.0.0.1");
-  ASSERT_TRUE(WaitUntil([document] { return document->GetFrameCount() == 1; }));
-  HtmlDocument* frame = document->GetFrame(0);
-  ASSERT_NE(frame, nullptr);
-  ASSERT_TRUE(WaitUntil([frame] {
-    auto url = frame->GetUrl();
-    return url && url->find("/inner") != std::string::npos;
-  }));
-
-  EXPECT_TRUE(document->HighlightWord("BLUE", "background:yellow", "zanmark"));
-  EXPECT_TRUE(frame->HighlightWord("blue", "background:yellow", "zanmark"));
-  auto count = [window](const char* where) {
-    return RunJavaScriptAndWait(
-               window->page(),
-               QStringLiteral("(function(){var d=%1;return "
-                              "d.querySelectorAll('span#zanmark').length;})()")
-                   .arg(QLatin1String(where)))
-        .toInt();
-  };
-  // Whole words only: "bluesky" is not marked.
-  EXPECT_EQ(count("document"), 2);
-  EXPECT_EQ(count("window.frames[0].document"), 1);
-  document->ClearHighlights("zanmark");
-  EXPECT_EQ(count("document"), 0);
-  EXPECT_EQ(count("window.frames[0].document"), 1);
-  EXPECT_EQ(RunJavaScriptAndWait(window->page(),
-                                 "document.body.textContent.indexOf('Blue sky "
-                                 "over the blue sea') >= 0")
-                .toBool(),
-            true);
-}
-
 TEST(ModalDialogSizeTest, ReadsTheFeatures) {
   EXPECT_EQ(
       ModalDialogSize("dialogWidth:400px;dialogHeight:300px", QSize(1, 2)),
@@ -288,61 +218,6 @@ TEST(ModalDialogSizeTest, ReadsTheFeatures) {
   EXPECT_EQ(ModalDialogSize("dialogWidth:0px", QSize(420, 320)),
             QSize(420, 320));
 }
-
-}  // namespace
-}  // namespace zan
-
-namespace zan {
-namespace {
-
-// Chooses the entry labelled `label` of the menu of item `item_index` once
-// the menu shows; returns whether the entry was found.
-bool ChooseMenuEntry(BrowserWindow* window, int item_index,
-                     const std::string& label) {
-  QtToolbarView* view = window->toolbar_view();
-  bool found = false;
-  bool done = false;
-  QTimer driver;
-  driver.setInterval(20);
-  QObject::connect(&driver, &QTimer::timeout, [&] {
-    QtMenuPopup* menu = view->ActiveMenu();
-    if (!menu || done) return;
-    done = true;
-    for (const PopupMenuEntry& e : menu->menu().entries) {
-      if (e.data.text != label) continue;
-      QRect rect = menu->EntryRect(e.id);
-      found = !rect.isEmpty();
-      QTest::mouseClick(menu, Qt::LeftButton, {}, rect.center());
-      return;
-    }
-    menu->CloseAll();
-  });
-  driver.start();
-  window->OpenMenuOf(item_index);
-  WaitUntil([&] { return done && view->ActiveMenu() == nullptr; });
-  return found;
-}
-
-TEST_F(BrowserHostTest, UpdateFromTheMenuRebuildsTheToolbar) {
-  BrowserWindow* window = Open("");
-  window->page()->load(app->HomeUrl());
-  ASSERT_TRUE(WaitUntil([window] { return window->page_loaded(); }));
-  const int buttons = window->toolbar_view()->ButtonCount();
-  ASSERT_TRUE(ChooseMenuEntry(window, 0, "Update the toolbar"));
-  ASSERT_TRUE(WaitForPath(
-      window, QUrl(QString::fromStdString(SiteUpdateUrl())).path()));
-  EXPECT_EQ(window->toolbar_view()->ButtonCount(), buttons);
-  EXPECT_EQ(settings->GetString("GlobalUpdateFlag", ""), "0");
-  // The rebuilt toolbar still answers.
-  ASSERT_TRUE(ChooseMenuEntry(window, 0, "ZAN home page"));
-  EXPECT_TRUE(WaitForPath(window, app->HomeUrl().path()));
-}
-
-}  // namespace
-}  // namespace zan
-
-namespace zan {
-namespace {
 
 constexpr char kWindowsDefinition[] = R"(RYX_Toolbar {
   BUTTON { caption="New" command="New" }

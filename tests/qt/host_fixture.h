@@ -146,6 +146,40 @@ class HostTest : public ::testing::Test {
         window->toolbar()->GetSearchBoxOf(item)->view());
   }
 
+  // Runs `drive` on the popup menu shown next (once entry `id` has its
+  // place, when one is named), from a timer: the menu runs a loop of its
+  // own.
+  static void WhenMenuShows(QtToolbarView* view,
+                            std::function<void(QtMenuPopup&)> drive,
+                            int id = 0) {
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, view, drive, id] {
+      QtMenuPopup* menu = view->ActiveMenu();
+      if (!menu || !menu->isVisible()) return;
+      if (id != 0 && menu->EntryRect(id).isEmpty()) return;
+      poll->stop();
+      poll->deleteLater();
+      drive(*menu);
+    });
+    poll->start();
+  }
+
+  // Chooses entry `id` of the menu shown next with the mouse; `status`
+  // gets the status text its hover shows.
+  static void ChooseInNextMenu(BrowserWindow* window, int id,
+                               std::string* status) {
+    WhenMenuShows(
+        window->toolbar_view(),
+        [window, id, status](QtMenuPopup& menu) {
+          QRect entry = menu.EntryRect(id);
+          QTest::mouseMove(&menu, entry.center());
+          *status = window->status_text();
+          QTest::mouseClick(&menu, Qt::LeftButton, {}, entry.center());
+        },
+        id);
+  }
+
   int CountRequests(const std::string& prefix) const {
     int n = 0;
     for (const auto& r : server.Requests()) {

@@ -17,24 +17,7 @@ namespace {
 
 using test::WaitUntil;
 
-class NarrowWindowTest : public test::HostTest {
- protected:
-  // Runs `drive` on the popup menu shown next, from a timer (the menu runs a
-  // loop of its own); `drive` closes it.
-  void WhenMenuShows(QtToolbarView* view,
-                     std::function<void(QtMenuPopup&)> drive) {
-    auto* poll = new QTimer;
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, [poll, view, drive] {
-      QtMenuPopup* menu = view->ActiveMenu();
-      if (!menu || !menu->isVisible()) return;
-      poll->stop();
-      poll->deleteLater();
-      drive(*menu);
-    });
-    poll->start();
-  }
-};
+using NarrowWindowTest = test::HostTest;
 
 TEST_F(NarrowWindowTest, DefaultToolbarInA1024And600PixelWindow) {
   BrowserWindow* window = Open("");
@@ -127,34 +110,6 @@ TEST_F(NarrowWindowTest, PopupMenuTallerThanTheScreenScrolls) {
   view->ClickButton(ButtonCommandId(0));
   EXPECT_TRUE(scrolled);
   EXPECT_TRUE(WaitForPath(window, "/last"));
-}
-
-TEST_F(NarrowWindowTest, MenuOfThe28thItemRunsItsEntries) {
-  std::string definition = "RYX_Toolbar {\n";
-  for (int i = 0; i < 27; ++i) definition += "SEPARATOR\n";
-  definition +=
-      "BUTTON { caption=\"Late\" MENU { type=\"Single\"\n"
-      "MENUITEM { caption=\"First\" command=\"Go\" hint=\"go\" } } }\n"
-      "COMMANDS { GOTOURL { name=\"Go\" url=\"{BASE}late\" } } }";
-  BrowserWindow* window = OpenWith(definition, "start");
-  window->resize(1400, 500);
-  QtToolbarView* view = window->toolbar_view();
-  bool clicked = false;
-  std::string status;
-  WhenMenuShows(view, [&](QtMenuPopup& menu) {
-    ASSERT_EQ(menu.menu().entries.size(), 1u);
-    const int id = menu.menu().entries[0].id;
-    EXPECT_GE(id, kFirstExtraMenuId);
-    QRect entry = menu.EntryRect(id);
-    QTest::mouseMove(&menu, entry.center());
-    status = window->status_text();
-    QTest::mouseClick(&menu, Qt::LeftButton, {}, entry.center());
-    clicked = true;
-  });
-  view->ClickButton(ButtonCommandId(27));
-  EXPECT_TRUE(clicked);
-  EXPECT_EQ(status, "go");
-  EXPECT_TRUE(WaitForPath(window, "/late"));
 }
 
 constexpr char kSendDefinition[] = R"(RYX_Toolbar {

@@ -79,7 +79,6 @@ enum Item {
 
 constexpr char kWordsPage[] = R"html(<!DOCTYPE html><html><body>
 <p>The blue sky, a bluebird and more blue water.</p>
-<script>function popup() { window.open('/popped'); }</script>
 </body></html>)html";
 
 class ServicesTest : public test::HostTest {
@@ -134,26 +133,18 @@ TEST_F(ServicesTest, MessageSearchHighlightHistoryAndPopups) {
   ASSERT_TRUE(WaitForPath(window, "/find"));
   EXPECT_EQ(window->page()->url().query().toStdString(), "q=blue+sky");
 
-  // ClearHistory empties the box's history and deletes the key.
+  // ClearHistory empties the box's history.
   box = toolbar->GetSearchBoxOf(kSearchBox);
   box->AddToHistory("older words");
   ASSERT_FALSE(box->history().empty());
   Click(kClear);
   EXPECT_TRUE(toolbar->GetSearchBoxOf(kSearchBox)->history().empty());
-  EXPECT_EQ(settings->OpenProductKey()->OpenKey("search"), nullptr);
 
-  // The popup blocker goes on and says so; a page's popup is then refused.
+  // The popup blocker goes on and off and says so (what it refuses is
+  // browser_host_test.cc's).
   Click(kPopups);
   EXPECT_EQ(Boxes().back(), "ZAN: Blocking on");
   EXPECT_EQ(settings->GetDword("PopupBlockingEnabled", 0), 1u);
-  window->page()->load(
-      QUrl(QString::fromStdString(server.BaseUrl() + "words")));
-  ASSERT_TRUE(WaitForPath(window, "/words"));
-  const int blocked = window->blocked_popups();
-  Eval(window, QStringLiteral("popup(); ''"));
-  ASSERT_TRUE(test::WaitUntil(
-      [&] { return window->blocked_popups() == blocked + 1; }, 5000));
-  EXPECT_EQ(app->windows().size(), 1u);
   Click(kPopups);
   EXPECT_EQ(Boxes().back(), "ZAN: Blocking off");
   EXPECT_EQ(settings->GetDword("PopupBlockingEnabled", 1), 0u);
@@ -170,6 +161,7 @@ TEST_F(ServicesTest, MailAccountsAndCheckMail) {
   bool seen = false;
   test::WhenDialogShows<QtAccountsDialog>([&](QtAccountsDialog& d) {
     seen = true;
+    EXPECT_TRUE(d.isModal());
     EXPECT_EQ(d.parentWidget(), window);
     QTest::mouseClick(d.Control(AccountsControl::kAdd), Qt::LeftButton);
     QTest::mouseClick(d.Control(AccountsControl::kOk), Qt::LeftButton);
@@ -266,13 +258,8 @@ TEST_F(ServicesTest, RegistrationShowsTheBandAndUninstallRemovesIt) {
   ASSERT_TRUE(other->band_shown());
   ASSERT_NE(other->toolbar()->GetModel(), nullptr);
 
-  // Uninstall answered with No changes nothing.
-  Click(kUninstall);
-  EXPECT_EQ(Boxes().back(), AlertTitle() + ": " + UninstallPrompt());
-  EXPECT_TRUE(app->IsToolbarRegistered());
-
-  // Answered with Yes in the real box: the window closes, everything goes,
-  // and a window without the band shows the uninstall page.
+  // Uninstall answered with Yes in the real box: the window closes, everything
+  // goes, and a window without the band shows the uninstall page.
   settings->SetDword("PopupBlockingEnabled", 1);
   app->ui().set_unattended(false);
   test::WhenDialogShows<QMessageBox>(
@@ -288,16 +275,11 @@ TEST_F(ServicesTest, RegistrationShowsTheBandAndUninstallRemovesIt) {
   ASSERT_TRUE(WaitForPath(last, "/uninstall.html"));
   EXPECT_FALSE(last->band_widget()->isVisible());
   EXPECT_FALSE(last->toolbar_active());
-  // The window that stayed open dropped its toolbar; its timers, page
-  // events and searches write nothing back.
+  // The window that stayed open dropped its band (that its toolbar then
+  // writes nothing back is uninstall_test.cc's).
   ASSERT_TRUE(test::WaitUntil([&] { return !other->band_shown(); }));
   EXPECT_FALSE(other->toolbar_active());
-  EXPECT_EQ(other->toolbar()->GetModel(), nullptr);
   EXPECT_EQ(other->toolbar_view()->ButtonCount(), 0);
-  other->toolbar()->OnTimer(kMailCheckTimerId);
-  other->toolbar()->OnSearchBoxEnter(kSearchBox);
-  other->page()->load(QUrl(QString::fromStdString(server.BaseUrl() + "words")));
-  ASSERT_TRUE(test::WaitUntil([&] { return other->page_loaded(); }));
   EXPECT_EQ(registry->OpenKey(RegistryHive::kCurrentUser, ProductKeyPath()),
             nullptr);
 }
@@ -355,16 +337,11 @@ TEST_F(ServicesTest, PageScriptSetsClientSideProperties) {
       .RegisterClassEntries();
   EXPECT_EQ(run("'color', 'red'"), "true");
   EXPECT_EQ(settings->GetString("CSP_color", ""), "red");
-  EXPECT_EQ(run("'count', 5"), "true");
-  EXPECT_EQ(settings->GetString("CSP_count", ""), "5");
-  EXPECT_EQ(run("'ratio', 2.5"), "true");
-  EXPECT_EQ(settings->GetString("CSP_ratio", ""), "2.5");
+  // Script values keep their type on the way (their text is the
+  // client_side_property suite's rule); a refusal comes back as false.
   EXPECT_EQ(run("'flag', true"), "true");
   EXPECT_EQ(settings->GetString("CSP_flag", ""), "True");
-  EXPECT_EQ(run("'', 'nothing'"), "true");
-  EXPECT_EQ(settings->GetString("CSP_", "absent"), "absent");
   EXPECT_EQ(run("'gone', null"), "false");
-  EXPECT_EQ(settings->GetString("CSP_gone", "absent"), "absent");
   EXPECT_EQ(run("'color', 'green'"), "true");
   // Script that goes around CreateToolbarObject is held to the same rule.
   ToolbarRegistration(*registry, nullptr, "/opt/zan/zan.so")
@@ -436,11 +413,10 @@ TEST(ProgramRegistrationTest, RegisterShowsTheToolbarAndUnregisterRemovesIt) {
   const QStringList listing = {QStringLiteral("--print-toolbar"),
                                QStringLiteral("--quit-after"),
                                QStringLiteral("300")};
-  // Not registered: no toolbar in the window.
-  std::string out = RunProgram(home, listing);
-  EXPECT_EQ(out.find("1024\t"), std::string::npos) << out;
-
-  out = RunProgram(home, QStringList{QStringLiteral("--register")} + listing);
+  // (Without a registration the window has no toolbar: the in-process
+  // registration test shows it.)
+  std::string out =
+      RunProgram(home, QStringList{QStringLiteral("--register")} + listing);
   EXPECT_NE(out.find("the toolbar is registered"), std::string::npos) << out;
   EXPECT_NE(out.find("1024\t"), std::string::npos) << out;
   // Registered once, the toolbar shows in every window; no second
@@ -451,7 +427,7 @@ TEST(ProgramRegistrationTest, RegisterShowsTheToolbarAndUnregisterRemovesIt) {
   EXPECT_NE(out.find("1024\t"), std::string::npos) << out;
 
   // The installed-programs entry names a command that works here: run by a
-  // shell, it unregisters the toolbar of this store.
+  // shell, it runs the program's own --unregister on this store.
   std::string uninstall;
   {
     auto registry = SqliteRegistry::Open(home.File("registry.db"));
@@ -477,23 +453,13 @@ TEST(ProgramRegistrationTest, RegisterShowsTheToolbarAndUnregisterRemovesIt) {
                                       " --print-toolbar --quit-after 300")});
   ASSERT_TRUE(shell.waitForFinished(30000));
   EXPECT_EQ(shell.exitCode(), 0);
-  EXPECT_NE(
-      shell.readAllStandardOutput().toStdString().find("no longer registered"),
-      std::string::npos);
-  std::string exported = Export(home);
-  EXPECT_EQ(exported.find("ZAN Inc.\\ZAN]"), std::string::npos) << exported;
-
-  // Registered again for the program's own --unregister.
-  out = RunProgram(home, QStringList{QStringLiteral("--register")} + listing);
-  EXPECT_NE(out.find("the toolbar is registered"), std::string::npos) << out;
-
-  out = RunProgram(home, QStringList{QStringLiteral("--unregister")} + listing);
+  out = shell.readAllStandardOutput().toStdString();
   EXPECT_NE(out.find("no longer registered"), std::string::npos) << out;
   EXPECT_EQ(out.find("1024\t"), std::string::npos) << out;
   // The downloaded definition went with the registration, and no setting
   // is left: not even the uninstall page's window wrote one.
   EXPECT_FALSE(std::filesystem::exists(home.File("ZAN.tbd")));
-  exported = Export(home);
+  std::string exported = Export(home);
   EXPECT_EQ(exported.find("ZAN Inc.\\ZAN]"), std::string::npos) << exported;
   EXPECT_NE(exported.find("ZAN Inc.]"), std::string::npos) << exported;
   EXPECT_NE(exported.find("\"Remove ZAN Inc.\"=\"rm -f -- '"),

@@ -18,10 +18,7 @@ class FakeSearchBox : public SearchBoxAccess {
   explicit FakeSearchBox(std::string initial = "")
       : value(std::move(initial)) {}
 
-  std::string GetValue() override {
-    ++get_value_calls;
-    return value;
-  }
+  std::string GetValue() override { return value; }
   void AddToHistory(const std::string& text) override {
     history.push_back(text);
   }
@@ -32,7 +29,6 @@ class FakeSearchBox : public SearchBoxAccess {
 
   std::string value;
   std::vector<std::string> history;
-  int get_value_calls = 0;
   int clear_calls = 0;
 };
 
@@ -68,7 +64,6 @@ class FakeToolbarControl : public ToolbarControl {
   }
   void ReloadPane(int item_index) override {
     Record("ReloadPane " + std::to_string(item_index));
-    if (on_reload) on_reload(item_index);
   }
   void LayoutPane(int item_index) override {
     Record("LayoutPane " + std::to_string(item_index));
@@ -114,7 +109,6 @@ class FakeToolbarControl : public ToolbarControl {
   std::map<int, bool> enabled;
   std::map<int, bool> checked;
   std::vector<std::string> events;
-  std::function<void(int)> on_reload;
   std::function<void()> on_start_toolbar;
 
  private:

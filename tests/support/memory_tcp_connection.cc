@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace zan {
 
@@ -31,19 +32,9 @@ void MemoryLink::FeedReadError() {
   changed_.notify_all();
 }
 
-void MemoryLink::SetConnectResult(TcpConnection::ConnectResult result) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  connect_result_ = result;
-}
-
 void MemoryLink::SetResponder(Responder responder) {
   std::lock_guard<std::mutex> lock(mutex_);
   responder_ = std::move(responder);
-}
-
-void MemoryLink::SetSendWorks(bool works) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  send_works_ = works;
 }
 
 bool MemoryLink::WaitUntilConsumed() {
@@ -58,34 +49,16 @@ std::string MemoryLink::Sent() const {
   return sent_;
 }
 
-int MemoryLink::connects() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return connects_;
-}
-
-std::string MemoryLink::connected_host() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return host_;
-}
-
-bool MemoryLink::closed() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return closed_;
-}
-
-TcpConnection::ConnectResult MemoryTcpConnection::Connect(
-    const std::string& host, uint16_t) {
-  std::lock_guard<std::mutex> lock(link_->mutex_);
-  ++link_->connects_;
-  link_->host_ = host;
-  return link_->connect_result_;
+TcpConnection::ConnectResult MemoryTcpConnection::Connect(const std::string&,
+                                                          uint16_t) {
+  return ConnectResult::kConnected;
 }
 
 bool MemoryTcpConnection::Send(std::string_view data) {
   MemoryLink::Responder responder;
   {
     std::lock_guard<std::mutex> lock(link_->mutex_);
-    if (!link_->send_works_ || link_->closed_) return false;
+    if (link_->closed_) return false;
     link_->sent_.append(data);
     responder = link_->responder_;
   }

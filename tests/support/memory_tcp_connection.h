@@ -29,10 +29,7 @@ class MemoryLink {
   void FeedEnd();
   // The next Read() fails.
   void FeedReadError();
-  void SetConnectResult(TcpConnection::ConnectResult result);
   void SetResponder(Responder responder);
-  // When false, every Send() fails.
-  void SetSendWorks(bool works);
 
   // Waits (up to 10 s) until every arrival is read and the reader waits for
   // more, or has met the end of the stream or a read error. False on time
@@ -41,9 +38,6 @@ class MemoryLink {
 
   // Everything sent so far.
   std::string Sent() const;
-  int connects() const;
-  std::string connected_host() const;
-  bool closed() const;
 
  private:
   friend class MemoryTcpConnection;
@@ -57,12 +51,7 @@ class MemoryLink {
   bool waiting_ = false;      // the reader sleeps in WaitReadable()
   bool stopped_ = false;
   bool closed_ = false;
-  bool send_works_ = true;
-  int connects_ = 0;
-  std::string host_;
   std::string sent_;
-  TcpConnection::ConnectResult connect_result_ =
-      TcpConnection::ConnectResult::kConnected;
   Responder responder_;
 };
 
