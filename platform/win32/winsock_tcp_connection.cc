@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+#include "platform/win32/schannel_tls_layer.h"
+
 namespace zan {
 namespace {
 
@@ -229,6 +231,21 @@ void WinsockTcpConnection::Close() {
     closesocket(socket_);
     socket_ = INVALID_SOCKET;
   }
+}
+
+WinsockTcpConnectionFactory::WinsockTcpConnectionFactory(int connect_timeout_ms)
+    : connect_timeout_ms_(connect_timeout_ms) {}
+
+WinsockTcpConnectionFactory::~WinsockTcpConnectionFactory() = default;
+
+std::unique_ptr<TcpConnection> WinsockTcpConnectionFactory::Create() {
+  return std::make_unique<WinsockTcpConnection>(connect_timeout_ms_);
+}
+
+TlsLayer* WinsockTcpConnectionFactory::Tls() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!tls_) tls_ = std::make_unique<SchannelTlsLayer>();
+  return tls_.get();
 }
 
 }  // namespace zan

@@ -48,16 +48,20 @@ class WinsockTcpConnection : public TcpConnection {
   std::atomic<bool> cancelled_{false};
 };
 
+class SchannelTlsLayer;
+
+// Winsock connections, and TLS over them through Schannel.
 class WinsockTcpConnectionFactory : public TcpConnectionFactory {
  public:
-  explicit WinsockTcpConnectionFactory(int connect_timeout_ms = 30000)
-      : connect_timeout_ms_(connect_timeout_ms) {}
-  std::unique_ptr<TcpConnection> Create() override {
-    return std::make_unique<WinsockTcpConnection>(connect_timeout_ms_);
-  }
+  explicit WinsockTcpConnectionFactory(int connect_timeout_ms = 30000);
+  ~WinsockTcpConnectionFactory() override;
+  std::unique_ptr<TcpConnection> Create() override;
+  TlsLayer* Tls() override;
 
  private:
   int connect_timeout_ms_;
+  std::mutex mutex_;  // the TLS layer, made at the first Tls()
+  std::unique_ptr<SchannelTlsLayer> tls_;
 };
 
 }  // namespace zan

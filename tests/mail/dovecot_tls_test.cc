@@ -11,14 +11,11 @@
 #include "mail/pop3_session.h"
 #include "tests/mail/mail_fakes.h"
 #include "tests/support/dovecot_server.h"
-#include "tests/support/scripted_pop3_server.h"
 #include "tests/support/test_certificates.h"
 #include "tests/support/test_platform.h"
 
 namespace zan {
 namespace {
-
-using Server = ScriptedPop3Server;
 
 // One dovecot with STLS and TLS from the first byte, its certificate signed
 // by a throwaway authority for "localhost" only.
@@ -155,37 +152,7 @@ TEST_F(DovecotTlsTest, CertificatesThatDoNotFit) {
       << server_->Log().substr(log_start);
 }
 
-TEST_F(DovecotTlsTest, NoCredentialsWithoutTheUpgrade) {
-  {
-    // A server (or someone between) that does not offer STLS.
-    Server server({Server::Send("+OK ready <1@h>\r\n"), Server::ReadLine(),
-                   Server::Send("-ERR Unknown command\r\n"), Server::ReadLine(),
-                   Server::ReadLine()});
-    EXPECT_EQ(Check("localhost", server.port(), MailSecurity::kStls),
-              "STLS not supported!");
-    EXPECT_EQ(server.ReceivedLines(), std::vector<std::string>{"stls"});
-  }
-  {
-    // One that agrees and then speaks plain text.
-    Server server({Server::Send("+OK ready\r\n"), Server::ReadLine(),
-                   Server::Send("+OK begin\r\n"),
-                   Server::Send("+OK not TLS at all\r\n"), Server::Close()});
-    EXPECT_EQ(Check("localhost", server.port(), MailSecurity::kStls),
-              "TLS Handshake error!");
-    EXPECT_EQ(server.ReceivedLines(), std::vector<std::string>{"stls"});
-  }
-  {
-    // A plain server on the TLS port.
-    Server server({Server::Send("+OK ready\r\n"), Server::ReadLine(),
-                   Server::ReadLine()});
-    EXPECT_EQ(Check("localhost", server.port(), MailSecurity::kTls),
-              "TLS Handshake error!");
-    for (const std::string& line : server.ReceivedLines()) {
-      EXPECT_EQ(line.find("user"), std::string::npos);
-      EXPECT_EQ(line.find("secret"), std::string::npos);
-    }
-  }
-  // A real server without TLS refuses STLS.
+TEST_F(DovecotTlsTest, RealServerWithoutTlsRefusesStls) {
   std::string why;
   auto plain = DovecotServer::Start({{"user1", "secret", 1}}, &why);
   ASSERT_TRUE(plain) << why;
@@ -212,9 +179,10 @@ TEST_F(DovecotTlsTest, ZanMailAccountsWithTls) {
   const char* binary_dir = std::getenv("ZAN_BINARY_DIR");
   if (!binary_dir) GTEST_SKIP() << "run through ctest";
   test::TempDir dir;
-  const std::string tool = "SSL_CERT_FILE='" + certificates_->authority() +
-                           "' ZAN_REGISTRY='" + dir.File("registry.db") +
-                           "' '" + binary_dir + "/tools/zan-mail'";
+  const std::string program = "ZAN_REGISTRY='" + dir.File("registry.db") +
+                              "' '" + binary_dir + "/tools/zan-mail'";
+  const std::string tool =
+      "SSL_CERT_FILE='" + certificates_->authority() + "' " + program;
   const std::string plain_port = std::to_string(server_->port());
   const std::string tls_port = std::to_string(server_->tls_port());
   int code = -1;
@@ -252,6 +220,20 @@ TEST_F(DovecotTlsTest, ZanMailAccountsWithTls) {
                        "\n2\tlocalhost\tuser3\t" + Octets(5) +
                        "\n3\t127.0.0.1\tuser1\tCertificate error!\n"
                        "Certificate error!\n");
+
+  // An authority the trust store does not hold: every account fails before
+  // it logs in.
+  const size_t log_start = server_->Log().size();
+  check = RunShell("SSL_CERT_FILE='" + other_authority_->authority() + "' " +
+                       program + " check --force",
+                   &code);
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(check,
+            "1\tlocalhost\tuser1\tCertificate error!\n"
+            "2\tlocalhost\tuser3\tCertificate error!\n"
+            "3\t127.0.0.1\tuser1\tCertificate error!\nCertificate error!\n");
+  EXPECT_EQ(server_->Log().substr(log_start).find("Login:"), std::string::npos)
+      << server_->Log().substr(log_start);
 }
 
 }  // namespace

@@ -346,5 +346,45 @@ TEST_F(Pop3SessionTest, DestructionKeepsTheLastError) {
   EXPECT_EQ(errors_.ErrorOf("7"), "User Name error!");
 }
 
+// The upgrade to TLS never lets the credentials out in plain text, whatever
+// the system's TLS layer: a server that does not offer STLS, one that agrees
+// and then speaks plain text, and a plain server where TLS is due from the
+// first byte.
+TEST_F(Pop3SessionTest, NoCredentialsWithoutTheUpgrade) {
+  auto check = [&](uint16_t port, MailSecurity security) {
+    Pop3Session session(connections_, pump_, errors_.Sink());
+    session.SetAccountNumber("2");
+    if (session.Connect("localhost", port, security)) {
+      EXPECT_FALSE(session.Login("user1", "secret", false));
+    }
+    EXPECT_FALSE(session.IsConnected());
+    return errors_.ErrorOf("2");
+  };
+  {
+    Server server({Server::Send("+OK ready <1@h>\r\n"), Server::ReadLine(),
+                   Server::Send("-ERR Unknown command\r\n"), Server::ReadLine(),
+                   Server::ReadLine()});
+    EXPECT_EQ(check(server.port(), MailSecurity::kStls), "STLS not supported!");
+    EXPECT_EQ(server.ReceivedLines(), std::vector<std::string>{"stls"});
+  }
+  {
+    Server server({Server::Send("+OK ready\r\n"), Server::ReadLine(),
+                   Server::Send("+OK begin\r\n"),
+                   Server::Send("+OK not TLS at all\r\n"), Server::Close()});
+    EXPECT_EQ(check(server.port(), MailSecurity::kStls),
+              "TLS Handshake error!");
+    EXPECT_EQ(server.ReceivedLines(), std::vector<std::string>{"stls"});
+  }
+  {
+    Server server({Server::Send("+OK ready\r\n"), Server::ReadLine(),
+                   Server::ReadLine()});
+    EXPECT_EQ(check(server.port(), MailSecurity::kTls), "TLS Handshake error!");
+    for (const std::string& line : server.ReceivedLines()) {
+      EXPECT_EQ(line.find("user"), std::string::npos);
+      EXPECT_EQ(line.find("secret"), std::string::npos);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zan
