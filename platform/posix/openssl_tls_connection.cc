@@ -41,7 +41,7 @@ std::unique_ptr<OpenSslTlsConnection> OpenSslTlsConnection::Create(
 }
 
 OpenSslTlsConnection::OpenSslTlsConnection(std::shared_ptr<TcpConnection> plain)
-    : plain_(std::move(plain)) {}
+    : LayeredTlsConnection(std::move(plain)) {}
 
 OpenSslTlsConnection::~OpenSslTlsConnection() {
   if (ssl_) SSL_free(ssl_);
@@ -85,17 +85,6 @@ TlsConnection::HandshakeResult OpenSslTlsConnection::Handshake() {
   }
 }
 
-TcpConnection::ConnectResult OpenSslTlsConnection::Connect(
-    const std::string& host, uint16_t port) {
-  return plain_->Connect(host, port);
-}
-
-void OpenSslTlsConnection::CancelConnect() {
-  cancelled_ = true;
-  plain_->CancelConnect();
-  Stop();
-}
-
 bool OpenSslTlsConnection::Send(std::string_view data) {
   if (!secured_ || data.empty()) return secured_;
   std::lock_guard<std::mutex> lock(mutex_);
@@ -120,16 +109,6 @@ TcpConnection::ReadyState OpenSslTlsConnection::WaitReadable() {
     if (secured_ && SSL_has_pending(ssl_)) return ReadyState::kReadable;
   }
   return plain_->WaitReadable();
-}
-
-void OpenSslTlsConnection::Stop() {
-  stopped_ = true;
-  plain_->Stop();
-}
-
-void OpenSslTlsConnection::Resume() {
-  plain_->Resume();
-  stopped_ = false;
 }
 
 long OpenSslTlsConnection::Read(char* buffer, size_t size) {

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/tls_layer.h"
+#include "platform/std/layered_tls_connection.h"
 
 typedef struct ssl_st SSL;
 typedef struct bio_method_st BIO_METHOD;
@@ -18,7 +18,7 @@ namespace zan {
 // by the sending thread and the reader, one call at a time under a lock;
 // its records go through a BIO that calls the plain connection's Send()
 // and non-blocking Read().
-class OpenSslTlsConnection : public TlsConnection {
+class OpenSslTlsConnection : public LayeredTlsConnection {
  public:
   // Null when OpenSSL cannot make the client.
   static std::unique_ptr<OpenSslTlsConnection> Create(
@@ -29,24 +29,16 @@ class OpenSslTlsConnection : public TlsConnection {
   OpenSslTlsConnection& operator=(const OpenSslTlsConnection&) = delete;
 
   HandshakeResult Handshake() override;
-  ConnectResult Connect(const std::string& host, uint16_t port) override;
-  void CancelConnect() override;
   bool Send(std::string_view data) override;
   ReadyState WaitReadable() override;
-  void Stop() override;
-  void Resume() override;
   long Read(char* buffer, size_t size) override;
   void Close() override;
 
  private:
   explicit OpenSslTlsConnection(std::shared_ptr<TcpConnection> plain);
 
-  std::shared_ptr<TcpConnection> plain_;
   std::mutex mutex_;  // the OpenSSL object
   SSL* ssl_ = nullptr;
-  std::atomic<bool> cancelled_{false};
-  std::atomic<bool> stopped_{false};
-  std::atomic<bool> secured_{false};
 };
 
 }  // namespace zan

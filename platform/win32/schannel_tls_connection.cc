@@ -93,8 +93,8 @@ bool TrustedFor(PCCERT_CONTEXT certificate, const std::wstring& host) {
 SchannelTlsConnection::SchannelTlsConnection(
     std::shared_ptr<SchannelCredentials> credentials,
     std::shared_ptr<TcpConnection> plain, const std::string& host)
-    : credentials_(std::move(credentials)),
-      plain_(std::move(plain)),
+    : LayeredTlsConnection(std::move(plain)),
+      credentials_(std::move(credentials)),
       target_(Widen(host)) {}
 
 SchannelTlsConnection::~SchannelTlsConnection() {
@@ -264,17 +264,6 @@ bool SchannelTlsConnection::SendToken(SecBuffer& token) {
   return sent;
 }
 
-TcpConnection::ConnectResult SchannelTlsConnection::Connect(
-    const std::string& host, uint16_t port) {
-  return plain_->Connect(host, port);
-}
-
-void SchannelTlsConnection::CancelConnect() {
-  cancelled_ = true;
-  plain_->CancelConnect();
-  Stop();
-}
-
 bool SchannelTlsConnection::Send(std::string_view data) {
   if (!secured_ || data.empty()) return secured_;
   // The lock also keeps each record whole on the wire against the reader's
@@ -321,16 +310,6 @@ TcpConnection::ReadyState SchannelTlsConnection::WaitReadable() {
     }
   }
   return plain_->WaitReadable();
-}
-
-void SchannelTlsConnection::Stop() {
-  stopped_ = true;
-  plain_->Stop();
-}
-
-void SchannelTlsConnection::Resume() {
-  plain_->Resume();
-  stopped_ = false;
 }
 
 long SchannelTlsConnection::Read(char* buffer, size_t size) {

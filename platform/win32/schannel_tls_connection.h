@@ -13,7 +13,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/tls_layer.h"
+#include "platform/std/layered_tls_connection.h"
 
 namespace zan {
 
@@ -25,7 +25,7 @@ class SchannelCredentials;
 // decrypted, and decrypted text not yet handed out, stay in the object
 // between reads; WaitReadable() answers at once while either can give the
 // reader something.
-class SchannelTlsConnection : public TlsConnection {
+class SchannelTlsConnection : public LayeredTlsConnection {
  public:
   SchannelTlsConnection(std::shared_ptr<SchannelCredentials> credentials,
                         std::shared_ptr<TcpConnection> plain,
@@ -35,12 +35,8 @@ class SchannelTlsConnection : public TlsConnection {
   SchannelTlsConnection& operator=(const SchannelTlsConnection&) = delete;
 
   HandshakeResult Handshake() override;
-  ConnectResult Connect(const std::string& host, uint16_t port) override;
-  void CancelConnect() override;
   bool Send(std::string_view data) override;
   ReadyState WaitReadable() override;
-  void Stop() override;
-  void Resume() override;
   long Read(char* buffer, size_t size) override;
   void Close() override;
 
@@ -60,7 +56,6 @@ class SchannelTlsConnection : public TlsConnection {
   void SendCloseNotify();
 
   const std::shared_ptr<SchannelCredentials> credentials_;
-  const std::shared_ptr<TcpConnection> plain_;
   std::wstring target_;  // the host, as the package and the check take it
 
   // The context and the buffers below; held through a record's way onto
@@ -75,10 +70,6 @@ class SchannelTlsConnection : public TlsConnection {
   std::string ready_;           // decrypted text not yet read
   size_t ready_offset_ = 0;
   bool ended_ = false;  // close_notify or the end of the stream
-
-  std::atomic<bool> cancelled_{false};
-  std::atomic<bool> stopped_{false};
-  std::atomic<bool> secured_{false};
 };
 
 }  // namespace zan

@@ -21,6 +21,9 @@ CORE_ORDER = ["settings", "definition", "mail", "commands", "browser"]
 ALLOWED = {"platform": set()}
 for form in FORMS:
     ALLOWED[form] = set(SEAMS)
+# The system's forms may build on what needs the standard library alone.
+for form in ("platform/posix", "platform/win32"):
+    ALLOWED[form] |= {"platform/std"}
 for i, folder in enumerate(CORE_ORDER):
     ALLOWED[folder] = SEAMS | set(CORE_ORDER[:i])
 CORE = SEAMS | set(CORE_ORDER)

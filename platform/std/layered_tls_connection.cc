@@ -1,0 +1,31 @@
+#include "platform/std/layered_tls_connection.h"
+
+#include <utility>
+
+namespace zan {
+
+LayeredTlsConnection::LayeredTlsConnection(std::shared_ptr<TcpConnection> plain)
+    : plain_(std::move(plain)) {}
+
+TcpConnection::ConnectResult LayeredTlsConnection::Connect(
+    const std::string& host, uint16_t port) {
+  return plain_->Connect(host, port);
+}
+
+void LayeredTlsConnection::CancelConnect() {
+  cancelled_ = true;
+  plain_->CancelConnect();
+  Stop();
+}
+
+void LayeredTlsConnection::Stop() {
+  stopped_ = true;
+  plain_->Stop();
+}
+
+void LayeredTlsConnection::Resume() {
+  plain_->Resume();
+  stopped_ = false;
+}
+
+}  // namespace zan
