@@ -12,19 +12,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <fstream>
 #include <string>
-#include <vector>
 
 #include "tests/band/band_test_util.h"
 #include "tests/band/fake_browser_site.h"
+#include "tests/band/sited_band.h"
 
 namespace zan::test {
 namespace {
-
-constexpr char kProductKey[] = "SOFTWARE\\ZAN Inc.\\ZAN";
 
 // A definition with every kind of window the toolbar makes; `extra` goes
 // before the commands.
@@ -53,10 +48,6 @@ std::string Definition(const std::string& extra) {
          "}\n";
 }
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // A 24-bit bitmap file of one colour.
 std::string Bitmap(int width, int height) {
   const int row = (width * 3 + 3) / 4 * 4;
@@ -77,11 +68,6 @@ std::string Bitmap(int width, int height) {
   return bytes;
 }
 
-std::string FileUrl(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return "file:///" + path + "/";
-}
-
 // The windows of this thread: top-level ones and all their descendants.
 int CountThreadWindows() {
   int count = 0;
@@ -100,13 +86,6 @@ int CountThreadWindows() {
       },
       reinterpret_cast<LPARAM>(&count));
   return count;
-}
-
-void PumpMessages() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    DispatchMessageA(&message);
-  }
 }
 
 // The width of the toolbar's buttons that are not hidden, of all of them or
@@ -131,18 +110,9 @@ class BandLifetimeTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_EQ(Regsvr32(false), 0);
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    site_ = std::string(temp) + "zan_own_site";
-    home_ = std::string(temp) + "zan_own_home";
-    CreateDirectoryA(site_.c_str(), nullptr);
-    CreateDirectoryA(home_.c_str(), nullptr);
-    const std::string source = std::getenv("ZAN_SOURCE_DIR");
-    for (const char* name : {"tbil.bmp", "tbhotil.bmp"}) {
-      std::ifstream in(source + "/site/toolbar/" + name, std::ios::binary);
-      WriteFile(site_ + "\\" + name,
-                std::string(std::istreambuf_iterator<char>(in), {}));
-    }
+    site_ = TempFolder("zan_own_site");
+    home_ = TempFolder("zan_own_home");
+    ASSERT_TRUE(CopyToolbarImages(site_));
     WriteFile(site_ + "\\face.bmp", Bitmap(24, 16));
   }
   static void TearDownTestSuite() { Regsvr32(true); }
@@ -152,42 +122,16 @@ class BandLifetimeTest : public testing::Test {
     // A fresh copy of the definition in the toolbar's folder each time.
     WriteFile(site_ + "\\ZAN.tbd", Definition(""));
     DeleteFileA((home_ + "\\ZAN.tbd").c_str());
-    _putenv_s("ZAN_HOME", home_.c_str());
-    _putenv_s("ZAN_SITE_URL", FileUrl(site_).c_str());
-    DWORD off = 0;
-    RegSetKeyValueA(HKEY_CURRENT_USER, kProductKey, "PopupBlockingEnabled",
-                    REG_DWORD, &off, sizeof(off));
-    parent_ = CreateWindowExA(0, "STATIC", "browser", WS_OVERLAPPEDWINDOW, 0, 0,
-                              900, 40, nullptr, nullptr, nullptr, nullptr);
+    UseToolbarFolders(home_, FileUrl(site_ + "\\"));
+    SetSetting("PopupBlockingEnabled", 0);
+    parent_ = CreateBrowserWindow();
     ASSERT_NE(parent_, nullptr);
-    ShowWindow(parent_, SW_SHOWNOACTIVATE);
   }
   void TearDown() override {
     DestroyWindow(parent_);
     CoUninitialize();
   }
 
-  static IUnknown* CreateBand() {
-    CLSID class_id;
-    if (CLSIDFromProgID(L"RYX.ZAN", &class_id) != S_OK) return nullptr;
-    IUnknown* band = nullptr;
-    CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                     reinterpret_cast<void**>(&band));
-    return band;
-  }
-  template <typename Interface>
-  static Interface* As(IUnknown* object, REFIID iid) {
-    Interface* result = nullptr;
-    object->QueryInterface(iid, reinterpret_cast<void**>(&result));
-    return result;
-  }
-  static HWND ToolbarOf(IUnknown* band) {
-    IOleWindow* window = As<IOleWindow>(band, IID_IOleWindow);
-    HWND toolbar = nullptr;
-    window->GetWindow(&toolbar);
-    window->Release();
-    return toolbar;
-  }
   static DESKBANDINFO BandInfo(IDeskBand* band) {
     DESKBANDINFO info{};
     info.dwMask = DBIM_MINSIZE | DBIM_ACTUAL | DBIM_MAXSIZE | DBIM_TITLE |
@@ -206,12 +150,9 @@ std::string BandLifetimeTest::site_;
 std::string BandLifetimeTest::home_;
 
 TEST_F(BandLifetimeTest, IdealWidthReachesTheBrowserAndItsChangesToo) {
-  IUnknown* band = CreateBand();
-  ASSERT_NE(band, nullptr);
-  FakeSite site(parent_, &browser_);
-  IObjectWithSite* with_site = As<IObjectWithSite>(band, IID_IObjectWithSite);
-  ASSERT_EQ(with_site->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
-  HWND toolbar = ToolbarOf(band);
+  SitedBand band(parent_, &browser_);
+  ASSERT_EQ(band.status(), S_OK);
+  HWND toolbar = band.toolbar();
   ASSERT_NE(toolbar, nullptr);
   const int buttons =
       static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
@@ -222,7 +163,7 @@ TEST_F(BandLifetimeTest, IdealWidthReachesTheBrowserAndItsChangesToo) {
   EXPECT_NE(FindWindowExA(toolbar, nullptr, TOOLBARCLASSNAMEA, nullptr),
             nullptr);
 
-  IDeskBand* desk_band = As<IDeskBand>(band, IID_IDeskBand);
+  IDeskBand* desk_band = band.As<IDeskBand>(IID_IDeskBand);
   ASSERT_NE(desk_band, nullptr);
   ASSERT_EQ(desk_band->ShowDW(TRUE), S_OK);
   const int narrow = VisibleButtonsWidth(toolbar);
@@ -237,19 +178,18 @@ TEST_F(BandLifetimeTest, IdealWidthReachesTheBrowserAndItsChangesToo) {
   EXPECT_EQ(info.wszTitle[0], L'\0');
   EXPECT_EQ(info.dwModeFlags, 0x1A0u);
   EXPECT_EQ(info.dwMask & DBIM_BKCOLOR, 0u);
-  EXPECT_EQ(site.band_info_changes, 0);
+  EXPECT_EQ(band.site().band_info_changes, 0);
 
   // An update brings a wider toolbar: the browser is told to ask again.
   WriteFile(site_ + "\\ZAN.tbd",
             Definition("  BUTTON { caption=\"A button of some width\" "
                        "command=\"Home\" image=\"2\" }\n"));
   const int update = 0x400 + 4;
-  SendMessageA(GetParent(toolbar), WM_COMMAND, MAKEWPARAM(update, BN_CLICKED),
-               reinterpret_cast<LPARAM>(toolbar));
+  ClickButton(toolbar, update);
   PumpMessages();
   ASSERT_EQ(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0), 6);
-  EXPECT_EQ(site.band_info_changes, 1);
-  EXPECT_EQ(site.changed_band_id, 5);
+  EXPECT_EQ(band.site().band_info_changes, 1);
+  EXPECT_EQ(band.site().changed_band_id, 5);
   const int wide = VisibleButtonsWidth(toolbar);
   EXPECT_GT(wide, narrow);
   info = BandInfo(desk_band);
@@ -257,27 +197,21 @@ TEST_F(BandLifetimeTest, IdealWidthReachesTheBrowserAndItsChangesToo) {
 
   // The same toolbar again changes nothing; while hidden the browser is
   // not disturbed, and hears of the change when the band shows again.
-  SendMessageA(GetParent(toolbar), WM_COMMAND, MAKEWPARAM(update, BN_CLICKED),
-               reinterpret_cast<LPARAM>(toolbar));
+  ClickButton(toolbar, update);
   PumpMessages();
-  EXPECT_EQ(site.band_info_changes, 1);
+  EXPECT_EQ(band.site().band_info_changes, 1);
   desk_band->ShowDW(FALSE);
   WriteFile(site_ + "\\ZAN.tbd", Definition(""));
-  SendMessageA(GetParent(toolbar), WM_COMMAND, MAKEWPARAM(update, BN_CLICKED),
-               reinterpret_cast<LPARAM>(toolbar));
+  ClickButton(toolbar, update);
   PumpMessages();
-  EXPECT_EQ(site.band_info_changes, 1);
+  EXPECT_EQ(band.site().band_info_changes, 1);
   desk_band->ShowDW(TRUE);
-  EXPECT_EQ(site.band_info_changes, 2);
+  EXPECT_EQ(band.site().band_info_changes, 2);
   const int narrower = VisibleButtonsWidth(toolbar);
   EXPECT_LT(narrower, wide);
   EXPECT_EQ(BandInfo(desk_band).ptActual.x, narrower);
   desk_band->Release();
-
   browser_.Fire(253, {});
-  with_site->SetSite(nullptr);
-  with_site->Release();
-  band->Release();
 }
 
 // The rebar band that the browser makes for the toolbar, read by its child.
@@ -302,12 +236,9 @@ TEST_F(BandLifetimeTest, RebarBandGetsTheChevronAndTheIdealWidth) {
       WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | CCS_NOPARENTALIGN, 0, 0, 900,
       40, parent_, nullptr, nullptr, nullptr);
   ASSERT_NE(rebar, nullptr);
-  IUnknown* band = CreateBand();
-  ASSERT_NE(band, nullptr);
-  FakeSite site(rebar, &browser_);
-  IObjectWithSite* with_site = As<IObjectWithSite>(band, IID_IObjectWithSite);
-  ASSERT_EQ(with_site->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
-  HWND toolbar = ToolbarOf(band);
+  SitedBand band(rebar, &browser_);
+  ASSERT_EQ(band.status(), S_OK);
+  HWND toolbar = band.toolbar();
   // The browser puts the band's window into a band of its rebar.
   REBARBANDINFOA insert{};
   insert.cbSize = REBARBANDINFOA_V6_SIZE;
@@ -317,7 +248,7 @@ TEST_F(BandLifetimeTest, RebarBandGetsTheChevronAndTheIdealWidth) {
   insert.cx = 300;
   ASSERT_TRUE(SendMessageA(rebar, RB_INSERTBANDA, static_cast<WPARAM>(-1),
                            reinterpret_cast<LPARAM>(&insert)));
-  IDeskBand* desk_band = As<IDeskBand>(band, IID_IDeskBand);
+  IDeskBand* desk_band = band.As<IDeskBand>(IID_IDeskBand);
   ASSERT_EQ(desk_band->ShowDW(TRUE), S_OK);
   EXPECT_NE(RebarBandOf(rebar, toolbar).fStyle & RBBS_USECHEVRON, 0u);
   const int narrow = BandInfo(desk_band).ptActual.x;
@@ -329,16 +260,14 @@ TEST_F(BandLifetimeTest, RebarBandGetsTheChevronAndTheIdealWidth) {
   SendMessageA(toolbar, 0x2000 + WM_COMMAND, MAKEWPARAM(0x400 + 4, BN_CLICKED),
                reinterpret_cast<LPARAM>(toolbar));
   PumpMessages();
-  EXPECT_EQ(site.band_info_changes, 1);
+  EXPECT_EQ(band.site().band_info_changes, 1);
   const int wide = VisibleButtonsWidth(toolbar);
   EXPECT_GT(wide, narrow);
   EXPECT_EQ(static_cast<int>(RebarBandOf(rebar, toolbar).cxIdeal), wide);
   desk_band->Release();
 
   browser_.Fire(253, {});
-  with_site->SetSite(nullptr);
-  with_site->Release();
-  band->Release();
+  band.Close();
   DestroyWindow(rebar);
 }
 
@@ -386,15 +315,12 @@ int HookProbe::questions_ = 0;
 TEST_F(BandLifetimeTest, HundredBandsComeAndGoWithoutLeaks) {
   HookProbe probe;
   auto cycle = [this, &probe](bool check_hook) {
-    IUnknown* band = CreateBand();
-    ASSERT_NE(band, nullptr);
-    FakeSite site(parent_, &browser_);
-    IObjectWithSite* with_site = As<IObjectWithSite>(band, IID_IObjectWithSite);
-    ASSERT_EQ(with_site->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
-    HWND toolbar = ToolbarOf(band);
-    ASSERT_NE(FindWindowExA(toolbar, nullptr, "MSHTML_Toolbar_Page", nullptr),
-              nullptr);
-    IDeskBand* desk_band = As<IDeskBand>(band, IID_IDeskBand);
+    SitedBand band(parent_, &browser_);
+    ASSERT_EQ(band.status(), S_OK);
+    ASSERT_NE(
+        FindWindowExA(band.toolbar(), nullptr, "MSHTML_Toolbar_Page", nullptr),
+        nullptr);
+    IDeskBand* desk_band = band.As<IDeskBand>(IID_IDeskBand);
     desk_band->ShowDW(TRUE);
     desk_band->Release();
     PumpMessages();
@@ -402,11 +328,9 @@ TEST_F(BandLifetimeTest, HundredBandsComeAndGoWithoutLeaks) {
       EXPECT_GT(probe.Questions(), 0);  // the probe sees a live hook
     }
     browser_.Fire(253, {});  // the browser window closes
-    with_site->SetSite(nullptr);
-    with_site->Release();
-    band->Release();
+    band.Close();
     PumpMessages();
-    EXPECT_EQ(site.references(), 1u);
+    EXPECT_EQ(band.site().references(), 1u);
     EXPECT_EQ(browser_.references(), 1u);
   };
   // The first band loads what stays for the process (the DLL, the window

@@ -12,11 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,50 +23,19 @@
 #include "settings/settings_store.h"
 #include "tests/band/band_test_util.h"
 #include "tests/band/fake_browser_site.h"
+#include "tests/band/sited_band.h"
+#include "tests/band/window_watcher.h"
 
 namespace zan::test {
 namespace {
 
 constexpr char kAccountsKey[] = "SOFTWARE\\ZAN Inc.\\ZAN\\POP3 Accounts";
+constexpr char kDialogClass[] = "#32770";
 constexpr char kDialogCaption[] = "POP3 Konten Konfigurieren";
-
-std::string WindowsPath(std::string path) {
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
 
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
-}
-
-// Runs the thread's messages until `done` holds or `timeout_ms` passed.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    if (done()) return true;
-    if (GetTickCount() - start > timeout_ms) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-  }
-}
-
-// The identifier of the button with that text, or 0.
-int FindButton(HWND toolbar, const std::string& caption) {
-  const auto count =
-      static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
-  for (int id = 0x400; id < 0x400 + count; ++id) {
-    char text[100] = {};
-    SendMessageA(toolbar, TB_GETBUTTONTEXTA, id,
-                 reinterpret_cast<LPARAM>(text));
-    if (caption == text) return id;
-  }
-  return 0;
 }
 
 // The tooltip text of a button, as the toolbar answers its tooltip.
@@ -94,28 +61,18 @@ class BandMailTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_EQ(Regsvr32(false), 0);
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    const std::string home = std::string(folder) + "zan_band_mail_home";
-    CreateDirectoryA(home.c_str(), nullptr);
-    _putenv_s("ZAN_HOME", home.c_str());
-    std::string site = WindowsPath(Env("ZAN_SOURCE_DIR")) + "\\site\\toolbar\\";
-    std::replace(site.begin(), site.end(), '\\', '/');
-    _putenv_s("ZAN_SITE_URL", ("file:///" + site).c_str());
+    UseToolbarFolders(TempFolder("zan_band_mail_home"), SourceSiteUrl());
   }
   static void TearDownTestSuite() { Regsvr32(true); }
 
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     RegDeleteTreeA(HKEY_CURRENT_USER, kAccountsKey);
-    parent_ = CreateWindowExA(0, "STATIC", "browser", WS_OVERLAPPEDWINDOW, 0, 0,
-                              900, 40, nullptr, nullptr, nullptr, nullptr);
+    parent_ = CreateBrowserWindow();
     ASSERT_NE(parent_, nullptr);
-    ShowWindow(parent_, SW_SHOWNOACTIVATE);
-    site_ = std::make_unique<FakeSite>(parent_, &browser_);
   }
   void TearDown() override {
-    if (band_ != nullptr) band_->Release();
+    band_.reset();
     DestroyWindow(parent_);
     RegDeleteTreeA(HKEY_CURRENT_USER, kAccountsKey);
     CoUninitialize();
@@ -123,20 +80,8 @@ class BandMailTest : public testing::Test {
 
   // The band in the test's browser window; its toolbar control.
   HWND CreateBand() {
-    CLSID class_id;
-    if (CLSIDFromProgID(L"RYX.ZAN", &class_id) != S_OK) return nullptr;
-    CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER,
-                     IID_IObjectWithSite, reinterpret_cast<void**>(&band_));
-    if (band_ == nullptr ||
-        band_->SetSite(static_cast<IServiceProvider*>(site_.get())) != S_OK) {
-      return nullptr;
-    }
-    IOleWindow* window = nullptr;
-    band_->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window));
-    HWND toolbar = nullptr;
-    window->GetWindow(&toolbar);
-    window->Release();
-    return toolbar;
+    band_ = std::make_unique<SitedBand>(parent_, &browser_);
+    return band_->status() == S_OK ? band_->toolbar() : nullptr;
   }
 
   // One account on loopback `port`, checked on every pass (no interval).
@@ -156,8 +101,7 @@ class BandMailTest : public testing::Test {
   MailAccountStore store_{settings_};
   HWND parent_ = nullptr;
   FakeWebBrowser browser_;
-  std::unique_ptr<FakeSite> site_;
-  IObjectWithSite* band_ = nullptr;
+  std::unique_ptr<SitedBand> band_;
 };
 
 TEST_F(BandMailTest, TimersCheckARealServerAndShowTheNews) {
@@ -205,7 +149,7 @@ TEST_F(BandMailTest, TimersCheckARealServerAndShowTheNews) {
 
 // Released from inside the band's own check (the browser window closes
 // while the server keeps it waiting).
-IObjectWithSite* released_band = nullptr;
+SitedBand* released_band = nullptr;
 std::atomic<bool> released{false};
 bool busy_at_release = false;
 
@@ -214,8 +158,7 @@ void CALLBACK ReleaseBand(HWND, UINT, UINT_PTR timer, DWORD) {
   Win32Registry registry;
   SettingsStore settings(registry);
   busy_at_release = MailAccountStore(settings).ReadBusy("1") == 1u;
-  released_band->SetSite(nullptr);
-  released_band->Release();
+  released_band->Close();
   released = true;
 }
 
@@ -237,8 +180,7 @@ TEST_F(BandMailTest, BandReleasedDuringACheckEndsItWithoutWriting) {
   HWND toolbar = CreateBand();
   ASSERT_NE(toolbar, nullptr);
   HWND band_window = GetParent(toolbar);
-  released_band = band_;
-  band_ = nullptr;
+  released_band = band_.get();
   SetTimer(nullptr, 0, 700, &ReleaseBand);
   EXPECT_TRUE(PumpUntil([&] { return released && !IsWindow(toolbar); }, 10000));
   EXPECT_TRUE(busy_at_release);  // the check was waiting for the greeting
@@ -250,56 +192,19 @@ TEST_F(BandMailTest, BandReleasedDuringACheckEndsItWithoutWriting) {
   WSACleanup();
 }
 
-// Drives the modal accounts dialog of the thread `thread` from a second
-// thread, as a user would: `steps` gets the dialog window.
-class DialogDriver {
- public:
-  DialogDriver(DWORD thread, std::function<void(HWND)> steps)
-      : thread_(thread), steps_(std::move(steps)) {
-    worker_ = CreateThread(nullptr, 0, &Run, this, 0, nullptr);
-  }
-  ~DialogDriver() {
-    WaitForSingleObject(worker_, 20000);
-    CloseHandle(worker_);
-  }
-  bool found() const { return found_; }
+// The accounts dialog's steps, as a user takes them from a second thread
+// (the dialog is modal on the band's).
+void Click(HWND dialog, int id) {
+  SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
 
-  static void Click(HWND dialog, int id) {
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-  }
-  // Replaces the text of an edit by typing.
-  static void Type(HWND dialog, int id, const std::string& text) {
-    HWND edit = GetDlgItem(dialog, id);
-    SendMessageA(edit, EM_SETSEL, 0, -1);
-    SendMessageA(edit, WM_CHAR, VK_BACK, 0);
-    for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<BYTE>(c), 0);
-  }
-  static std::string Text(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof(text));
-    return text;
-  }
-
- private:
-  static DWORD WINAPI Run(void* parameter) {
-    auto* self = static_cast<DialogDriver*>(parameter);
-    for (int i = 0; i < 400; ++i) {
-      HWND dialog = FindWindowA("#32770", kDialogCaption);
-      if (dialog != nullptr && IsWindowVisible(dialog) &&
-          GetWindowThreadProcessId(dialog, nullptr) == self->thread_) {
-        self->found_ = true;
-        self->steps_(dialog);
-        return 0;
-      }
-      Sleep(25);
-    }
-    return 0;
-  }
-  DWORD thread_;
-  std::function<void(HWND)> steps_;
-  HANDLE worker_ = nullptr;
-  std::atomic<bool> found_{false};
-};
+// Replaces the text of an edit by typing.
+void Type(HWND dialog, int id, const std::string& text) {
+  HWND edit = GetDlgItem(dialog, id);
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+  for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<BYTE>(c), 0);
+}
 
 TEST_F(BandMailTest, AccountsDialogStoresOnOkAndNothingOnCancel) {
   HWND toolbar = CreateBand();
@@ -312,12 +217,12 @@ TEST_F(BandMailTest, AccountsDialogStoresOnOkAndNothingOnCancel) {
   std::string line;
   bool interval_controls_on = false;
   {
-    DialogDriver driver(GetCurrentThreadId(), [&](HWND dialog) {
-      DialogDriver::Click(dialog, 1051);  // Hinzufugen
-      DialogDriver::Type(dialog, 1129, "127.0.0.1");
-      DialogDriver::Type(dialog, 1130, "someone");
-      DialogDriver::Type(dialog, 1131, "pw 1");
-      DialogDriver::Click(dialog, 1137);  // secure authentication
+    WindowWatcher driver(kDialogClass, kDialogCaption, 10000, [&](HWND dialog) {
+      Click(dialog, 1051);  // Hinzufugen
+      Type(dialog, 1129, "127.0.0.1");
+      Type(dialog, 1130, "someone");
+      Type(dialog, 1131, "pw 1");
+      Click(dialog, 1137);  // secure authentication
       // "STLS" in the security list (1142).
       HWND security = GetDlgItem(dialog, 1142);
       SendMessageA(security, CB_SETCURSEL, 1, 0);
@@ -331,7 +236,7 @@ TEST_F(BandMailTest, AccountsDialogStoresOnOkAndNothingOnCancel) {
       SendMessageA(GetDlgItem(dialog, 1022), LB_GETTEXT, 0,
                    reinterpret_cast<LPARAM>(text));
       line = text;
-      DialogDriver::Click(dialog, IDOK);
+      Click(dialog, IDOK);
     });
     SendMessageA(toolbar, WM_COMMAND, configure, 0);
     EXPECT_TRUE(driver.found());
@@ -354,12 +259,12 @@ TEST_F(BandMailTest, AccountsDialogStoresOnOkAndNothingOnCancel) {
 
   // Cancel after edits stores nothing.
   {
-    DialogDriver driver(GetCurrentThreadId(), [&](HWND dialog) {
-      line = DialogDriver::Text(GetDlgItem(dialog, 1130));
-      DialogDriver::Click(dialog, 1051);
-      DialogDriver::Type(dialog, 1130, "another");
-      DialogDriver::Click(dialog, 1140);  // automatic checking off
-      DialogDriver::Click(dialog, IDCANCEL);
+    WindowWatcher driver(kDialogClass, kDialogCaption, 10000, [&](HWND dialog) {
+      line = TextOf(GetDlgItem(dialog, 1130));
+      Click(dialog, 1051);
+      Type(dialog, 1130, "another");
+      Click(dialog, 1140);  // automatic checking off
+      Click(dialog, IDCANCEL);
     });
     SendMessageA(toolbar, WM_COMMAND, configure, 0);
     EXPECT_TRUE(driver.found());
@@ -371,19 +276,19 @@ TEST_F(BandMailTest, AccountsDialogStoresOnOkAndNothingOnCancel) {
   // the indicator says so.
   bool asked = false;
   {
-    DialogDriver driver(GetCurrentThreadId(), [&](HWND dialog) {
+    WindowWatcher driver(kDialogClass, kDialogCaption, 10000, [&](HWND dialog) {
       // Posted: the question is modal on the dialog's thread.
       PostMessageA(GetDlgItem(dialog, 1052), BM_CLICK, 0, 0);
-      for (int i = 0; i < 200 && !asked; ++i, Sleep(25)) {
-        HWND question = FindWindowA("#32770", "Menu editor");
-        if (question != nullptr && IsWindowVisible(question)) {
-          asked = true;
-          DialogDriver::Click(question, IDYES);
-        }
+      HWND question =
+          WaitForWindow(kDialogClass, "Menu editor",
+                        GetWindowThreadProcessId(dialog, nullptr), 5000);
+      if (question != nullptr) {
+        asked = true;
+        Click(question, IDYES);
       }
       line = std::to_string(
           SendMessageA(GetDlgItem(dialog, 1022), LB_GETCOUNT, 0, 0));
-      DialogDriver::Click(dialog, IDOK);
+      Click(dialog, IDOK);
     });
     SendMessageA(toolbar, WM_COMMAND, configure, 0);
     EXPECT_TRUE(driver.found());

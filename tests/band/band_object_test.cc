@@ -14,40 +14,17 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "hosts/band/zan_idl.h"
 #include "tests/band/band_test_util.h"
 #include "tests/band/fake_browser_site.h"
+#include "tests/band/sited_band.h"
+#include "tests/band/window_watcher.h"
 
 namespace zan::test {
 namespace {
-
-constexpr char kProductKey[] = "SOFTWARE\\ZAN Inc.\\ZAN";
-
-std::string WindowsPath(std::string path) {
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
-std::string SiteUrl() {
-  std::string path =
-      WindowsPath(std::getenv("ZAN_SOURCE_DIR")) + "\\site\\toolbar\\";
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return "file:///" + path;
-}
-
-void SetSetting(const char* name, DWORD value) {
-  RegSetKeyValueA(HKEY_CURRENT_USER, kProductKey, name, REG_DWORD, &value,
-                  sizeof(value));
-}
-
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof(name));
-  return name;
-}
 
 class BandObjectTest : public testing::Test {
  protected:
@@ -55,21 +32,14 @@ class BandObjectTest : public testing::Test {
     ASSERT_EQ(Regsvr32(false), 0);
     // The toolbar's files come from the product site in the source tree
     // into a folder of their own.
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    home_ = std::string(folder) + "zan_band_home";
-    CreateDirectoryA(home_.c_str(), nullptr);
-    _putenv_s("ZAN_HOME", home_.c_str());
-    _putenv_s("ZAN_SITE_URL", SiteUrl().c_str());
+    UseToolbarFolders(TempFolder("zan_band_home"), SourceSiteUrl());
   }
   static void TearDownTestSuite() { Regsvr32(true); }
 
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    parent_ = CreateWindowExA(0, "STATIC", "browser", WS_OVERLAPPEDWINDOW, 0, 0,
-                              900, 40, nullptr, nullptr, nullptr, nullptr);
+    parent_ = CreateBrowserWindow();
     ASSERT_NE(parent_, nullptr);
-    ShowWindow(parent_, SW_SHOWNOACTIVATE);
     SetSetting("PopupBlockingEnabled", 0);
   }
   void TearDown() override {
@@ -77,46 +47,19 @@ class BandObjectTest : public testing::Test {
     CoUninitialize();
   }
 
-  static IObjectWithSite* CreateBand() {
-    CLSID class_id;
-    if (CLSIDFromProgID(L"RYX.ZAN", &class_id) != S_OK) return nullptr;
-    IObjectWithSite* band = nullptr;
-    CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER,
-                     IID_IObjectWithSite, reinterpret_cast<void**>(&band));
-    return band;
-  }
-  template <typename Interface>
-  static Interface* As(IUnknown* object, REFIID iid) {
-    Interface* result = nullptr;
-    object->QueryInterface(iid, reinterpret_cast<void**>(&result));
-    return result;
-  }
-  static HWND ToolbarOf(IUnknown* band) {
-    IOleWindow* window = As<IOleWindow>(band, IID_IOleWindow);
-    HWND toolbar = nullptr;
-    window->GetWindow(&toolbar);
-    window->Release();
-    return toolbar;
-  }
-
-  static std::string home_;
   HWND parent_ = nullptr;
   FakeWebBrowser browser_;
 };
 
-std::string BandObjectTest::home_;
-
 TEST_F(BandObjectTest, SetSiteBuildsTheToolbarAndAnswersTheBrowser) {
-  IObjectWithSite* band = CreateBand();
-  ASSERT_NE(band, nullptr);
-  FakeSite site(parent_, &browser_);
-  ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
+  SitedBand band(parent_, &browser_);
+  ASSERT_EQ(band.status(), S_OK);
 
-  IOleWindow* window = As<IOleWindow>(band, IID_IOleWindow);
+  IOleWindow* window = band.As<IOleWindow>(IID_IOleWindow);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->GetWindow(nullptr), E_INVALIDARG);
   window->Release();
-  HWND toolbar = ToolbarOf(band);
+  HWND toolbar = band.toolbar();
   ASSERT_NE(toolbar, nullptr);
   EXPECT_EQ(ClassOf(toolbar), "RYXToolBarCtrl");
   EXPECT_EQ(ClassOf(GetParent(toolbar)), "RYXToolBarReflectorWindow");
@@ -136,7 +79,7 @@ TEST_F(BandObjectTest, SetSiteBuildsTheToolbarAndAnswersTheBrowser) {
   EXPECT_NE(texts.find("|Highlight|"), std::string::npos) << texts;
   ASSERT_NE(browser_.sink(), nullptr);  // listening to the browser
 
-  IDeskBand* desk_band = As<IDeskBand>(band, IID_IDeskBand);
+  IDeskBand* desk_band = band.As<IDeskBand>(IID_IDeskBand);
   ASSERT_NE(desk_band, nullptr);
   DESKBANDINFO info{};
   info.dwMask = DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL |
@@ -160,7 +103,7 @@ TEST_F(BandObjectTest, SetSiteBuildsTheToolbarAndAnswersTheBrowser) {
   EXPECT_FALSE(IsWindowVisible(toolbar));
   desk_band->Release();
 
-  IPersistStream* persist = As<IPersistStream>(band, IID_IPersistStream);
+  IPersistStream* persist = band.As<IPersistStream>(IID_IPersistStream);
   ASSERT_NE(persist, nullptr);
   CLSID class_id{};
   EXPECT_EQ(persist->GetClassID(&class_id), S_OK);
@@ -168,31 +111,28 @@ TEST_F(BandObjectTest, SetSiteBuildsTheToolbarAndAnswersTheBrowser) {
   EXPECT_EQ(persist->IsDirty(), S_FALSE);
   persist->Release();
 
-  IInputObject* input = As<IInputObject>(band, IID_IInputObject);
+  IInputObject* input = band.As<IInputObject>(IID_IInputObject);
   ASSERT_NE(input, nullptr);
   SetFocus(parent_);
   EXPECT_EQ(input->HasFocusIO(), S_FALSE);
   EXPECT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
-  EXPECT_EQ(input->HasFocusIO(), S_OK);  // the first search box
-  EXPECT_EQ(site.focus_changes, 1);      // the browser was told
+  EXPECT_EQ(input->HasFocusIO(), S_OK);     // the first search box
+  EXPECT_EQ(band.site().focus_changes, 1);  // the browser was told
   SetFocus(parent_);
   EXPECT_EQ(input->HasFocusIO(), S_FALSE);
-  EXPECT_EQ(site.focus_changes, 2);
+  EXPECT_EQ(band.site().focus_changes, 2);
   input->Release();
 
   // The browser closes: the band stops listening.
   browser_.Fire(253, {});
   EXPECT_EQ(browser_.sink(), nullptr);
-  EXPECT_EQ(band->SetSite(nullptr), S_OK);
-  band->Release();
+  EXPECT_EQ(band.Close(), S_OK);
   EXPECT_FALSE(IsWindow(toolbar));
 }
 
 TEST_F(BandObjectTest, PopupBlockerCancelsNewWindowsThroughTheEvents) {
-  IObjectWithSite* band = CreateBand();
-  ASSERT_NE(band, nullptr);
-  FakeSite site(parent_, &browser_);
-  ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
+  SitedBand band(parent_, &browser_);
+  ASSERT_EQ(band.status(), S_OK);
 
   EXPECT_FALSE(browser_.FireNewWindow2());
   EXPECT_FALSE(browser_.FireBeforeNavigate2(L"http://a.test/", L"_blank"));
@@ -208,103 +148,51 @@ TEST_F(BandObjectTest, PopupBlockerCancelsNewWindowsThroughTheEvents) {
   SetSetting("PopupBlockingEnabled", 1);
   browser_.Fire(253, {});
   EXPECT_FALSE(browser_.FireNewWindow2());
-  band->SetSite(nullptr);
-  band->Release();
 }
 
 TEST_F(BandObjectTest, ButtonClickNavigatesTheBrowser) {
-  IObjectWithSite* band = CreateBand();
-  ASSERT_NE(band, nullptr);
-  FakeSite site(parent_, &browser_);
-  ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
-  HWND toolbar = ToolbarOf(band);
-  // The toolbar tells its parent about the click, which reflects it back.
-  SendMessageA(GetParent(toolbar), WM_COMMAND, MAKEWPARAM(0x400, BN_CLICKED),
-               reinterpret_cast<LPARAM>(toolbar));
+  SitedBand band(parent_, &browser_);
+  ASSERT_EQ(band.status(), S_OK);
+  HWND toolbar = band.toolbar();
+  ClickButton(toolbar, 0x400);
   ASSERT_EQ(browser_.navigations.size(), 1u);
-  EXPECT_EQ(browser_.navigations[0].url, SiteUrl() + "index.html");
+  EXPECT_EQ(browser_.navigations[0].url, SourceSiteUrl() + "index.html");
   EXPECT_EQ(browser_.navigations[0].post_data, "");
   EXPECT_EQ(browser_.navigations[0].headers, "");
-  band->SetSite(nullptr);
-  band->Release();
 }
 
-// Chooses entry `downs` of the popup menu that the UI thread `thread` is
-// about to show, by the keys a user would press.
-class MenuChooser {
- public:
-  MenuChooser(DWORD thread, int downs) : thread_(thread), downs_(downs) {
-    worker_ = CreateThread(nullptr, 0, &Run, this, 0, nullptr);
-  }
-  ~MenuChooser() {
-    WaitForSingleObject(worker_, 10000);
-    CloseHandle(worker_);
-  }
-  bool found() const { return found_; }
+// The window class of popup menus.
+constexpr char kMenuClass[] = "#32768";
 
- private:
-  static DWORD WINAPI Run(void* parameter) {
-    auto* self = static_cast<MenuChooser*>(parameter);
-    for (int i = 0; i < 200 && !self->found_; ++i) {
-      HWND menu = FindWindowA("#32768", nullptr);
-      if (menu != nullptr && IsWindowVisible(menu) &&
-          GetWindowThreadProcessId(menu, nullptr) == self->thread_) {
-        self->found_ = true;
-        for (int k = 0; k < self->downs_; ++k) {
-          PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-        }
-        PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-      }
-      Sleep(25);
-    }
-    return 0;
-  }
-  DWORD thread_;
-  int downs_;
-  HANDLE worker_ = nullptr;
-  volatile bool found_ = false;
-};
-
-// The identifier of the button with that text, or 0.
-int FindButton(HWND toolbar, const std::string& caption) {
-  const auto count =
-      static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
-  for (int id = 0x400; id < 0x400 + count; ++id) {
-    char text[100] = {};
-    SendMessageA(toolbar, TB_GETBUTTONTEXTA, id,
-                 reinterpret_cast<LPARAM>(text));
-    if (caption == text) return id;
-  }
-  return 0;
+// A click on the arrow of button `id`, which opens its menu.
+void ClickArrow(HWND toolbar, int id) {
+  RECT rect{};
+  SendMessageA(toolbar, TB_GETRECT, id, reinterpret_cast<LPARAM>(&rect));
+  const LPARAM arrow = MAKELPARAM(rect.right - 4, (rect.top + rect.bottom) / 2);
+  SendMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, arrow);
+  SendMessageA(toolbar, WM_LBUTTONUP, 0, arrow);
 }
 
 TEST_F(BandObjectTest, DropDownMenuEntryRunsItsCommand) {
-  IObjectWithSite* band = CreateBand();
-  ASSERT_NE(band, nullptr);
-  FakeSite site(parent_, &browser_);
-  ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
-  HWND toolbar = ToolbarOf(band);
+  SitedBand band(parent_, &browser_);
+  ASSERT_EQ(band.status(), S_OK);
+  HWND toolbar = band.toolbar();
   const int search = FindButton(toolbar, "Search");
   ASSERT_NE(search, 0);
-  RECT rect{};
-  SendMessageA(toolbar, TB_GETRECT, search, reinterpret_cast<LPARAM>(&rect));
   {
-    // A click on the button's arrow opens its menu; the second entry
-    // ("Web search (form post)") is chosen.
-    MenuChooser chooser(GetCurrentThreadId(), 2);
-    const LPARAM arrow =
-        MAKELPARAM(rect.right - 4, (rect.top + rect.bottom) / 2);
-    SendMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, arrow);
-    SendMessageA(toolbar, WM_LBUTTONUP, 0, arrow);
+    // The button's menu opens; the second entry ("Web search (form post)")
+    // is chosen by the keys a user would press.
+    WindowWatcher chooser(kMenuClass, nullptr, 5000, [](HWND menu) {
+      for (int k = 0; k < 2; ++k) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+      PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    });
+    ClickArrow(toolbar, search);
     EXPECT_TRUE(chooser.found());
   }
   // The choice arrives as a posted WM_COMMAND, as the browser's loop runs.
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    DispatchMessageA(&message);
-  }
+  PumpMessages();
   ASSERT_EQ(browser_.navigations.size(), 1u);
-  EXPECT_EQ(browser_.navigations[0].url, SiteUrl() + "search.html");
+  EXPECT_EQ(browser_.navigations[0].url, SourceSiteUrl() + "search.html");
   EXPECT_EQ(browser_.navigations[0].post_data.substr(0, 2), "q=");
   EXPECT_EQ(browser_.navigations[0].headers,
             "Content-Type: application/x-www-form-urlencoded\r\n");
@@ -312,11 +200,9 @@ TEST_F(BandObjectTest, DropDownMenuEntryRunsItsCommand) {
   EXPECT_NE(std::find(browser_.status_texts.begin(),
                       browser_.status_texts.end(), "Send the words as a form"),
             browser_.status_texts.end());
-  band->SetSite(nullptr);
-  band->Release();
 }
 
-// While the menu of the UI thread `thread` is shown, asks its owner
+// While the menu of the thread that makes it is shown, asks its owner
 // `toolbar` to measure and draw the first two entries (the sidebar banner
 // and a plain entry), as the system would, then closes the menu.
 class MenuInspector {
@@ -324,8 +210,7 @@ class MenuInspector {
   static constexpr int kWidth = 24;
   static constexpr int kHeight = 400;
 
-  MenuInspector(DWORD thread, HWND toolbar)
-      : thread_(thread), toolbar_(toolbar) {
+  explicit MenuInspector(HWND toolbar) : toolbar_(toolbar) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = kWidth;
@@ -336,16 +221,20 @@ class MenuInspector {
     bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS,
                                reinterpret_cast<void**>(&pixels_), nullptr, 0);
     old_ = SelectObject(dc_, bitmap_);
-    worker_ = CreateThread(nullptr, 0, &Run, this, 0, nullptr);
+    watcher_ = std::make_unique<WindowWatcher>(
+        kMenuClass, nullptr, 5000, [this](HWND menu) {
+          Inspect(
+              reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0)));
+          PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        });
   }
   ~MenuInspector() {
-    WaitForSingleObject(worker_, 10000);
-    CloseHandle(worker_);
+    watcher_.reset();  // done with the bitmap
     SelectObject(dc_, old_);
     DeleteObject(bitmap_);
     DeleteDC(dc_);
   }
-  bool found() const { return found_; }
+  bool found() const { return watcher_->found(); }
   MEASUREITEMSTRUCT sidebar{};
   MEASUREITEMSTRUCT entry{};
   bool drawn = false;
@@ -356,21 +245,6 @@ class MenuInspector {
   }
 
  private:
-  static DWORD WINAPI Run(void* parameter) {
-    auto* self = static_cast<MenuInspector*>(parameter);
-    for (int i = 0; i < 200 && !self->found_; ++i) {
-      HWND menu = FindWindowA("#32768", nullptr);
-      if (menu != nullptr && IsWindowVisible(menu) &&
-          GetWindowThreadProcessId(menu, nullptr) == self->thread_) {
-        self->found_ = true;
-        self->Inspect(
-            reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0)));
-        PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-      }
-      Sleep(25);
-    }
-    return 0;
-  }
   void Inspect(HMENU menu) {
     MEASUREITEMSTRUCT* measured[] = {&sidebar, &entry};
     for (UINT position = 0; position < 2; ++position) {
@@ -402,14 +276,12 @@ class MenuInspector {
     }
   }
 
-  DWORD thread_;
   HWND toolbar_;
   HDC dc_ = nullptr;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ old_ = nullptr;
   DWORD* pixels_ = nullptr;
-  HANDLE worker_ = nullptr;
-  volatile bool found_ = false;
+  std::unique_ptr<WindowWatcher> watcher_;
 };
 
 int ChannelDistance(COLORREF a, COLORREF b) {
@@ -419,25 +291,19 @@ int ChannelDistance(COLORREF a, COLORREF b) {
 }
 
 TEST_F(BandObjectTest, OwnerDrawnMenuMeasuresAndPaintsItsSidebar) {
-  IObjectWithSite* band = CreateBand();
-  ASSERT_NE(band, nullptr);
-  FakeSite site(parent_, &browser_);
-  ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
-  HWND toolbar = ToolbarOf(band);
+  SitedBand band(parent_, &browser_);
+  ASSERT_EQ(band.status(), S_OK);
+  HWND toolbar = band.toolbar();
   const int zan = FindButton(toolbar, "ZAN");
   ASSERT_NE(zan, 0);
-  RECT rect{};
-  SendMessageA(toolbar, TB_GETRECT, zan, reinterpret_cast<LPARAM>(&rect));
   // Caption colours far apart, so that the gradient shows its direction;
   // the test prefix's own colours come back afterwards.
   const INT elements[] = {COLOR_GRADIENTACTIVECAPTION, COLOR_ACTIVECAPTION};
   const COLORREF saved[] = {GetSysColor(elements[0]), GetSysColor(elements[1])};
   const COLORREF wanted[] = {RGB(0, 64, 255), RGB(255, 64, 0)};
   SetSysColors(2, elements, wanted);
-  MenuInspector inspector(GetCurrentThreadId(), toolbar);
-  const LPARAM arrow = MAKELPARAM(rect.right - 4, (rect.top + rect.bottom) / 2);
-  SendMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, arrow);
-  SendMessageA(toolbar, WM_LBUTTONUP, 0, arrow);
+  MenuInspector inspector(toolbar);
+  ClickArrow(toolbar, zan);
   SetSysColors(2, elements, saved);
   ASSERT_TRUE(inspector.found());
 
@@ -473,16 +339,12 @@ TEST_F(BandObjectTest, OwnerDrawnMenuMeasuresAndPaintsItsSidebar) {
     }
   }
   EXPECT_GT(text_pixels, 20) << "no caption in the banner";
-  band->SetSite(nullptr);
-  band->Release();
 }
 
 TEST_F(BandObjectTest, EnterInTheSearchBoxSearches) {
-  IObjectWithSite* band = CreateBand();
-  ASSERT_NE(band, nullptr);
-  FakeSite site(parent_, &browser_);
-  ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
-  HWND toolbar = ToolbarOf(band);
+  SitedBand band(parent_, &browser_);
+  ASSERT_EQ(band.status(), S_OK);
+  HWND toolbar = band.toolbar();
   HWND combo = FindWindowExA(toolbar, nullptr, "RYX_ComboBox", nullptr);
   ASSERT_NE(combo, nullptr);
   HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
@@ -490,20 +352,16 @@ TEST_F(BandObjectTest, EnterInTheSearchBoxSearches) {
   SetWindowTextA(edit, "zan words");
   SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
   ASSERT_EQ(browser_.navigations.size(), 1u);
-  EXPECT_EQ(
-      browser_.navigations[0].url.find(SiteUrl() + "search.html?q=zan+words"),
-      0u)
+  EXPECT_EQ(browser_.navigations[0].url.find(SourceSiteUrl() +
+                                             "search.html?q=zan+words"),
+            0u)
       << browser_.navigations[0].url;
-  band->SetSite(nullptr);
-  band->Release();
 }
 
 TEST_F(BandObjectTest, TabMovesBetweenTheSearchBoxes) {
-  IObjectWithSite* band = CreateBand();
-  ASSERT_NE(band, nullptr);
-  FakeSite site(parent_, &browser_);
-  ASSERT_EQ(band->SetSite(static_cast<IServiceProvider*>(&site)), S_OK);
-  HWND toolbar = ToolbarOf(band);
+  SitedBand band(parent_, &browser_);
+  ASSERT_EQ(band.status(), S_OK);
+  HWND toolbar = band.toolbar();
   HWND first = FindWindowExA(toolbar, nullptr, "RYX_ComboBox", nullptr);
   ASSERT_NE(first, nullptr);
   HWND second = FindWindowExA(toolbar, first, "RYX_ComboBox", nullptr);
@@ -511,10 +369,7 @@ TEST_F(BandObjectTest, TabMovesBetweenTheSearchBoxes) {
   auto press_tab = [] {
     // As the browser's loop takes the key from the queue.
     PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      DispatchMessageA(&message);
-    }
+    PumpMessages();
   };
   HWND edit = FindWindowExA(first, nullptr, "Edit", nullptr);
   SetFocus(edit);
@@ -523,8 +378,6 @@ TEST_F(BandObjectTest, TabMovesBetweenTheSearchBoxes) {
   // Past the last box the focus leaves the toolbar.
   press_tab();
   EXPECT_EQ(GetFocus(), GetParent(toolbar));
-  band->SetSite(nullptr);
-  band->Release();
 }
 
 TEST_F(BandObjectTest, SiteWithoutTheBrowserIsRefused) {

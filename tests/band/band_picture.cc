@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "tests/band/fake_browser_site.h"
+#include "tests/band/sited_band.h"
 
 namespace {
 
@@ -34,21 +35,11 @@ int main(int argc, char** argv) {
   HWND rebar = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0,
                                960, 44, frame, nullptr, nullptr, nullptr);
   zan::test::FakeWebBrowser browser;
-  zan::test::FakeSite site(rebar, &browser);
-  CLSID class_id;
-  IObjectWithSite* band = nullptr;
-  if (FAILED(CLSIDFromProgID(L"RYX.ZAN", &class_id)) ||
-      FAILED(CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_IObjectWithSite,
-                              reinterpret_cast<void**>(&band))) ||
-      band->SetSite(static_cast<IServiceProvider*>(&site)) != S_OK) {
-    return 1;
-  }
-  IDeskBand* desk_band = nullptr;
-  band->QueryInterface(IID_IDeskBand, reinterpret_cast<void**>(&desk_band));
+  zan::test::SitedBand band(rebar, &browser);
+  if (band.status() != S_OK) return 1;
+  IDeskBand* desk_band = band.As<IDeskBand>(IID_IDeskBand);
   desk_band->ShowDW(TRUE);
-  HWND toolbar = nullptr;
-  desk_band->GetWindow(&toolbar);
+  HWND toolbar = band.toolbar();
   UpdateWindow(frame);
   MSG message;
   const DWORD until = GetTickCount() + 1500;
@@ -68,8 +59,7 @@ int main(int argc, char** argv) {
   SendMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, arrow);
   SendMessageA(toolbar, WM_LBUTTONUP, 0, arrow);
   desk_band->Release();
-  band->SetSite(nullptr);
-  band->Release();
+  band.Close();
   DestroyWindow(frame);
   CoUninitialize();
   return 0;

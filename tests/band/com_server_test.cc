@@ -13,8 +13,6 @@
 namespace zan::test {
 namespace {
 
-constexpr char kProductKey[] = "SOFTWARE\\ZAN Inc.\\ZAN";
-
 std::string Property(const std::string& name) {
   return ReadText(HKEY_CURRENT_USER, kProductKey, "CSP_" + name);
 }

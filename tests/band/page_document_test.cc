@@ -11,15 +11,15 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/band/band_test_util.h"
 #include "tests/band/fake_browser_site.h"
 #include "tests/band/fake_html_document.h"
+#include "tests/band/sited_band.h"
 
 namespace zan::test {
 namespace {
@@ -39,19 +39,6 @@ constexpr char kDefinition[] = R"(RYX_Toolbar {
 }
 )";
 
-std::string Folder(const std::string& name) {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + name;
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder + "\\";
-}
-
-std::string FileUrl(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return "file:///" + path;
-}
-
 class PageDocumentTest : public testing::Test {
  protected:
   // A product site of its own with the toolbar above, and a home folder
@@ -62,67 +49,39 @@ class PageDocumentTest : public testing::Test {
       const char* value = std::getenv(name);
       saved_.push_back(value == nullptr ? "" : value);
     }
-    const std::string site = Folder("zan_page_site");
-    std::ofstream(site + "ZAN.tbd", std::ios::binary) << kDefinition;
-    std::string source = std::getenv("ZAN_SOURCE_DIR");
-    if (!source.empty() && source[0] == '/') source = "Z:" + source;
-    for (const char* bitmap : {"tbil.bmp", "tbhotil.bmp"}) {
-      CopyFileA((source + "/site/toolbar/" + bitmap).c_str(),
-                (site + bitmap).c_str(), FALSE);
-    }
-    const std::string home = Folder("zan_page_home");
-    DeleteFileA((home + "ZAN.tbd").c_str());
-    _putenv_s("ZAN_HOME", home.c_str());
-    _putenv_s("ZAN_SITE_URL", FileUrl(site).c_str());
+    const std::string site = TempFolder("zan_page_site");
+    ASSERT_TRUE(WriteFile(site + "\\ZAN.tbd", kDefinition));
+    ASSERT_TRUE(CopyToolbarImages(site));
+    const std::string home = TempFolder("zan_page_home");
+    DeleteFileA((home + "\\ZAN.tbd").c_str());
+    UseToolbarFolders(home, FileUrl(site + "\\"));
   }
   static void TearDownTestSuite() {
-    _putenv_s("ZAN_HOME", saved_[0].c_str());
-    _putenv_s("ZAN_SITE_URL", saved_[1].c_str());
+    UseToolbarFolders(saved_[0], saved_[1]);
     Regsvr32(true);
   }
 
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    parent_ = CreateWindowExA(0, "STATIC", "browser", WS_OVERLAPPEDWINDOW, 0, 0,
-                              900, 40, nullptr, nullptr, nullptr, nullptr);
+    parent_ = CreateBrowserWindow();
     ASSERT_NE(parent_, nullptr);
-    CLSID class_id;
-    ASSERT_EQ(CLSIDFromProgID(L"RYX.ZAN", &class_id), S_OK);
-    CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER,
-                     IID_IObjectWithSite, reinterpret_cast<void**>(&band_));
-    ASSERT_NE(band_, nullptr);
-    site_ = std::make_unique<FakeSite>(parent_, &browser_);
-    ASSERT_EQ(band_->SetSite(static_cast<IServiceProvider*>(site_.get())),
-              S_OK);
-    IOleWindow* window = nullptr;
-    band_->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window));
-    window->GetWindow(&toolbar_);
-    window->Release();
+    band_ = std::make_unique<SitedBand>(parent_, &browser_);
+    ASSERT_EQ(band_->status(), S_OK);
+    toolbar_ = band_->toolbar();
     ASSERT_NE(toolbar_, nullptr);
   }
   void TearDown() override {
-    if (band_ != nullptr) {
-      band_->SetSite(nullptr);
-      band_->Release();
-    }
+    band_.reset();
     DestroyWindow(parent_);
     CoUninitialize();
   }
 
   // Clicks the button with that caption; false when there is none.
   bool Click(const std::string& caption) {
-    const auto count =
-        static_cast<int>(SendMessageA(toolbar_, TB_BUTTONCOUNT, 0, 0));
-    for (int id = 0x400; id < 0x400 + count; ++id) {
-      char text[100] = {};
-      SendMessageA(toolbar_, TB_GETBUTTONTEXTA, id,
-                   reinterpret_cast<LPARAM>(text));
-      if (caption != text) continue;
-      SendMessageA(GetParent(toolbar_), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(toolbar_));
-      return true;
-    }
-    return false;
+    const int id = FindButton(toolbar_, caption);
+    if (id == 0) return false;
+    ClickButton(toolbar_, id);
+    return true;
   }
   void Type(const std::string& text) {
     HWND combo = FindWindowExA(toolbar_, nullptr, "RYX_ComboBox", nullptr);
@@ -133,8 +92,7 @@ class PageDocumentTest : public testing::Test {
   static std::vector<std::string> saved_;
   HWND parent_ = nullptr;
   FakeWebBrowser browser_;
-  std::unique_ptr<FakeSite> site_;
-  IObjectWithSite* band_ = nullptr;
+  std::unique_ptr<SitedBand> band_;
   HWND toolbar_ = nullptr;
 };
 
@@ -167,9 +125,7 @@ TEST_F(PageDocumentTest, PageMacrosAndDialogsComeFromTheShownDocument) {
 
   // Every reference the band took is given back, none twice.
   EXPECT_EQ(page.OutstandingReferences(), 0);
-  band_->SetSite(nullptr);
-  band_->Release();
-  band_ = nullptr;
+  band_->Close();
   EXPECT_EQ(page.OutstandingReferences(), 0);
   EXPECT_EQ(page.ExcessReleases(), 0);
 }

@@ -22,7 +22,6 @@ constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZAN Inc.ZAN";
 constexpr char kRunOnceKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Runonce";
-constexpr char kProductKey[] = "SOFTWARE\\ZAN Inc.\\ZAN";
 
 DWORD ReadLocked() {
   DWORD value = 12345;

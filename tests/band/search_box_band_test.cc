@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -20,20 +18,10 @@
 
 #include "tests/band/band_test_util.h"
 #include "tests/band/fake_browser_site.h"
+#include "tests/band/sited_band.h"
 
 namespace zan::test {
 namespace {
-
-constexpr char kProductKey[] = "SOFTWARE\\ZAN Inc.\\ZAN";
-
-void SetFlag(const char* name, const char* value) {
-  RegSetKeyValueA(HKEY_CURRENT_USER, kProductKey, name, REG_SZ, value,
-                  static_cast<DWORD>(std::strlen(value) + 1));
-}
-
-void ForgetSetting(const char* name) {
-  RegDeleteKeyValueA(HKEY_CURRENT_USER, kProductKey, name);
-}
 
 // Text on offer as one clipboard format, as a drag source holds it. Owned
 // by the test; references are counted but never free it.
@@ -104,34 +92,19 @@ std::string WideBytes(const std::wstring& text) {
                      (text.size() + 1) * sizeof(wchar_t));
 }
 
-std::string TextOf(HWND window) {
-  char text[256] = {};
-  GetWindowTextA(window, text, sizeof(text));
-  return text;
-}
-
 class SearchBoxBandTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_EQ(Regsvr32(false), 0);
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    const std::string home = std::string(folder) + "zan_band_home";
-    CreateDirectoryA(home.c_str(), nullptr);
-    _putenv_s("ZAN_HOME", home.c_str());
-    std::string site = std::string("file:///Z:") +
-                       std::getenv("ZAN_SOURCE_DIR") + "/site/toolbar/";
-    std::replace(site.begin(), site.end(), '\\', '/');
-    _putenv_s("ZAN_SITE_URL", site.c_str());
+    UseToolbarFolders(TempFolder("zan_band_home"), SourceSiteUrl());
   }
   static void TearDownTestSuite() { Regsvr32(true); }
 
   void SetUp() override {
     // The browser's thread runs OLE, which drop targets need.
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    parent_ = CreateWindowExA(0, "STATIC", "browser", WS_OVERLAPPEDWINDOW, 0, 0,
-                              900, 40, nullptr, nullptr, nullptr, nullptr);
-    ShowWindow(parent_, SW_SHOWNOACTIVATE);
+    parent_ = CreateBrowserWindow();
+    ASSERT_NE(parent_, nullptr);
     RegDeleteTreeA(HKEY_CURRENT_USER,
                    (std::string(kProductKey) + "\\Historysearch").c_str());
     for (const char* flag :
@@ -139,18 +112,9 @@ class SearchBoxBandTest : public testing::Test {
           "LastSearchWith", "PopupBlockingEnabled"}) {
       ForgetSetting(flag);
     }
-    CLSID class_id;
-    ASSERT_EQ(CLSIDFromProgID(L"RYX.ZAN", &class_id), S_OK);
-    CoCreateInstance(class_id, nullptr, CLSCTX_INPROC_SERVER,
-                     IID_IObjectWithSite, reinterpret_cast<void**>(&band_));
-    ASSERT_NE(band_, nullptr);
-    site_ = std::make_unique<FakeSite>(parent_, &browser_);
-    ASSERT_EQ(band_->SetSite(static_cast<IServiceProvider*>(site_.get())),
-              S_OK);
-    IOleWindow* window = nullptr;
-    band_->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window));
-    window->GetWindow(&toolbar_);
-    window->Release();
+    band_ = std::make_unique<SitedBand>(parent_, &browser_);
+    ASSERT_EQ(band_->status(), S_OK);
+    toolbar_ = band_->toolbar();
     if (edit_box_) {
       combo_ = edit_ = FindWindowExA(toolbar_, nullptr, "RYX_Edit", nullptr);
       ASSERT_NE(edit_, nullptr);
@@ -163,16 +127,10 @@ class SearchBoxBandTest : public testing::Test {
     ASSERT_NE(edit_, nullptr);
   }
   void TearDown() override {
-    CloseBand();
+    band_.reset();
     DestroyWindow(parent_);
     ForgetSetting("RunSearchDragAutomatically");
     OleUninitialize();
-  }
-  void CloseBand() {
-    if (band_ == nullptr) return;
-    band_->SetSite(nullptr);
-    band_->Release();
-    band_ = nullptr;
   }
 
   // A typed character, as the browser's loop hands it to the edit.
@@ -189,8 +147,7 @@ class SearchBoxBandTest : public testing::Test {
 
   HWND parent_ = nullptr;
   FakeWebBrowser browser_;
-  std::unique_ptr<FakeSite> site_;
-  IObjectWithSite* band_ = nullptr;
+  std::unique_ptr<SitedBand> band_;
   HWND toolbar_ = nullptr;
   HWND combo_ = nullptr;
   HWND edit_ = nullptr;
@@ -232,7 +189,7 @@ TEST_F(SearchBoxBandTest, TypingCompletesInlineFromTheHistory) {
   EXPECT_FALSE(SendMessageA(combo_, CB_GETDROPPEDSTATE, 0, 0));
   EXPECT_EQ(browser_.navigations.size(), 2u);
 
-  SetFlag("UseAutoComplete", "0");
+  SetTextSetting("UseAutoComplete", "0");
   SetWindowTextA(edit_, "");
   Type('z');
   EXPECT_EQ(TextOf(combo_), "z");
@@ -240,8 +197,7 @@ TEST_F(SearchBoxBandTest, TypingCompletesInlineFromTheHistory) {
 }
 
 TEST_F(SearchBoxBandTest, FocusedBoxTakesTheKeysTheBrowserMustNotAct) {
-  IInputObject* input = nullptr;
-  band_->QueryInterface(IID_IInputObject, reinterpret_cast<void**>(&input));
+  IInputObject* input = band_->As<IInputObject>(IID_IInputObject);
   ASSERT_NE(input, nullptr);
   auto key = [&](UINT message, WPARAM key_code) {
     MSG m{edit_, message, key_code, 1, 0, {}};
@@ -290,7 +246,7 @@ TEST_F(SearchBoxBandTest, DroppedTextSearchesOrOnlyFillsTheBox) {
       << LastUrl();
   EXPECT_EQ(lines.references, 0u);  // nothing held after the drop
 
-  SetFlag("RunSearchDragAutomatically", "0");
+  SetTextSetting("RunSearchDragAutomatically", "0");
   TextData wide(CF_UNICODETEXT, WideBytes(L"only filled"));
   EXPECT_EQ(drop(&wide, entered), std::make_pair(S_OK, DWORD{DROPEFFECT_COPY}));
   EXPECT_EQ(TextOf(combo_), "only filled");
@@ -304,7 +260,7 @@ TEST_F(SearchBoxBandTest, DroppedTextSearchesOrOnlyFillsTheBox) {
   EXPECT_EQ(TextOf(combo_), "only filled");
 
   // A target that outlives its box takes nothing.
-  CloseBand();
+  band_->Close();
   DWORD effect = DROPEFFECT_COPY;
   target->DragEnter(&lines, MK_LBUTTON, POINTL{}, &effect);
   EXPECT_EQ(effect, DWORD{DROPEFFECT_NONE});
@@ -316,24 +272,18 @@ TEST_F(SearchBoxBandTest, DroppedTextSearchesOrOnlyFillsTheBox) {
 class EditBoxBandTest : public SearchBoxBandTest {
  protected:
   void SetUp() override {
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    const std::string home = std::string(folder) + "zan_band_edit_home";
-    CreateDirectoryA(home.c_str(), nullptr);
-    FILE* file = std::fopen((home + "\\ZAN.tbd").c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fputs(
-        "RYX_Toolbar {\n"
-        "  COMBO { name=\"secret\" type=\"edit\" password=\"1\" "
-        "command=\"Find\" width=\"40\" }\n"
-        "  COMMANDS { GOTOURL { name=\"Find\" "
-        "url=\"http://find.test/?q=%secret\" } }\n"
-        "}\n",
-        file);
-    std::fclose(file);
+    const std::string home = TempFolder("zan_band_edit_home");
+    ASSERT_TRUE(
+        WriteFile(home + "\\ZAN.tbd",
+                  "RYX_Toolbar {\n"
+                  "  COMBO { name=\"secret\" type=\"edit\" password=\"1\" "
+                  "command=\"Find\" width=\"40\" }\n"
+                  "  COMMANDS { GOTOURL { name=\"Find\" "
+                  "url=\"http://find.test/?q=%secret\" } }\n"
+                  "}\n"));
     previous_home_ = std::getenv("ZAN_HOME");
     _putenv_s("ZAN_HOME", home.c_str());
-    SetFlag("UpdateAutomatically", "0");  // the file stays as written
+    SetTextSetting("UpdateAutomatically", "0");  // the file stays as written
     edit_box_ = true;
     SearchBoxBandTest::SetUp();
   }

@@ -10,15 +10,10 @@
 #include <string>
 
 #include "hosts/band/server_module.h"
+#include "tests/band/band_test_util.h"
 
 namespace zan::test {
 namespace {
-
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof(name));
-  return name;
-}
 
 int CountDescendants(HWND parent) {
   int count = 0;
@@ -37,13 +32,6 @@ RECT RectIn(HWND window, HWND parent) {
   GetWindowRect(window, &rect);
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
   return rect;
-}
-
-void PumpMessages() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    DispatchMessageA(&message);
-  }
 }
 
 class WebPagePaneTest : public testing::Test {
