@@ -14,6 +14,7 @@
 
 #include <string>
 
+#include "tests/band/band_in_browser_test.h"
 #include "tests/band/band_test_util.h"
 #include "tests/band/fake_browser_site.h"
 #include "tests/band/sited_band.h"
@@ -106,30 +107,23 @@ int VisibleButtonsWidth(HWND toolbar, int count = -1) {
   return width;
 }
 
-class BandLifetimeTest : public testing::Test {
+class BandLifetimeTest : public BandInBrowserTest {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_EQ(Regsvr32(false), 0);
+    ASSERT_NO_FATAL_FAILURE(BandInBrowserTest::SetUpTestSuite());
     site_ = TempFolder("zan_own_site");
     home_ = TempFolder("zan_own_home");
     ASSERT_TRUE(CopyToolbarImages(site_));
     WriteFile(site_ + "\\face.bmp", Bitmap(24, 16));
   }
-  static void TearDownTestSuite() { Regsvr32(true); }
 
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    ASSERT_NO_FATAL_FAILURE(BandInBrowserTest::SetUp());
     // A fresh copy of the definition in the toolbar's folder each time.
     WriteFile(site_ + "\\ZAN.tbd", Definition(""));
     DeleteFileA((home_ + "\\ZAN.tbd").c_str());
     UseToolbarFolders(home_, FileUrl(site_ + "\\"));
     SetSetting("PopupBlockingEnabled", 0);
-    parent_ = CreateBrowserWindow();
-    ASSERT_NE(parent_, nullptr);
-  }
-  void TearDown() override {
-    DestroyWindow(parent_);
-    CoUninitialize();
   }
 
   static DESKBANDINFO BandInfo(IDeskBand* band) {
@@ -142,8 +136,6 @@ class BandLifetimeTest : public testing::Test {
 
   static std::string site_;
   static std::string home_;
-  HWND parent_ = nullptr;
-  FakeWebBrowser browser_;
 };
 
 std::string BandLifetimeTest::site_;

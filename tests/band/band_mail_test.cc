@@ -21,6 +21,7 @@
 #include "mail/mail_account_store.h"
 #include "platform/win32/win32_registry.h"
 #include "settings/settings_store.h"
+#include "tests/band/band_in_browser_test.h"
 #include "tests/band/band_test_util.h"
 #include "tests/band/fake_browser_site.h"
 #include "tests/band/sited_band.h"
@@ -57,25 +58,20 @@ int ImageOf(HWND toolbar, int id) {
   return info.iImage;
 }
 
-class BandMailTest : public testing::Test {
+class BandMailTest : public BandInBrowserTest {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_EQ(Regsvr32(false), 0);
+    ASSERT_NO_FATAL_FAILURE(BandInBrowserTest::SetUpTestSuite());
     UseToolbarFolders(TempFolder("zan_band_mail_home"), SourceSiteUrl());
   }
-  static void TearDownTestSuite() { Regsvr32(true); }
-
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    ASSERT_NO_FATAL_FAILURE(BandInBrowserTest::SetUp());
     RegDeleteTreeA(HKEY_CURRENT_USER, kAccountsKey);
-    parent_ = CreateBrowserWindow();
-    ASSERT_NE(parent_, nullptr);
   }
   void TearDown() override {
     band_.reset();
-    DestroyWindow(parent_);
     RegDeleteTreeA(HKEY_CURRENT_USER, kAccountsKey);
-    CoUninitialize();
+    BandInBrowserTest::TearDown();
   }
 
   // The band in the test's browser window; its toolbar control.
@@ -99,8 +95,6 @@ class BandMailTest : public testing::Test {
   Win32Registry registry_;
   SettingsStore settings_{registry_};
   MailAccountStore store_{settings_};
-  HWND parent_ = nullptr;
-  FakeWebBrowser browser_;
   std::unique_ptr<SitedBand> band_;
 };
 

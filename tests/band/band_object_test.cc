@@ -18,6 +18,7 @@
 #include <string>
 
 #include "hosts/band/zan_idl.h"
+#include "tests/band/band_in_browser_test.h"
 #include "tests/band/band_test_util.h"
 #include "tests/band/fake_browser_site.h"
 #include "tests/band/sited_band.h"
@@ -26,29 +27,18 @@
 namespace zan::test {
 namespace {
 
-class BandObjectTest : public testing::Test {
+class BandObjectTest : public BandInBrowserTest {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_EQ(Regsvr32(false), 0);
+    ASSERT_NO_FATAL_FAILURE(BandInBrowserTest::SetUpTestSuite());
     // The toolbar's files come from the product site in the source tree
     // into a folder of their own.
     UseToolbarFolders(TempFolder("zan_band_home"), SourceSiteUrl());
   }
-  static void TearDownTestSuite() { Regsvr32(true); }
-
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    parent_ = CreateBrowserWindow();
-    ASSERT_NE(parent_, nullptr);
+    ASSERT_NO_FATAL_FAILURE(BandInBrowserTest::SetUp());
     SetSetting("PopupBlockingEnabled", 0);
   }
-  void TearDown() override {
-    DestroyWindow(parent_);
-    CoUninitialize();
-  }
-
-  HWND parent_ = nullptr;
-  FakeWebBrowser browser_;
 };
 
 TEST_F(BandObjectTest, SetSiteBuildsTheToolbarAndAnswersTheBrowser) {

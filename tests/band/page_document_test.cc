@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/band/band_in_browser_test.h"
 #include "tests/band/band_test_util.h"
 #include "tests/band/fake_browser_site.h"
 #include "tests/band/fake_html_document.h"
@@ -39,12 +40,12 @@ constexpr char kDefinition[] = R"(RYX_Toolbar {
 }
 )";
 
-class PageDocumentTest : public testing::Test {
+class PageDocumentTest : public BandInBrowserTest {
  protected:
   // A product site of its own with the toolbar above, and a home folder
   // that fetches it; the other suites' folders come back afterwards.
   static void SetUpTestSuite() {
-    ASSERT_EQ(Regsvr32(false), 0);
+    ASSERT_NO_FATAL_FAILURE(BandInBrowserTest::SetUpTestSuite());
     for (const char* name : {"ZAN_HOME", "ZAN_SITE_URL"}) {
       const char* value = std::getenv(name);
       saved_.push_back(value == nullptr ? "" : value);
@@ -58,13 +59,11 @@ class PageDocumentTest : public testing::Test {
   }
   static void TearDownTestSuite() {
     UseToolbarFolders(saved_[0], saved_[1]);
-    Regsvr32(true);
+    BandInBrowserTest::TearDownTestSuite();
   }
 
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    parent_ = CreateBrowserWindow();
-    ASSERT_NE(parent_, nullptr);
+    ASSERT_NO_FATAL_FAILURE(BandInBrowserTest::SetUp());
     band_ = std::make_unique<SitedBand>(parent_, &browser_);
     ASSERT_EQ(band_->status(), S_OK);
     toolbar_ = band_->toolbar();
@@ -72,8 +71,7 @@ class PageDocumentTest : public testing::Test {
   }
   void TearDown() override {
     band_.reset();
-    DestroyWindow(parent_);
-    CoUninitialize();
+    BandInBrowserTest::TearDown();
   }
 
   // Clicks the button with that caption; false when there is none.
@@ -90,8 +88,6 @@ class PageDocumentTest : public testing::Test {
   }
 
   static std::vector<std::string> saved_;
-  HWND parent_ = nullptr;
-  FakeWebBrowser browser_;
   std::unique_ptr<SitedBand> band_;
   HWND toolbar_ = nullptr;
 };

@@ -16,6 +16,7 @@
 #include <string>
 #include <utility>
 
+#include "tests/band/band_in_browser_test.h"
 #include "tests/band/band_test_util.h"
 #include "tests/band/fake_browser_site.h"
 #include "tests/band/sited_band.h"
@@ -92,19 +93,17 @@ std::string WideBytes(const std::wstring& text) {
                      (text.size() + 1) * sizeof(wchar_t));
 }
 
-class SearchBoxBandTest : public testing::Test {
+class SearchBoxBandTest : public BandInBrowserTest {
  protected:
+  // The browser's thread runs OLE, for the boxes' drop targets.
+  SearchBoxBandTest() : BandInBrowserTest(true) {}
+
   static void SetUpTestSuite() {
-    ASSERT_EQ(Regsvr32(false), 0);
+    ASSERT_NO_FATAL_FAILURE(BandInBrowserTest::SetUpTestSuite());
     UseToolbarFolders(TempFolder("zan_band_home"), SourceSiteUrl());
   }
-  static void TearDownTestSuite() { Regsvr32(true); }
-
   void SetUp() override {
-    // The browser's thread runs OLE, which drop targets need.
-    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    parent_ = CreateBrowserWindow();
-    ASSERT_NE(parent_, nullptr);
+    ASSERT_NO_FATAL_FAILURE(BandInBrowserTest::SetUp());
     RegDeleteTreeA(HKEY_CURRENT_USER,
                    (std::string(kProductKey) + "\\Historysearch").c_str());
     for (const char* flag :
@@ -128,9 +127,8 @@ class SearchBoxBandTest : public testing::Test {
   }
   void TearDown() override {
     band_.reset();
-    DestroyWindow(parent_);
     ForgetSetting("RunSearchDragAutomatically");
-    OleUninitialize();
+    BandInBrowserTest::TearDown();
   }
 
   // A typed character, as the browser's loop hands it to the edit.
@@ -145,8 +143,6 @@ class SearchBoxBandTest : public testing::Test {
     return browser_.navigations.empty() ? "" : browser_.navigations.back().url;
   }
 
-  HWND parent_ = nullptr;
-  FakeWebBrowser browser_;
   std::unique_ptr<SitedBand> band_;
   HWND toolbar_ = nullptr;
   HWND combo_ = nullptr;
