@@ -101,14 +101,10 @@ bool OpenSslTlsConnection::Send(std::string_view data) {
   return true;
 }
 
-TcpConnection::ReadyState OpenSslTlsConnection::WaitReadable() {
-  if (stopped_) return ReadyState::kStopped;
-  {
-    // Records already taken in may hold text the reader has not had.
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (secured_ && SSL_has_pending(ssl_)) return ReadyState::kReadable;
-  }
-  return plain_->WaitReadable();
+bool OpenSslTlsConnection::HasBufferedInput() {
+  // Records already taken in may hold text the reader has not had.
+  std::lock_guard<std::mutex> lock(mutex_);
+  return secured_ && SSL_has_pending(ssl_);
 }
 
 long OpenSslTlsConnection::Read(char* buffer, size_t size) {

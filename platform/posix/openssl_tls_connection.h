@@ -30,11 +30,11 @@ class OpenSslTlsConnection : public LayeredTlsConnection {
 
   HandshakeResult Handshake() override;
   bool Send(std::string_view data) override;
-  ReadyState WaitReadable() override;
   long Read(char* buffer, size_t size) override;
   void Close() override;
 
  private:
+  bool HasBufferedInput() override;
   explicit OpenSslTlsConnection(std::shared_ptr<TcpConnection> plain);
 
   std::mutex mutex_;  // the OpenSSL object

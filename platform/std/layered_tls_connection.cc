@@ -23,6 +23,12 @@ void LayeredTlsConnection::Stop() {
   plain_->Stop();
 }
 
+TcpConnection::ReadyState LayeredTlsConnection::WaitReadable() {
+  if (stopped_) return ReadyState::kStopped;
+  if (HasBufferedInput()) return ReadyState::kReadable;
+  return plain_->WaitReadable();
+}
+
 void LayeredTlsConnection::Resume() {
   plain_->Resume();
   stopped_ = false;

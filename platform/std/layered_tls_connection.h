@@ -21,9 +21,15 @@ class LayeredTlsConnection : public TlsConnection {
   void CancelConnect() override;
   void Stop() override;
   void Resume() override;
+  // Readable at once while the form holds something for the reader (see
+  // HasBufferedInput), else as the plain connection says.
+  ReadyState WaitReadable() override;
 
  protected:
   explicit LayeredTlsConnection(std::shared_ptr<TcpConnection> plain);
+  // True while records already taken in can give the reader something
+  // without another byte from the network.
+  virtual bool HasBufferedInput() = 0;
 
   const std::shared_ptr<TcpConnection> plain_;
   std::atomic<bool> cancelled_{false};

@@ -300,16 +300,10 @@ bool SchannelTlsConnection::Send(std::string_view data) {
   return true;
 }
 
-TcpConnection::ReadyState SchannelTlsConnection::WaitReadable() {
-  if (stopped_) return ReadyState::kStopped;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (ready_offset_ < ready_.size() || ended_ ||
-        ((renegotiating_ || !taken_.empty()) && !need_more_)) {
-      return ReadyState::kReadable;
-    }
-  }
-  return plain_->WaitReadable();
+bool SchannelTlsConnection::HasBufferedInput() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ready_offset_ < ready_.size() || ended_ ||
+         ((renegotiating_ || !taken_.empty()) && !need_more_);
 }
 
 long SchannelTlsConnection::Read(char* buffer, size_t size) {

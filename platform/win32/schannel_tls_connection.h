@@ -36,11 +36,11 @@ class SchannelTlsConnection : public LayeredTlsConnection {
 
   HandshakeResult Handshake() override;
   bool Send(std::string_view data) override;
-  ReadyState WaitReadable() override;
   long Read(char* buffer, size_t size) override;
   void Close() override;
 
  private:
+  bool HasBufferedInput() override;
   enum class Step { kDone, kMore, kFailed, kRejected };
 
   HandshakeResult Negotiate();
