@@ -41,8 +41,10 @@ trap '"$wine_dir/wineserver" -k >/dev/null 2>&1 || true; rm -rf "$wine_home"' EX
 "$wine_dir/wineserver" -w >/dev/null 2>&1 || true
 "$wine_dir/wineserver" -p
 # The first program on a fresh server brings up the session's own processes
-# (services, the desktop); that one has been seen not to exit, so it is a
-# small one with a time limit rather than a test.
+# (services, the desktop), which inherit its output and live as long as the
+# server: were it a test, they would hold ctest's pipe open and ctest would
+# wait for a program that has ended. So the first one is a small program
+# whose output goes nowhere, with a time limit.
 timeout 120 "$wine_dir/wine64" reg query 'HKCU\Software\Wine\Drivers' \
   >/dev/null 2>&1 || true
 # Wine now and then fails to start a program at all (exit code, no output,
