@@ -131,6 +131,16 @@ TEST_F(BandObjectTest, PopupBlockerCancelsNewWindowsThroughTheEvents) {
   EXPECT_TRUE(browser_.FireBeforeNavigate2(L"http://a.test/", L"_blank"));
   EXPECT_FALSE(browser_.FireBeforeNavigate2(L"http://a.test/", L"_BLANK"));
   EXPECT_FALSE(browser_.FireBeforeNavigate2(L"http://a.test/", L""));
+  // CTRL held lets a new window through (the thread's key state, as the
+  // band reads it).
+  BYTE keys[256] = {};
+  ASSERT_TRUE(GetKeyboardState(keys));
+  keys[VK_CONTROL] |= 0x80;
+  SetKeyboardState(keys);
+  EXPECT_FALSE(browser_.FireNewWindow2());
+  keys[VK_CONTROL] &= static_cast<BYTE>(~0x80);
+  SetKeyboardState(keys);
+  EXPECT_TRUE(browser_.FireNewWindow2());
   SetSetting("PopupBlockingEnabled", 2);
   EXPECT_FALSE(browser_.FireNewWindow2());
 
