@@ -67,17 +67,8 @@ TlsConnection::HandshakeResult OpenSslTlsConnection::Handshake() {
     }
     if (cancelled_) return HandshakeResult::kCancelled;
     if (error == SSL_ERROR_WANT_READ) {
-      switch (plain_->WaitReadable()) {
-        case ReadyState::kReadable:
-          continue;
-        case ReadyState::kStopped:
-          return HandshakeResult::kCancelled;
-        case ReadyState::kClosed:
-        case ReadyState::kNetworkDown:
-        case ReadyState::kEventFailed:
-        case ReadyState::kEventSelectFailed:
-          return HandshakeResult::kFailed;
-      }
+      if (const auto end = WaitHandshakeInput()) return *end;
+      continue;
     }
     if (error == SSL_ERROR_WANT_WRITE) continue;
     return verified != X509_V_OK ? HandshakeResult::kCertificateRejected

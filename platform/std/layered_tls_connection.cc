@@ -29,6 +29,22 @@ TcpConnection::ReadyState LayeredTlsConnection::WaitReadable() {
   return plain_->WaitReadable();
 }
 
+std::optional<TlsConnection::HandshakeResult>
+LayeredTlsConnection::WaitHandshakeInput() {
+  switch (plain_->WaitReadable()) {
+    case ReadyState::kReadable:
+      return std::nullopt;
+    case ReadyState::kStopped:
+      return HandshakeResult::kCancelled;
+    case ReadyState::kClosed:
+    case ReadyState::kNetworkDown:
+    case ReadyState::kEventFailed:
+    case ReadyState::kEventSelectFailed:
+      break;
+  }
+  return HandshakeResult::kFailed;
+}
+
 void LayeredTlsConnection::Resume() {
   plain_->Resume();
   stopped_ = false;

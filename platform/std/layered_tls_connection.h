@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/tls_layer.h"
@@ -30,6 +31,10 @@ class LayeredTlsConnection : public TlsConnection {
   // True while records already taken in can give the reader something
   // without another byte from the network.
   virtual bool HasBufferedInput() = 0;
+  // Waits for the plain connection while the handshake needs more input:
+  // nothing when it became readable, else how the handshake ends (cancelled
+  // once stopped, failed when the connection closed or broke).
+  std::optional<HandshakeResult> WaitHandshakeInput();
 
   const std::shared_ptr<TcpConnection> plain_;
   std::atomic<bool> cancelled_{false};

@@ -212,17 +212,7 @@ SchannelTlsConnection::Step SchannelTlsConnection::HandshakeStep(bool first) {
 TlsConnection::HandshakeResult SchannelTlsConnection::TakeIn() {
   char chunk[kChunkSize];
   for (int round = 0; round < kMaxHandshakeRounds; ++round) {
-    switch (plain_->WaitReadable()) {
-      case ReadyState::kReadable:
-        break;
-      case ReadyState::kStopped:
-        return HandshakeResult::kCancelled;
-      case ReadyState::kClosed:
-      case ReadyState::kNetworkDown:
-      case ReadyState::kEventFailed:
-      case ReadyState::kEventSelectFailed:
-        return HandshakeResult::kFailed;
-    }
+    if (const auto end = WaitHandshakeInput()) return *end;
     const long n = plain_->Read(chunk, sizeof chunk);
     if (n == kReadWouldBlock) continue;
     if (n <= 0) return HandshakeResult::kFailed;
