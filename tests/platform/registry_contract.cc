@@ -234,13 +234,6 @@ TEST_P(RegistryContract, ThreadsShareOneStore) {
   }
 }
 
-// `levels` key names joined by backslashes.
-std::string Chain(size_t levels, const std::string& name = "k") {
-  std::string path;
-  for (size_t i = 0; i < levels; ++i) path += (i == 0 ? "" : "\\") + name;
-  return path;
-}
-
 // No key deeper than 512 levels below its hive, and no name with a zero
 // byte: the call fails and writes nothing.
 TEST_P(RegistryContract, KeysNoDeeperThanTheLimit) {

@@ -46,6 +46,13 @@ inline std::vector<std::string> KeyNames(RegistryKey& key) {
   return names;
 }
 
+// `levels` key names joined by backslashes.
+inline std::string Chain(size_t levels, const std::string& name = "k") {
+  std::string path;
+  for (size_t i = 0; i < levels; ++i) path += (i == 0 ? "" : "\\") + name;
+  return path;
+}
+
 // Opens a fresh, empty store of one form; it may keep its files in `dir`.
 using RegistryForm =
     ContractForm<std::unique_ptr<Registry> (*)(const TempDir& dir)>;

@@ -27,13 +27,6 @@ namespace {
 // processes sharing it, a writer killed midway. The semantics every form
 // shares are in registry_contract.cc.
 
-// `levels` key names joined by backslashes.
-std::string Chain(size_t levels, const std::string& name = "k") {
-  std::string path;
-  for (size_t i = 0; i < levels; ++i) path += (i == 0 ? "" : "\\") + name;
-  return path;
-}
-
 class SqliteRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
