@@ -93,8 +93,6 @@ TEST(Win32RegistryTest, RealHivesMeetAdvapi32) {
   EXPECT_EQ(registry.OpenKey(RegistryHive::kCurrentUser, path), nullptr);
 }
 
-// Keys deeper than 512 levels below the hive root are refused, as Windows
-// refuses them, and a refused create leaves nothing behind.
 // Compare-and-set from several registries at once (each as a process of
 // its own would have it): every increment is kept.
 TEST(Win32RegistryTest, CompareAndSetAcrossOpenings) {
