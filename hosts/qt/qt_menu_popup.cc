@@ -11,18 +11,12 @@
 #include <algorithm>
 
 #include "browser/adjust_color.h"
+#include "hosts/qt/qt_geometry.h"
 
 namespace zan {
 namespace {
 
 constexpr int kScrollStripHeight = 14;
-
-QColor ToQ(Color c) { return QColor(c.r, c.g, c.b); }
-Color FromQ(const QColor& c) {
-  return Color{static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
-               static_cast<uint8_t>(c.blue())};
-}
-QRect ToQ(Rect r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 }  // namespace
 

@@ -10,6 +10,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "hosts/qt/qt_geometry.h"
+
 namespace zan {
 namespace {
 
@@ -54,8 +56,6 @@ std::string OneLine(const QString& text) {
   line.replace(QLatin1Char('\n'), QLatin1Char(' '));
   return line.toStdString();
 }
-
-QRect ToQRect(Rect r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 }  // namespace
 
@@ -273,7 +273,7 @@ void QtSearchBoxView::FitListToEntries() {
 
 void QtSearchBoxView::Move(Rect rect) {
   if (!widget_) return;
-  QRect r = ToQRect(rect);
+  QRect r = ToQ(rect);
   int h = std::min(r.height(), widget_->sizeHint().height());
   widget_->setGeometry(r.left(), r.top() + (r.height() - h) / 2, r.width(), h);
 }
