@@ -2,10 +2,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
-#include <QPointer>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>

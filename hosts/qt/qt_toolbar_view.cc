@@ -3,10 +3,8 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QHelpEvent>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QResizeEvent>
 #include <QTimerEvent>
 #include <QToolTip>
