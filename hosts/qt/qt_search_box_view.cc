@@ -78,14 +78,8 @@ void SearchLineEdit::keyPressEvent(QKeyEvent* e) {
   allow_completion_ = true;
 }
 
-void SearchLineEdit::dragEnterEvent(QDragEnterEvent* e) {
-  if (e->mimeData()->hasText()) {
-    e->setDropAction(Qt::CopyAction);
-    e->accept();
-  } else {
-    e->ignore();
-  }
-}
+// Entering takes a drag as moving over the box does.
+void SearchLineEdit::dragEnterEvent(QDragEnterEvent* e) { dragMoveEvent(e); }
 
 void SearchLineEdit::dragMoveEvent(QDragMoveEvent* e) {
   if (e->mimeData()->hasText()) {
