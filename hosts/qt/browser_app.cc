@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QNetworkProxy>
 #include <QOpenGLContext>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>

@@ -2,10 +2,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
-#include <QPointer>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -116,10 +114,10 @@ void BrowserChrome::ShowDownload(const QString& text, bool with_link) {
 }
 
 QShortcut* BrowserChrome::AddShortcut(const QKeySequence& keys,
-                                      void (BrowserChrome::*slot)()) {
+                                      std::function<void()> action) {
   auto* shortcut = new QShortcut(keys, &window_);
   shortcut->setContext(Qt::WindowShortcut);
-  connect(shortcut, &QShortcut::activated, this, slot);
+  connect(shortcut, &QShortcut::activated, this, std::move(action));
   return shortcut;
 }
 
@@ -159,13 +157,10 @@ void BrowserChrome::AddShortcuts() {
       {"Ctrl+0", zoom_reset},      {"Ctrl+P", print},
   };
   for (auto& [text, action] : keys) {
-    auto* shortcut =
-        new QShortcut(QKeySequence(QString::fromLatin1(text)), &window_);
-    shortcut->setContext(Qt::WindowShortcut);
-    connect(shortcut, &QShortcut::activated, this, action);
+    AddShortcut(QKeySequence(QString::fromLatin1(text)), std::move(action));
   }
   // Esc stops a load; otherwise it stays with the page and the boxes.
-  escape_ = AddShortcut(QKeySequence(Qt::Key_Escape), &BrowserChrome::OnEscape);
+  escape_ = AddShortcut(QKeySequence(Qt::Key_Escape), [this] { OnEscape(); });
   escape_->setEnabled(false);
 }
 
@@ -223,11 +218,7 @@ void BrowserChrome::PrintToPdf() {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return;
   }
-  PrintToPdfFile(dialog.selectedFiles().front());
-}
-
-void BrowserChrome::PrintToPdfFile(const QString& path) {
-  window_.page()->printToPdf(path);
+  window_.page()->printToPdf(dialog.selectedFiles().front());
 }
 
 }  // namespace zan

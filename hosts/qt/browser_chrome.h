@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
-#include <vector>
+#include <functional>
 
 class QLabel;
 class QShortcut;
@@ -40,8 +40,6 @@ class BrowserChrome : public QObject {
   void Zoom(int step);
   // Asks for a file name and prints the page into it as PDF.
   void PrintToPdf();
-  // Prints the page into `path` as PDF without asking.
-  void PrintToPdfFile(const QString& path);
 
  Q_SIGNALS:
   // A PDF was written (or failed to be).
@@ -50,7 +48,7 @@ class BrowserChrome : public QObject {
  private:
   void AddShortcuts();
   QShortcut* AddShortcut(const QKeySequence& keys,
-                         void (BrowserChrome::*slot)());
+                         std::function<void()> action);
   void OnEscape();
   void ShowDownload(const QString& text, bool with_link);
 

@@ -21,6 +21,7 @@
 #include "definition/toolbar_model.h"
 #include "hosts/qt/browser_app.h"
 #include "hosts/qt/browser_chrome.h"
+#include "hosts/qt/qt_geometry.h"
 #include "hosts/qt/qt_html_document.h"
 #include "hosts/qt/qt_menu_popup.h"
 #include "hosts/qt/qt_toolbar_object.h"
@@ -43,22 +44,19 @@ class BandArea : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
-    QColor face = palette().color(QPalette::Button);
-    Color f{static_cast<uint8_t>(face.red()),
-            static_cast<uint8_t>(face.green()),
-            static_cast<uint8_t>(face.blue())};
+    Color f = FromQ(palette().color(QPalette::Button));
     Color top = AdjustColor(f, 60, 0), bottom = AdjustColor(f, -4, 0);
     QLinearGradient g(0, 0, 0, height());
-    g.setColorAt(0, QColor(top.r, top.g, top.b));
-    g.setColorAt(1, QColor(bottom.r, bottom.g, bottom.b));
+    g.setColorAt(0, ToQ(top));
+    g.setColorAt(1, ToQ(bottom));
     p.fillRect(rect(), g);
     Color line = AdjustColor(f, -20, 0);
-    p.setPen(QColor(line.r, line.g, line.b));
+    p.setPen(ToQ(line));
     p.drawLine(0, height() - 1, width(), height() - 1);
     // The gripper of the band.
     Color dot = AdjustColor(f, -35, 0);
     for (int y = 6; y < height() - 6; y += 4) {
-      p.fillRect(3, y, 2, 2, QColor(dot.r, dot.g, dot.b));
+      p.fillRect(3, y, 2, 2, ToQ(dot));
     }
   }
 };

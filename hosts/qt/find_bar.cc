@@ -22,32 +22,31 @@ FindBar::FindBar(QWebEnginePage* page, QWidget* parent)
   edit_->setAccessibleName(QStringLiteral("Find in page"));
   edit_->setMaximumWidth(260);
   label->setBuddy(edit_);
-  previous_ = new QToolButton(this);
-  previous_->setArrowType(Qt::UpArrow);
-  previous_->setToolTip(QStringLiteral("Previous match (Shift+Enter)"));
-  next_ = new QToolButton(this);
-  next_->setArrowType(Qt::DownArrow);
-  next_->setToolTip(QStringLiteral("Next match (Enter)"));
+  auto* previous = new QToolButton(this);
+  previous->setArrowType(Qt::UpArrow);
+  previous->setToolTip(QStringLiteral("Previous match (Shift+Enter)"));
+  auto* next = new QToolButton(this);
+  next->setArrowType(Qt::DownArrow);
+  next->setToolTip(QStringLiteral("Next match (Enter)"));
   count_ = new QLabel(this);
   count_->setMinimumWidth(90);
   auto* close = new QToolButton(this);
   close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
   close->setToolTip(QStringLiteral("Close the find bar (Esc)"));
   close->setAutoRaise(true);
-  for (QToolButton* b : {previous_, next_, close})
-    b->setFocusPolicy(Qt::NoFocus);
+  for (QToolButton* b : {previous, next, close}) b->setFocusPolicy(Qt::NoFocus);
   row->addWidget(label);
   row->addWidget(edit_);
-  row->addWidget(previous_);
-  row->addWidget(next_);
+  row->addWidget(previous);
+  row->addWidget(next);
   row->addWidget(count_);
   row->addStretch(1);
   row->addWidget(close);
 
   edit_->installEventFilter(this);
   connect(edit_, &QLineEdit::textChanged, this, [this] { Find(false); });
-  connect(next_, &QToolButton::clicked, this, &FindBar::FindNext);
-  connect(previous_, &QToolButton::clicked, this, &FindBar::FindPrevious);
+  connect(next, &QToolButton::clicked, this, &FindBar::FindNext);
+  connect(previous, &QToolButton::clicked, this, &FindBar::FindPrevious);
   connect(close, &QToolButton::clicked, this, &FindBar::Close);
   // A new page has no matches yet.
   connect(page_, &QWebEnginePage::loadStarted, this, [this] {

@@ -5,7 +5,6 @@
 
 class QLabel;
 class QLineEdit;
-class QToolButton;
 class QWebEnginePage;
 
 namespace zan {
@@ -27,8 +26,6 @@ class FindBar : public QWidget {
   void FindPrevious();
 
   QLineEdit* edit() const { return edit_; }
-  QToolButton* next_button() const { return next_; }
-  QToolButton* previous_button() const { return previous_; }
   // The counts of the last answer: matches in the page and the active one
   // (1-based, 0 for none); -1 before the first answer to the current text.
   int match_count() const { return matches_; }
@@ -44,8 +41,6 @@ class FindBar : public QWidget {
 
   QWebEnginePage* page_;
   QLineEdit* edit_ = nullptr;
-  QToolButton* previous_ = nullptr;
-  QToolButton* next_ = nullptr;
   QLabel* count_ = nullptr;
   int matches_ = -1;
   int active_ = 0;

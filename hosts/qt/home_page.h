@@ -14,7 +14,6 @@ class HomePage {
   HomePage(QUrl site_index, bool keep);
 
   QUrl Url() const;
-  bool IsUserChoice() const { return !chosen_.isEmpty(); }
   // `url` empty: back to the site's index page.
   void Set(const QUrl& url);
 

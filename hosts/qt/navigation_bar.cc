@@ -161,11 +161,9 @@ NavigationBar::NavigationBar(QWebEnginePage* page, QWidget* parent)
   row->setStretchFactor(address_, 1);
 
   // Back and forward list their history on a long press or a right click.
-  back_menu_ = new QMenu(back_);
-  forward_menu_ = new QMenu(forward_);
   for (auto [button, menu, is_back] :
-       {std::tuple{back_, back_menu_, true},
-        std::tuple{forward_, forward_menu_, false}}) {
+       {std::tuple{back_, new QMenu(back_), true},
+        std::tuple{forward_, new QMenu(forward_), false}}) {
     button->setMenu(menu);
     button->setPopupMode(QToolButton::DelayedPopup);
     button->setContextMenuPolicy(Qt::CustomContextMenu);

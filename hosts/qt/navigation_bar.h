@@ -54,8 +54,6 @@ class NavigationBar : public QWidget {
   QToolButton* forward_button() const { return forward_; }
   QToolButton* reload_button() const { return reload_; }
   QToolButton* home_button() const { return home_; }
-  QMenu* back_menu() const { return back_menu_; }
-  QMenu* forward_menu() const { return forward_menu_; }
   bool loading() const { return loading_; }
 
  Q_SIGNALS:
@@ -74,8 +72,6 @@ class NavigationBar : public QWidget {
   QToolButton* forward_ = nullptr;
   QToolButton* reload_ = nullptr;
   QToolButton* home_ = nullptr;
-  QMenu* back_menu_ = nullptr;
-  QMenu* forward_menu_ = nullptr;
   AddressBar* address_ = nullptr;
   bool loading_ = false;
 };

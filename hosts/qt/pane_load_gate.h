@@ -14,7 +14,6 @@ namespace zan {
 class PaneLoadGate {
  public:
   void Hold() { held_ = true; }
-  bool held() const { return held_; }
   // Runs `load` now, or when the gate opens.
   void Run(std::function<void()> load) {
     if (held_) {

@@ -2,7 +2,6 @@
 #define ZAN_HOSTS_QT_QT_ACCOUNTS_DIALOG_H_
 
 #include <QDialog>
-#include <QHash>
 #include <memory>
 #include <string>
 

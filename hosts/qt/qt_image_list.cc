@@ -1,6 +1,5 @@
 #include "hosts/qt/qt_image_list.h"
 
-#include <QBitmap>
 #include <QImage>
 #include <QPainter>
 

@@ -11,18 +11,12 @@
 #include <algorithm>
 
 #include "browser/adjust_color.h"
+#include "hosts/qt/qt_geometry.h"
 
 namespace zan {
 namespace {
 
 constexpr int kScrollStripHeight = 14;
-
-QColor ToQ(Color c) { return QColor(c.r, c.g, c.b); }
-Color FromQ(const QColor& c) {
-  return Color{static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
-               static_cast<uint8_t>(c.blue())};
-}
-QRect ToQ(Rect r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 }  // namespace
 
@@ -96,32 +90,31 @@ void QtMenuPopup::Layout() {
     }
     columns.back().push_back(static_cast<int>(i));
   }
+  std::vector<Size> sizes;
+  sizes.reserve(menu_.entries.size());
+  for (const PopupMenuEntry& e : menu_.entries) {
+    sizes.push_back(MeasureMenuEntry(e, metrics_, text_width));
+  }
   constexpr int kBorder = 1;
   int x = kBorder;
   int total_height = 0;
-  std::vector<int> heights;
   for (const auto& column : columns) {
     int h = 0;
-    for (int i : column) {
-      h += MeasureMenuEntry(menu_.entries[static_cast<size_t>(i)], metrics_,
-                            text_width)
-               .height;
-    }
+    for (int i : column) h += sizes[static_cast<size_t>(i)].height;
     total_height = std::max(total_height, h);
   }
   slots_.resize(menu_.entries.size());
   for (const auto& column : columns) {
     int width = 0;
     for (int i : column) {
-      Size s = MeasureMenuEntry(menu_.entries[static_cast<size_t>(i)], metrics_,
-                                text_width);
-      width = std::max(width, s.width + metrics_.check_width);
+      width = std::max(
+          width, sizes[static_cast<size_t>(i)].width + metrics_.check_width);
     }
     int y = kBorder;
     for (int i : column) {
       const PopupMenuEntry& e = menu_.entries[static_cast<size_t>(i)];
-      Size s = MeasureMenuEntry(e, metrics_, text_width);
-      int h = e.IsSidebar() ? total_height : s.height;
+      int h =
+          e.IsSidebar() ? total_height : sizes[static_cast<size_t>(i)].height;
       slots_[static_cast<size_t>(i)] = Slot{&e, QRect(x, y, width, h)};
       if (!e.IsSidebar()) y += h;
     }

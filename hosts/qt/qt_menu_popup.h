@@ -44,7 +44,6 @@ class QtMenuPopup : public QWidget {
   // A menu taller than the screen shows a part of its entries and scrolls:
   // the wheel, the keys, and the arrow strips at its top and bottom.
   bool scrollable() const { return scrollable_; }
-  int scroll_offset() const { return scroll_; }
   // Scrolls by `dy` pixels of the entries (clamped).
   void ScrollBy(int dy);
 

@@ -2,9 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QEvent>
-#include <QThread>
 #include <QTimer>
 
 namespace zan {

@@ -10,6 +10,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "hosts/qt/qt_geometry.h"
+
 namespace zan {
 namespace {
 
@@ -55,8 +57,6 @@ std::string OneLine(const QString& text) {
   return line.toStdString();
 }
 
-QRect ToQRect(Rect r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
-
 }  // namespace
 
 SearchLineEdit::SearchLineEdit(QWidget* parent, std::function<void()> enter,
@@ -78,14 +78,8 @@ void SearchLineEdit::keyPressEvent(QKeyEvent* e) {
   allow_completion_ = true;
 }
 
-void SearchLineEdit::dragEnterEvent(QDragEnterEvent* e) {
-  if (e->mimeData()->hasText()) {
-    e->setDropAction(Qt::CopyAction);
-    e->accept();
-  } else {
-    e->ignore();
-  }
-}
+// Entering takes a drag as moving over the box does.
+void SearchLineEdit::dragEnterEvent(QDragEnterEvent* e) { dragMoveEvent(e); }
 
 void SearchLineEdit::dragMoveEvent(QDragMoveEvent* e) {
   if (e->mimeData()->hasText()) {
@@ -273,7 +267,7 @@ void QtSearchBoxView::FitListToEntries() {
 
 void QtSearchBoxView::Move(Rect rect) {
   if (!widget_) return;
-  QRect r = ToQRect(rect);
+  QRect r = ToQ(rect);
   int h = std::min(r.height(), widget_->sizeHint().height());
   widget_->setGeometry(r.left(), r.top() + (r.height() - h) / 2, r.width(), h);
 }

@@ -3,10 +3,8 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QHelpEvent>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QResizeEvent>
 #include <QTimerEvent>
 #include <QToolTip>
@@ -19,6 +17,7 @@
 #include "browser/chevron_layout.h"
 #include "browser/command_ids.h"
 #include "browser/menu_painter.h"
+#include "hosts/qt/qt_geometry.h"
 #include "hosts/qt/qt_menu_popup.h"
 #include "hosts/qt/qt_search_box_view.h"
 #include "settings/product_constants.h"
@@ -29,13 +28,6 @@ namespace {
 constexpr int kButtonHeight = 22;
 constexpr int kSplitArrowWidth = 13;
 constexpr int kWholeArrowWidth = 10;
-
-QColor ToQ(Color c) { return QColor(c.r, c.g, c.b); }
-Color FromQ(const QColor& c) {
-  return Color{static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
-               static_cast<uint8_t>(c.blue())};
-}
-QRect ToQ(Rect r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 void DrawArrow(QPainter& p, const QRect& area, const QColor& color) {
   int cx = area.center().x() + 1, cy = area.center().y() + 1;

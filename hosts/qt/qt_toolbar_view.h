@@ -95,7 +95,6 @@ class QtToolbarView : public QWidget, public ToolbarView {
   int ButtonCommand(int index) const;
   // The popup menu shown now, or null.
   QtMenuPopup* ActiveMenu() const { return active_menu_; }
-  const QtImageList& Images() const { return images_; }
   int ideal_width() const { return ideal_width_; }
   QSize sizeHint() const override;
 

@@ -17,19 +17,6 @@ struct RunResult {
 
 class ZanTbdTest : public ::testing::Test {
  protected:
-  ZanTbdTest() {
-    const char* binary_dir = std::getenv("ZAN_BINARY_DIR");
-    if (binary_dir != nullptr) {
-      tool_ = std::string(binary_dir) + "/tools/zan-tbd";
-    } else {
-#ifdef ZAN_TBD_PATH
-      tool_ = ZAN_TBD_PATH;
-#else
-      tool_ = "zan-tbd";
-#endif
-    }
-  }
-
   // Runs zan-tbd with the given arguments, capturing both streams.
   RunResult Run(const std::string& arguments) {
     const std::string command = "'" + tool_ + "' " + arguments + " >'" +
@@ -48,7 +35,9 @@ class ZanTbdTest : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  std::string tool_;
+  // The test program's environment names the build tree.
+  std::string tool_ =
+      std::string(std::getenv("ZAN_BINARY_DIR")) + "/tools/zan-tbd";
 };
 
 TEST_F(ZanTbdTest, CheckPrintsEveryBoxAndSucceedsOnWarnings) {
