@@ -185,11 +185,9 @@ void OwnerDrawnMenu::Append(HMENU menu, const PopupMenu& popup) {
 }
 
 const PopupMenuEntry* OwnerDrawnMenu::EntryOf(ULONG_PTR data) const {
+  // Only this menu's entries are keys: an item of another owner is not one.
   auto found = entries_.find(reinterpret_cast<const MenuEntryData*>(data));
-  if (found == entries_.end() || found->first->tag != kMenuEntryTag) {
-    return nullptr;
-  }
-  return found->second;
+  return found == entries_.end() ? nullptr : found->second;
 }
 
 bool OwnerDrawnMenu::Measure(MEASUREITEMSTRUCT& item) {
