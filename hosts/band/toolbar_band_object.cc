@@ -133,10 +133,7 @@ HRESULT ToolbarBandObject::GetWindow(HWND* window) {
   return S_OK;
 }
 
-HRESULT ToolbarBandObject::ContextSensitiveHelp(BOOL enter) {
-  help_ = enter;
-  return S_OK;
-}
+HRESULT ToolbarBandObject::ContextSensitiveHelp(BOOL) { return S_OK; }
 
 HRESULT ToolbarBandObject::ShowDW(BOOL show) {
   HWND toolbar = toolbar_ ? toolbar_->toolbar_window() : nullptr;
@@ -175,10 +172,9 @@ HRESULT ToolbarBandObject::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) {
   return E_NOTIMPL;
 }
 
-HRESULT ToolbarBandObject::GetBandInfo(DWORD band_id, DWORD view_mode,
+HRESULT ToolbarBandObject::GetBandInfo(DWORD band_id, DWORD /*view_mode*/,
                                        DESKBANDINFO* info) {
   band_id_ = band_id;
-  view_mode_ = view_mode;
   if (info == nullptr) return S_OK;
   BandInfo sizes;
   if (toolbar_) {

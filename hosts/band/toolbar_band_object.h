@@ -102,9 +102,7 @@ class ToolbarBandObject : public IRYXToolBarObjZAN,
   HWND parent_ = nullptr;
   IInputObjectSite* input_site_ = nullptr;
   DWORD band_id_ = 0;
-  DWORD view_mode_ = 0;
   BOOL show_ = FALSE;
-  BOOL help_ = FALSE;
   // The ideal width the browser was last given (GetBandInfo or a change
   // notice); -1 before.
   int given_ideal_width_ = -1;
