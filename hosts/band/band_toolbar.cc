@@ -43,7 +43,7 @@ void RefreshAllIndicators() {
             [](HWND child, LPARAM) -> BOOL {
               char name[32] = {};
               GetClassNameA(child, name, sizeof(name));
-              if (lstrcmpA(name, "RYXToolBarCtrl") == 0) {
+              if (lstrcmpA(name, kToolbarClass) == 0) {
                 PostMessageA(child, kRefreshIndicatorsMessage, 0, 0);
               }
               return TRUE;

@@ -29,6 +29,16 @@ std::string AnsiFromBstr(BSTR text) {
                          : AnsiFromWide(text, SysStringLen(text));
 }
 
+VARIANT TextVariant(const std::string& text) {
+  VARIANT variant;
+  VariantInit(&variant);
+  variant.vt = VT_BSTR;
+  const std::wstring wide = WideFromAnsi(text);
+  variant.bstrVal =
+      SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  return variant;
+}
+
 Bstr::Bstr(const std::string& text) {
   const std::wstring wide = WideFromAnsi(text);
   bstr_ = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));

@@ -2,6 +2,9 @@
 #define ZAN_HOSTS_BAND_COM_TEXT_H_
 
 #include <windows.h>
+// clang-format off
+#include <oleauto.h>
+// clang-format on
 
 #include <string>
 
@@ -13,6 +16,8 @@ std::wstring WideFromAnsi(const std::string& text);
 std::string AnsiFromWide(const wchar_t* text, size_t length);
 // A BSTR as ANSI; a null BSTR is the empty text.
 std::string AnsiFromBstr(BSTR text);
+// A VT_BSTR VARIANT holding `text`; the caller clears it.
+VARIANT TextVariant(const std::string& text);
 
 // An owned BSTR, freed when it goes.
 class Bstr {

@@ -58,15 +58,6 @@ bool EditsOrMoves(UINT message, WPARAM wparam) {
          message == WM_UNDO || message == EM_UNDO;
 }
 
-// The keys a focused box takes from the browser at once.
-bool IsEditingKey(UINT message, WPARAM wparam) {
-  if (message == WM_CHAR) {
-    return wparam == 0x08 || wparam == 0x7F || wparam == 0x03 ||
-           wparam == 0x16 || wparam == 0x18;
-  }
-  return IsKeyMessage(message) && EditsOrMoves(message, wparam);
-}
-
 std::string WindowText(HWND window) {
   std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
   text.resize(static_cast<size_t>(
@@ -170,7 +161,8 @@ bool ComboSearchBoxView::TranslateAccelerator(const MSG& message) {
       IsKeyMessage(message.message) &&
       (message.wParam == VK_ESCAPE || message.wParam == VK_RETURN) &&
       box->ListDropped();
-  if (!list_key && !IsEditingKey(message.message, message.wParam)) {
+  // The keys a focused box takes from the browser at once.
+  if (!list_key && !EditsOrMoves(message.message, message.wParam)) {
     return false;
   }
   TranslateMessage(&message);

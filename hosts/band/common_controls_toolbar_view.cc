@@ -12,7 +12,6 @@
 namespace zan {
 namespace {
 
-constexpr char kToolbarClass[] = "RYXToolBarCtrl";
 constexpr UINT kReflected = 0x2000;
 constexpr int kFirstButtonId = 0x400;
 constexpr int kFirstMenuId = 0x800;
@@ -282,9 +281,8 @@ bool CommonControlsToolbarView::HandleMessage(UINT message, WPARAM wparam,
       }
       if (header->code == TTN_GETDISPINFOA) {
         auto* info = reinterpret_cast<NMTTDISPINFOA*>(lparam);
-        tooltip_texts_.assign(
-            1, events_->GetTooltip(static_cast<int>(header->idFrom)));
-        info->lpszText = tooltip_texts_.front().data();
+        tooltip_text_ = events_->GetTooltip(static_cast<int>(header->idFrom));
+        info->lpszText = tooltip_text_.data();
         return true;
       }
       return false;
@@ -364,7 +362,7 @@ void CommonControlsToolbarView::DeleteButton(int index) {
 
 void CommonControlsToolbarView::AddButtons(
     const std::vector<ToolbarButtonDesc>& buttons) {
-  pool_size_ = added_strings_;
+  const int pool_size = added_strings_;
   std::vector<TBBUTTON> system(buttons.size());
   for (size_t i = 0; i < buttons.size(); ++i) {
     system[i].iBitmap = buttons[i].image;
@@ -374,7 +372,7 @@ void CommonControlsToolbarView::AddButtons(
     // The toolbar logic numbers the texts of each assembly from 0; the
     // system's pool keeps the texts of earlier ones, so this assembly's
     // texts follow them.
-    system[i].iString = pool_size_ + buttons[i].string_index;
+    system[i].iString = pool_size + buttons[i].string_index;
   }
   Send(TB_ADDBUTTONSA, system.size(), reinterpret_cast<LPARAM>(system.data()));
 }

@@ -17,6 +17,9 @@ namespace zan {
 
 class OwnerDrawnMenu;
 
+// The window class of the toolbar control.
+inline constexpr char kToolbarClass[] = "RYXToolBarCtrl";
+
 // The toolbar control on the system's common controls: a window of the
 // class "RYXToolBarCtrl" (the system toolbar "ToolbarWindow32" under its
 // own name), whose notifications its parent reflects back to it as the
@@ -97,17 +100,16 @@ class CommonControlsToolbarView : public ToolbarView {
   HIMAGELIST images_ = nullptr;
   HIMAGELIST hot_images_ = nullptr;
   HFONT font_ = nullptr;
-  std::vector<std::string> tooltip_texts_;
+  // The text of the tooltip being shown.
+  std::string tooltip_text_;
   std::function<void(int)> ideal_width_handler_;
   std::function<void(bool)> focus_handler_;
   // The popup menu while it is shown.
   OwnerDrawnMenu* shown_menu_ = nullptr;
   int minimum_width_ = 0;
   int ideal_width_ = -1;
-  // Texts in the system's string pool, and how many of them there were when
-  // the buttons were last added.
+  // Texts in the system's string pool.
   int added_strings_ = 0;
-  int pool_size_ = 0;
 };
 
 }  // namespace zan

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "hosts/band/class_factory.h"
+#include "hosts/band/common_controls_toolbar_view.h"
 #include "hosts/band/server_module.h"
 #include "hosts/band/type_library.h"
 #include "hosts/band/web_browser_window.h"
@@ -48,7 +49,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
     DisableThreadLibraryCalls(instance);
   } else if (reason == DLL_PROCESS_DETACH) {
     // The window classes name procedures of this module: they go with it.
-    for (const char* name : {"RYXToolBarCtrl", "RYXToolBarReflectorWindow",
+    for (const char* name : {zan::kToolbarClass, "RYXToolBarReflectorWindow",
                              "MSHTML_Toolbar_Page"}) {
       UnregisterClassA(name, instance);
     }

@@ -87,16 +87,6 @@ VARIANT IntegerVariant(LONG value) {
   return variant;
 }
 
-VARIANT TextVariant(const std::string& text) {
-  VARIANT variant;
-  VariantInit(&variant);
-  variant.vt = VT_BSTR;
-  const std::wstring wide = WideFromAnsi(text);
-  variant.bstrVal =
-      SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-  return variant;
-}
-
 std::optional<std::string> ReadText(
     IHTMLDocument2* document,
     HRESULT (STDMETHODCALLTYPE IHTMLDocument2::*getter)(BSTR*)) {

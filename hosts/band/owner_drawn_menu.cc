@@ -26,7 +26,9 @@ void FillWith(HDC dc, Rect rect, Color color) {
   DeleteObject(brush);
 }
 
-void Render(HDC dc, const DrawOp& op, HFONT font, HIMAGELIST images) {
+}  // namespace
+
+void OwnerDrawnMenu::Render(HDC dc, const DrawOp& op, HIMAGELIST images) {
   switch (op.kind) {
     case DrawOp::Kind::kFill:
       FillWith(dc, op.rect, op.fill);
@@ -53,7 +55,7 @@ void Render(HDC dc, const DrawOp& op, HFONT font, HIMAGELIST images) {
       break;
     }
     case DrawOp::Kind::kText: {
-      HGDIOBJ old = SelectObject(dc, font);
+      HGDIOBJ old = SelectObject(dc, font_);
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, Ref(op.pen));
       RECT area = ToRect(op.rect);
@@ -80,13 +82,14 @@ void Render(HDC dc, const DrawOp& op, HFONT font, HIMAGELIST images) {
       }
       break;
     case DrawOp::Kind::kCheckMark: {
-      HBITMAP check = static_cast<HBITMAP>(
-          LoadImageA(nullptr, MAKEINTRESOURCEA(kCheckMarkBitmap), IMAGE_BITMAP,
-                     0, 0, LR_DEFAULTCOLOR));
-      DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(check), 0,
+      if (check_mark_ == nullptr) {
+        check_mark_ = static_cast<HBITMAP>(
+            LoadImageA(nullptr, MAKEINTRESOURCEA(kCheckMarkBitmap),
+                       IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+      }
+      DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(check_mark_), 0,
                  op.rect.left, op.rect.top, op.rect.right - op.rect.left,
                  op.rect.bottom - op.rect.top, DST_BITMAP);
-      DeleteObject(check);
       break;
     }
     case DrawOp::Kind::kGradient: {
@@ -106,12 +109,17 @@ void Render(HDC dc, const DrawOp& op, HFONT font, HIMAGELIST images) {
       break;
     }
     case DrawOp::Kind::kSidebarText: {
+      // The banner's width is the font's height.
       const int width = op.rect.right - op.rect.left;
-      HFONT banner =
-          CreateFontA(width, 0, 900, 900, FW_BOLD, TRUE, FALSE, FALSE,
-                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                      PROOF_QUALITY, DEFAULT_PITCH, "Times New Roman");
-      HGDIOBJ old = SelectObject(dc, banner);
+      if (banner_font_ == nullptr || banner_width_ != width) {
+        if (banner_font_ != nullptr) DeleteObject(banner_font_);
+        banner_font_ = CreateFontA(width, 0, 900, 900, FW_BOLD, TRUE, FALSE,
+                                   FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                   DEFAULT_PITCH, "Times New Roman");
+        banner_width_ = width;
+      }
+      HGDIOBJ old = SelectObject(dc, banner_font_);
       SetBkMode(dc, TRANSPARENT);
       RECT shadow{op.rect.left + 1, op.rect.top + 1, op.rect.right,
                   op.rect.bottom};
@@ -124,13 +132,10 @@ void Render(HDC dc, const DrawOp& op, HFONT font, HIMAGELIST images) {
       DrawTextA(dc, op.text.c_str(), -1, &text,
                 DT_SINGLELINE | DT_BOTTOM | DT_NOCLIP);
       SelectObject(dc, old);
-      DeleteObject(banner);
       break;
     }
   }
 }
-
-}  // namespace
 
 OwnerDrawnMenu::OwnerDrawnMenu(const PopupMenu& menu) {
   NONCLIENTMETRICSA settings{};
@@ -161,6 +166,8 @@ OwnerDrawnMenu::OwnerDrawnMenu(const PopupMenu& menu) {
 OwnerDrawnMenu::~OwnerDrawnMenu() {
   DestroyMenu(menu_);
   if (font_ != nullptr) DeleteObject(font_);
+  if (banner_font_ != nullptr) DeleteObject(banner_font_);
+  if (check_mark_ != nullptr) DeleteObject(check_mark_);
 }
 
 void OwnerDrawnMenu::Append(HMENU menu, const PopupMenu& popup) {
@@ -185,11 +192,9 @@ void OwnerDrawnMenu::Append(HMENU menu, const PopupMenu& popup) {
 }
 
 const PopupMenuEntry* OwnerDrawnMenu::EntryOf(ULONG_PTR data) const {
+  // Only this menu's entries are keys: an item of another owner is not one.
   auto found = entries_.find(reinterpret_cast<const MenuEntryData*>(data));
-  if (found == entries_.end() || found->first->tag != kMenuEntryTag) {
-    return nullptr;
-  }
-  return found->second;
+  return found == entries_.end() ? nullptr : found->second;
 }
 
 bool OwnerDrawnMenu::Measure(MEASUREITEMSTRUCT& item) {
@@ -227,7 +232,7 @@ bool OwnerDrawnMenu::Draw(const DRAWITEMSTRUCT& item, HIMAGELIST images) {
   for (const DrawOp& op :
        DrawMenuEntry(*entry, r, state, clip.bottom - clip.top,
                      images != nullptr, metrics_, colors_)) {
-    Render(item.hDC, op, font_, images);
+    Render(item.hDC, op, images);
   }
   return true;
 }

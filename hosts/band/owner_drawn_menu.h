@@ -32,9 +32,15 @@ class OwnerDrawnMenu {
  private:
   void Append(HMENU menu, const PopupMenu& popup);
   const PopupMenuEntry* EntryOf(ULONG_PTR data) const;
+  void Render(HDC dc, const DrawOp& op, HIMAGELIST images);
 
   HMENU menu_ = nullptr;
   HFONT font_ = nullptr;
+  // Made when first drawn and kept while the menu is shown, which repaints
+  // its items as the mouse moves over them.
+  HFONT banner_font_ = nullptr;
+  int banner_width_ = 0;
+  HBITMAP check_mark_ = nullptr;
   MenuMetrics metrics_;
   MenuColors colors_;
   std::map<const MenuEntryData*, const PopupMenuEntry*> entries_;

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "hosts/band/com_text.h"
+
 namespace zan {
 namespace {
 
@@ -33,19 +35,6 @@ std::basic_string<Char> TextOfBlock(HGLOBAL block) {
   return text;
 }
 
-std::string AnsiOfWide(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int size =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                          nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0) {
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                        text.data(), size, nullptr, nullptr);
-  }
-  return text;
-}
-
 // A search box holds one line: the words of every dropped line are kept,
 // each line break becomes one blank.
 std::string OneLine(std::string_view text) {
@@ -68,9 +57,12 @@ bool SearchBoxDropTarget::ReadText(IDataObject* data, std::string& text) {
     if (data->GetData(&wanted, &medium) != S_OK) continue;
     bool found = false;
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
-      text = OneLine(format == CF_TEXT
-                         ? TextOfBlock<char>(medium.hGlobal)
-                         : AnsiOfWide(TextOfBlock<wchar_t>(medium.hGlobal)));
+      if (format == CF_TEXT) {
+        text = OneLine(TextOfBlock<char>(medium.hGlobal));
+      } else {
+        const std::wstring wide = TextOfBlock<wchar_t>(medium.hGlobal);
+        text = OneLine(AnsiFromWide(wide.data(), wide.size()));
+      }
       found = true;
     }
     ReleaseStgMedium(&medium);

@@ -19,11 +19,7 @@ namespace zan {
 ToolbarBandObject::ToolbarBandObject() { ServerModule::Instance().AddObject(); }
 
 ToolbarBandObject::~ToolbarBandObject() {
-  if (sink_ != nullptr) {
-    sink_->Detach();
-    sink_->Disconnect();
-    sink_->Release();
-  }
+  ReleaseSink();
   BandToolbar::Dispose(std::move(toolbar_));
   ReleaseBrowser();
   if (input_site_ != nullptr) input_site_->Release();
@@ -127,41 +123,56 @@ void ToolbarBandObject::ReleaseBrowser() {
   browser_ = nullptr;
 }
 
+void ToolbarBandObject::ReleaseSink() {
+  if (sink_ == nullptr) return;
+  sink_->Detach();
+  sink_->Disconnect();
+  sink_->Release();
+  sink_ = nullptr;
+}
+
+int ToolbarBandObject::RebarBandIndex() const {
+  HWND toolbar = toolbar_ ? toolbar_->toolbar_window() : nullptr;
+  if (parent_ == nullptr || toolbar == nullptr) return -1;
+  const auto bands =
+      static_cast<int>(SendMessageA(parent_, RB_GETBANDCOUNT, 0, 0));
+  for (int i = 0; i < bands; ++i) {
+    REBARBANDINFOA info{};
+    info.cbSize = REBARBANDINFOA_V6_SIZE;
+    info.fMask = RBBIM_CHILD;
+    if (SendMessageA(parent_, RB_GETBANDINFOA, i,
+                     reinterpret_cast<LPARAM>(&info)) &&
+        info.hwndChild == toolbar) {
+      return i;
+    }
+  }
+  return -1;
+}
+
 HRESULT ToolbarBandObject::GetWindow(HWND* window) {
   if (window == nullptr) return E_INVALIDARG;
   *window = toolbar_ ? toolbar_->toolbar_window() : nullptr;
   return S_OK;
 }
 
-HRESULT ToolbarBandObject::ContextSensitiveHelp(BOOL enter) {
-  help_ = enter;
-  return S_OK;
-}
+HRESULT ToolbarBandObject::ContextSensitiveHelp(BOOL) { return S_OK; }
 
 HRESULT ToolbarBandObject::ShowDW(BOOL show) {
-  HWND toolbar = toolbar_ ? toolbar_->toolbar_window() : nullptr;
   // The browser shows a chevron on the band when it is too narrow.
-  if (parent_ != nullptr && toolbar != nullptr) {
-    const auto bands =
-        static_cast<int>(SendMessageA(parent_, RB_GETBANDCOUNT, 0, 0));
-    for (int i = 0; i < bands; ++i) {
-      REBARBANDINFOA info{};
-      info.cbSize = REBARBANDINFOA_V6_SIZE;
-      info.fMask = RBBIM_STYLE | RBBIM_CHILD;
-      if (SendMessageA(parent_, RB_GETBANDINFOA, i,
-                       reinterpret_cast<LPARAM>(&info)) &&
-          info.hwndChild == toolbar) {
-        info.fStyle |= RBBS_USECHEVRON;
-        info.fMask = RBBIM_STYLE;
-        SendMessageA(parent_, RB_SETBANDINFOA, i,
-                     reinterpret_cast<LPARAM>(&info));
-      }
-    }
+  const int band = RebarBandIndex();
+  REBARBANDINFOA info{};
+  info.cbSize = REBARBANDINFOA_V6_SIZE;
+  info.fMask = RBBIM_STYLE;
+  if (band >= 0 && SendMessageA(parent_, RB_GETBANDINFOA, band,
+                                reinterpret_cast<LPARAM>(&info))) {
+    info.fStyle |= RBBS_USECHEVRON;
+    SendMessageA(parent_, RB_SETBANDINFOA, band,
+                 reinterpret_cast<LPARAM>(&info));
   }
   show_ = show;
   if (toolbar_) {
     toolbar_->band().ShowDW(show != FALSE);
-    ShowWindow(toolbar, show ? SW_SHOW : SW_HIDE);
+    ShowWindow(toolbar_->toolbar_window(), show ? SW_SHOW : SW_HIDE);
     // The toolbar may have changed its width while it was hidden.
     const int ideal = toolbar_->view().ideal_width();
     if (show && given_ideal_width_ >= 0 && ideal >= 0) OnIdealWidth(ideal);
@@ -175,10 +186,9 @@ HRESULT ToolbarBandObject::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) {
   return E_NOTIMPL;
 }
 
-HRESULT ToolbarBandObject::GetBandInfo(DWORD band_id, DWORD view_mode,
+HRESULT ToolbarBandObject::GetBandInfo(DWORD band_id, DWORD /*view_mode*/,
                                        DESKBANDINFO* info) {
   band_id_ = band_id;
-  view_mode_ = view_mode;
   if (info == nullptr) return S_OK;
   BandInfo sizes;
   if (toolbar_) {
@@ -253,12 +263,7 @@ HRESULT ToolbarBandObject::SetSite(IUnknown* site) {
   }
   if (!IsWindow(parent_)) return E_FAIL;
 
-  if (sink_ != nullptr) {
-    sink_->Detach();
-    sink_->Disconnect();
-    sink_->Release();
-    sink_ = nullptr;
-  }
+  ReleaseSink();
   BandToolbar::Dispose(std::move(toolbar_));
   toolbar_ = std::make_unique<BandToolbar>(parent_, browser_);
   if (toolbar_->toolbar_window() == nullptr) return E_FAIL;
@@ -386,23 +391,13 @@ void ToolbarBandObject::OnIdealWidth(int width) {
 }
 
 void ToolbarBandObject::SetRebarIdealWidth(int width) {
-  HWND toolbar = toolbar_ ? toolbar_->toolbar_window() : nullptr;
-  if (parent_ == nullptr || toolbar == nullptr) return;
-  const auto bands =
-      static_cast<int>(SendMessageA(parent_, RB_GETBANDCOUNT, 0, 0));
-  for (int i = 0; i < bands; ++i) {
-    REBARBANDINFOA info{};
-    info.cbSize = REBARBANDINFOA_V6_SIZE;
-    info.fMask = RBBIM_CHILD;
-    if (!SendMessageA(parent_, RB_GETBANDINFOA, i,
-                      reinterpret_cast<LPARAM>(&info)) ||
-        info.hwndChild != toolbar) {
-      continue;
-    }
-    info.fMask = RBBIM_IDEALSIZE;
-    info.cxIdeal = static_cast<UINT>(width);
-    SendMessageA(parent_, RB_SETBANDINFOA, i, reinterpret_cast<LPARAM>(&info));
-  }
+  const int band = RebarBandIndex();
+  if (band < 0) return;
+  REBARBANDINFOA info{};
+  info.cbSize = REBARBANDINFOA_V6_SIZE;
+  info.fMask = RBBIM_IDEALSIZE;
+  info.cxIdeal = static_cast<UINT>(width);
+  SendMessageA(parent_, RB_SETBANDINFOA, band, reinterpret_cast<LPARAM>(&info));
 }
 
 void ToolbarBandObject::NotifyBandInfoChanged() {

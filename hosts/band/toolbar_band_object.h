@@ -88,6 +88,11 @@ class ToolbarBandObject : public IRYXToolBarObjZAN,
   // The browser window closes: the toolbar lets go of the band.
   void OnQuit();
   void ReleaseBrowser();
+  // Stops hearing the browser's events and lets go of the sink.
+  void ReleaseSink();
+  // The index of the browser's rebar band that holds the toolbar; -1 when
+  // there is none.
+  int RebarBandIndex() const;
   // The toolbar reported a new ideal width: once the band is shown, the
   // browser's rebar gets it and the site hears that the band's sizes
   // changed, so that it asks GetBandInfo again.
@@ -102,9 +107,7 @@ class ToolbarBandObject : public IRYXToolBarObjZAN,
   HWND parent_ = nullptr;
   IInputObjectSite* input_site_ = nullptr;
   DWORD band_id_ = 0;
-  DWORD view_mode_ = 0;
   BOOL show_ = FALSE;
-  BOOL help_ = FALSE;
   // The ideal width the browser was last given (GetBandInfo or a change
   // notice); -1 before.
   int given_ideal_width_ = -1;

@@ -9,17 +9,20 @@
 namespace zan {
 namespace {
 
-ITypeLib* LoadModuleTypeLibrary(const std::string& module_path, REGKIND kind) {
+// The type library inside the module, without registering it.
+ITypeLib* LoadModuleTypeLibrary(const std::string& module_path) {
   const std::wstring path = WideFromAnsi(module_path);
   ITypeLib* library = nullptr;
-  if (FAILED(LoadTypeLibEx(path.c_str(), kind, &library))) return nullptr;
+  if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library))) {
+    return nullptr;
+  }
   return library;
 }
 
 }  // namespace
 
 HRESULT RegisterModuleTypeLibrary(const std::string& module_path) {
-  ITypeLib* library = LoadModuleTypeLibrary(module_path, REGKIND_NONE);
+  ITypeLib* library = LoadModuleTypeLibrary(module_path);
   if (library == nullptr) return TYPE_E_CANTLOADLIBRARY;
   std::wstring path = WideFromAnsi(module_path);
   const HRESULT result = RegisterTypeLib(library, path.data(), nullptr);
@@ -38,8 +41,7 @@ HRESULT UnregisterModuleTypeLibrary() {
 }
 
 ITypeInfo* LoadModuleTypeInfo(REFIID iid) {
-  ITypeLib* library =
-      LoadModuleTypeLibrary(ServerModule::Instance().Path(), REGKIND_NONE);
+  ITypeLib* library = LoadModuleTypeLibrary(ServerModule::Instance().Path());
   if (library == nullptr) return nullptr;
   ITypeInfo* info = nullptr;
   if (FAILED(library->GetTypeInfoOfGuid(iid, &info))) info = nullptr;

@@ -8,16 +8,6 @@
 namespace zan {
 namespace {
 
-VARIANT TextVariant(const std::string& text) {
-  VARIANT value;
-  VariantInit(&value);
-  const std::wstring wide = WideFromAnsi(text);
-  value.vt = VT_BSTR;
-  value.bstrVal =
-      SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-  return value;
-}
-
 // The post bytes as a one-dimensional byte array, also when there are none.
 VARIANT PostDataVariant(const std::string& bytes) {
   VARIANT value;
