@@ -4,6 +4,7 @@
 // clang-format on
 #include "hosts/band/band_toolbar.h"
 
+#include "browser/menu_builder.h"
 #include "browser/toolbar_startup.h"
 #include "hosts/band/band_module.h"
 #include "hosts/band/mail_accounts_dialog.h"
@@ -101,7 +102,7 @@ BandToolbar::BandToolbar(HWND parent, IWebBrowser2* browser)
   toolbar_ = std::make_unique<ToolbarWindow>(*view_, environment_, *resources_,
                                              std::move(hooks));
   toolbar_->SetBrowser(browser_.get());
-  toolbar_->SetToolbarExtension(settings_.GetString("Toolbar Extension", ""));
+  toolbar_->SetToolbarExtension(ReadToolbarExtension(settings_));
   band_ = std::make_unique<BandObject>(*toolbar_, settings_, [] {
     return (GetKeyState(VK_CONTROL) & 0x8000) != 0;
   });
