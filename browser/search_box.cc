@@ -2,21 +2,9 @@
 
 #include <algorithm>
 
+#include "settings/string_utils.h"
+
 namespace zan {
-namespace {
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::vector<std::string> ValueListEntries(const ToolbarCombo& combo) {
   std::vector<std::string> entries;
@@ -62,7 +50,7 @@ std::optional<std::string> SearchBox::Complete(const std::string& typed) const {
   if (typed.empty() || IsValueList() || IsEditBox()) return std::nullopt;
   for (const std::string& line : history_) {
     if (line.size() >= typed.size() &&
-        EqualsIgnoringCase(line.substr(0, typed.size()), typed)) {
+        EqualsIgnoringAsciiCase(line.substr(0, typed.size()), typed)) {
       return line;
     }
   }
@@ -107,7 +95,7 @@ bool SearchBox::Record(const std::string& text) {
   auto put_first = [&](std::vector<std::string>& lines) {
     auto found =
         std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
-          return EqualsIgnoringCase(line, text);
+          return EqualsIgnoringAsciiCase(line, text);
         });
     if (found != lines.end()) lines.erase(found);
     lines.insert(lines.begin(), text);

@@ -36,6 +36,19 @@ int ComboWidth(int percent, int total_width) {
   return static_cast<int>(width);
 }
 
+// Puts entry `index` of the box's open list into the box: a value list
+// takes that value, a history box shows that line. False for a value list.
+bool TakeListEntry(SearchBox& box, int index) {
+  if (box.IsValueList()) {
+    box.OnValueChosen(index);
+    return false;
+  }
+  if (index < static_cast<int>(box.history().size())) {
+    box.view().SetText(box.history()[static_cast<size_t>(index)]);
+  }
+  return true;
+}
+
 }  // namespace
 
 // What the mail checker asks of this toolbar.
@@ -767,16 +780,9 @@ void ToolbarWindow::OnSearchBoxSelected(int item_index, int index) {
   if (!StillInstalled()) return;
   SearchBox* box = GetSearchBoxOf(item_index);
   if (!box || index < 0) return;
-  if (box->IsValueList()) {
-    box->OnValueChosen(index);
-    UpdateHighlightButton(*this);
-    return;
-  }
-  if (index < static_cast<int>(box->history().size())) {
-    box->view().SetText(box->history()[static_cast<size_t>(index)]);
-  }
+  const bool history = TakeListEntry(*box, index);
   UpdateHighlightButton(*this);
-  if (settings_.GetFlag("ActivateSearchOnComboSelection", true)) {
+  if (history && settings_.GetFlag("ActivateSearchOnComboSelection", true)) {
     OnSearchBoxEnter(item_index);
   }
 }
@@ -796,13 +802,9 @@ void ToolbarWindow::OnSearchBoxBrowsed(int item_index, int index) {
   if (!StillInstalled()) return;
   SearchBox* box = GetSearchBoxOf(item_index);
   if (!box || index < 0) return;
-  if (box->IsValueList()) {
-    box->OnValueChosen(index);
-  } else if (index < static_cast<int>(box->history().size())) {
-    // Only the text changes: a search starts from a choice in the open
-    // list, Enter, or a drop.
-    box->view().SetText(box->history()[static_cast<size_t>(index)]);
-  }
+  // Only the text changes: a search starts from a choice in the open list,
+  // Enter, or a drop.
+  TakeListEntry(*box, index);
   UpdateHighlightButton(*this);
 }
 

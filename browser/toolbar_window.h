@@ -122,8 +122,6 @@ class ToolbarWindow : public ToolbarControl, public ToolbarViewEvents {
   // a submenu with that menu (after its own command when a click on the
   // button runs one), separators as separators; panes stay out.
   PopupMenu BuildChevronMenu() const;
-  // The menu shown last (drop-down or chevron), or null.
-  const PopupMenu* shown_menu() const { return shown_menu_.get(); }
   // The pane of a WEBPAGE item, or null.
   PaneView* GetPane(int item_index);
   SearchBox* GetSearchBoxOf(int item_index);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "commands/highlight.h"
@@ -17,6 +18,7 @@
 #include "settings/browser_utils.h"
 #include "settings/product_constants.h"
 #include "settings/settings_store.h"
+#include "settings/string_utils.h"
 
 namespace zan {
 namespace {
@@ -24,18 +26,15 @@ namespace {
 constexpr char kLastCheckTime[] = "LastCheckTime";
 constexpr char kPopupSetting[] = "PopupBlockingEnabled";
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; }
-
 // The account number of a value name "LastCheckTime" + n (n in decimal
 // without leading zeros, the name compared as the registry compares names),
 // or 0 for any other name.
 uint64_t LastCheckTimeNumber(const std::string& name) {
   const size_t prefix = sizeof(kLastCheckTime) - 1;
   if (name.size() <= prefix || name.size() > prefix + 10) return 0;
-  for (size_t i = 0; i < prefix; ++i) {
-    if (AsciiLower(name[i]) != AsciiLower(kLastCheckTime[i])) {
-      return 0;
-    }
+  if (!EqualsIgnoringAsciiCase(std::string_view(name).substr(0, prefix),
+                               kLastCheckTime)) {
+    return 0;
   }
   if (name[prefix] == '0') return 0;
   uint64_t number = 0;

@@ -88,8 +88,6 @@ bool MailChecker::CheckAccount(const std::string& number, bool forced) {
   std::optional<std::string> server = store_.ReadServer(number);
   std::optional<std::string> interval = store_.ReadInterval(number);
   bool apop = store_.ReadSecureFlag(number) == "1";
-  MailSecurity security = store_.ReadSecurity(number);
-  uint16_t port = port_override_.value_or(store_.ReadPort(number));
 
   if (interval) {
     long minutes = ReadInteger(*interval);
@@ -106,6 +104,9 @@ bool MailChecker::CheckAccount(const std::string& number, bool forced) {
   } else if (!store_.TakeBusy(number)) {
     return true;  // another instance took the account a moment ago
   }
+  // Read only for an account that is checked now: a pass asks every account.
+  MailSecurity security = store_.ReadSecurity(number);
+  uint16_t port = port_override_ ? *port_override_ : store_.ReadPort(number);
   if (!session_.Connect(*server, port, security)) {
     store_.WriteBusy(number, 0);
     return false;

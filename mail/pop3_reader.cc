@@ -6,29 +6,20 @@
 #include <string_view>
 #include <utility>
 
+#include "settings/string_utils.h"
+
 namespace zan {
 namespace {
 
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 bool EndsWithNoCase(std::string_view text, std::string_view ending) {
   return !ending.empty() && text.size() >= ending.size() &&
-         EqualsNoCase(text.substr(text.size() - ending.size()), ending);
+         EqualsIgnoringAsciiCase(text.substr(text.size() - ending.size()),
+                                 ending);
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view start) {
   return text.size() >= start.size() &&
-         EqualsNoCase(text.substr(0, start.size()), start);
+         EqualsIgnoringAsciiCase(text.substr(0, start.size()), start);
 }
 
 // The whole buffer is tested, so that a terminator split between two reads

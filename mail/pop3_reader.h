@@ -67,8 +67,6 @@ class Pop3Reader {
   // quit the loop ends the wait at once with an empty answer and true.
   bool WaitResponse(const std::string& terminator, std::string* response);
 
-  // True while the thread handles readable data.
-  bool IsReceiving() const { return receiving_; }
   // True while a complete answer (or the end of the connection) waits to be
   // taken by WaitResponse.
   bool IsResponseReady() const;

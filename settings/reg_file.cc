@@ -8,6 +8,8 @@
 #include <sstream>
 #include <vector>
 
+#include "settings/string_utils.h"
+
 namespace zan {
 
 namespace {
@@ -28,18 +30,6 @@ constexpr HiveName kHives[] = {
     {RegistryHive::kClassesRoot, "HKEY_CLASSES_ROOT", "HKCR"},
 };
 
-bool EqualsFolded(const std::string& a, const char* b) {
-  const std::string other = b;
-  if (a.size() != other.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = other[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // Splits "HIVE\rest" into the hive and the rest.
 bool SplitKeyPath(const std::string& path, RegistryHive& hive,
                   std::string& rest) {
@@ -47,8 +37,8 @@ bool SplitKeyPath(const std::string& path, RegistryHive& hive,
   const std::string first = path.substr(0, slash);
   rest = slash == std::string::npos ? "" : path.substr(slash + 1);
   for (const HiveName& name : kHives) {
-    if (EqualsFolded(first, name.name) ||
-        EqualsFolded(first, name.abbreviation)) {
+    if (EqualsIgnoringAsciiCase(first, name.name) ||
+        EqualsIgnoringAsciiCase(first, name.abbreviation)) {
       hive = name.hive;
       return true;
     }
@@ -383,7 +373,7 @@ bool ExportRegFile(Registry& registry, const std::string& key_path,
     for (uint32_t i = 0;; ++i) {
       auto child = walk->EnumKey(i);
       if (!child) break;
-      if (EqualsFolded(*child, wanted.c_str())) {
+      if (EqualsIgnoringAsciiCase(*child, wanted)) {
         spelled = *child;
         break;
       }

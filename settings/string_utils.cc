@@ -154,6 +154,15 @@ bool ReplaceAllUnlessEmpty(std::string& text, const std::string& pattern,
   return !value.empty() && ReplaceAll(text, pattern, value);
 }
 
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 std::string UrlEncode(const std::string& text, int keep_mask) {
   return PercentEncode(text, [keep_mask](unsigned char c) {
     return (kUrlClasses[c] & keep_mask) != 0;

@@ -27,6 +27,10 @@ bool ReplaceFirstUnlessEmpty(std::string& text, const std::string& pattern,
 bool ReplaceAllUnlessEmpty(std::string& text, const std::string& pattern,
                            const std::string& value);
 
+// Whether `a` and `b` are equal with the letters A-Z taken as a-z; every
+// other byte compares as it is (as the registry compares names).
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // Byte classes of UrlEncode.
 inline constexpr int kUrlUnreserved = 1;  // letters, digits, !$()*+,-._
 inline constexpr int kUrlUnsafe = 2;      // blank "#%'<>[\]^`{|}~

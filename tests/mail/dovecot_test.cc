@@ -18,7 +18,7 @@ namespace {
 
 // One dovecot instance for the whole suite: starting and stopping one takes
 // about a second.
-class DovecotTest : public ::testing::Test {
+class DovecotTest : public ::testing::Test, protected MailTestNetwork {
  protected:
   static void SetUpTestSuite() {
     if (!DovecotServer::Unavailable().empty()) return;
@@ -40,12 +40,6 @@ class DovecotTest : public ::testing::Test {
 
   static DovecotServer* server_;
   static std::string why_;
-  std::unique_ptr<TcpConnectionFactory> owned_connections_ =
-      test::MakeTestConnections();
-  TcpConnectionFactory& connections_ = *owned_connections_;
-  std::unique_ptr<test::TestMessagePump> owned_pump_ =
-      test::MakeTestMessagePump();
-  test::TestMessagePump& pump_ = *owned_pump_;
   ErrorRecord errors_;
 };
 

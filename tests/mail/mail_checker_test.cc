@@ -27,7 +27,7 @@ std::vector<Server::Step> GoodMailbox(const std::string& stat_answer) {
           Server::Send("+OK bye\r\n")};
 }
 
-class MailCheckerTest : public ::testing::Test {
+class MailCheckerTest : public ::testing::Test, protected MailTestNetwork {
  protected:
   MailCheckerTest()
       : server_(GoodMailbox("+OK 3 5120\r\n")),
@@ -47,12 +47,6 @@ class MailCheckerTest : public ::testing::Test {
 
   StoreOnDisk disk_;
   Server server_;
-  std::unique_ptr<TcpConnectionFactory> owned_connections_ =
-      test::MakeTestConnections();
-  TcpConnectionFactory& connections_ = *owned_connections_;
-  std::unique_ptr<test::TestMessagePump> owned_pump_ =
-      test::MakeTestMessagePump();
-  test::TestMessagePump& pump_ = *owned_pump_;
   FakeClock clock_;
   RecordingMailToolbar toolbar_;
   MailChecker checker_;

@@ -24,6 +24,21 @@ class FakeClock : public Clock {
   int64_t now = 1'800'000'000;
 };
 
+// The loopback connections and the message pump that a mail fixture's
+// sessions run on. A fixture derives from it, so that its own members can be
+// built on connections_ and pump_.
+class MailTestNetwork {
+ private:
+  std::unique_ptr<TcpConnectionFactory> owned_connections_ =
+      test::MakeTestConnections();
+  std::unique_ptr<test::TestMessagePump> owned_pump_ =
+      test::MakeTestMessagePump();
+
+ protected:
+  TcpConnectionFactory& connections_ = *owned_connections_;
+  test::TestMessagePump& pump_ = *owned_pump_;
+};
+
 // Records what the checker asks of the toolbar control window.
 class RecordingMailToolbar : public MailToolbar {
  public:

@@ -17,18 +17,12 @@ namespace {
 
 using Server = ScriptedPop3Server;
 
-class Pop3SessionTest : public ::testing::Test {
+class Pop3SessionTest : public ::testing::Test, protected MailTestNetwork {
  protected:
   Pop3SessionTest() : session_(connections_, pump_, errors_.Sink()) {
     session_.SetAccountNumber("1");
   }
 
-  std::unique_ptr<TcpConnectionFactory> owned_connections_ =
-      test::MakeTestConnections();
-  TcpConnectionFactory& connections_ = *owned_connections_;
-  std::unique_ptr<test::TestMessagePump> owned_pump_ =
-      test::MakeTestMessagePump();
-  test::TestMessagePump& pump_ = *owned_pump_;
   ErrorRecord errors_;
   Pop3Session session_;
 };
